@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 // 0 when equal ignoring case, 1 otherwise (an equality test, never negative).
@@ -28,3 +29,31 @@ char *nextToken(char *&pos, const char *delims);
 
 // Parses an integer as a 32-bit long would: strtoll, then clamp to int32.
 int parseLong(const char *s, char **end = nullptr);
+
+// A reader's line buffer, reused from line to line: it grows to the longest line and
+// is freed with the object, so reading allocates nothing per line.
+struct LineBuf {
+  char *s = nullptr;
+  size_t cap = 0;
+  long n = 0;  // bytes of the last line read, its line end included
+
+  LineBuf() = default;
+  LineBuf(const LineBuf &) = delete;
+  LineBuf &operator=(const LineBuf &) = delete;
+  ~LineBuf() { std::free(s); }
+};
+
+// Reads one whole line of any length into b, its line end kept as read (zero-terminated).
+// False at end of file when nothing was read.
+bool getRawLine(FILE *f, LineBuf &b);
+
+// Bank list: the paths named by a bank list file, one per line (first token), in a new
+// array of 128 slots ended by a null slot; the caller frees each string and the array
+// (delete[]). Stops at the first line without a token. Null with "\n There are no banks
+// in bankList" when the file holds no line. Exits 111 when more than 127 banks are named.
+char **loadList(FILE *f);
+
+// Molecule type of the bank set: 0 all protein, 1 all nucleic, 2 mixed. Opens each bank
+// once. Exits 111 for a bank that can't be opened or an empty list; 99 for a bank of
+// unknown format.
+int getBaseMolType(char **base_list);

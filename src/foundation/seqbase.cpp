@@ -1,6 +1,27 @@
+// Sequences, the bank entry readers of the six formats, the bank index and open banks.
 #include "seqbase.h"
 
+#include <sys/types.h>
+
+#include <cstdlib>
 #include <cstring>
+
+#include "errormsg.h"
+
+namespace {
+// Letter -> upper case, '*' -> '*', everything else 0.
+struct ResidueTable {
+  unsigned char map[256];
+};
+constexpr ResidueTable makeResidueTable() {
+  ResidueTable t{};
+  for (int c = 'A'; c <= 'Z'; c++) t.map[c] = (unsigned char)c;
+  for (int c = 'a'; c <= 'z'; c++) t.map[c] = (unsigned char)(c - 'a' + 'A');
+  t.map[(unsigned char)'*'] = '*';
+  return t;
+}
+constexpr ResidueTable kResidue = makeResidueTable();
+}  // namespace
 
 WorkSeq::WorkSeq(const WorkSeq &o) : BankSeq() {
   BasicString<char>::operator=(o);
@@ -75,11 +96,8 @@ int WorkSeq::lastFrame(int _reverse, int toNextSeq) const {
 char *delEmpty(char *buf, int *len) {
   int k = 0;
   for (char *p = buf; *p; p++) {
-    unsigned char c = (unsigned char)*p;
-    if (c >= 'a' && c <= 'z')
-      buf[k++] = (char)(c - 'a' + 'A');
-    else if ((c >= 'A' && c <= 'Z') || c == '*')
-      buf[k++] = (char)c;
+    unsigned char c = kResidue.map[(unsigned char)*p];
+    if (c) buf[k++] = (char)c;
   }
   buf[k] = 0;
   if (len) *len = k;
@@ -101,4 +119,408 @@ char *chExt(const char *name, const char *ext) {
   memcpy(out, name, keep);
   memcpy(out + keep, ext, e + 1);
   return out;
+}
+
+// ---- bank entry readers ----
+
+namespace {
+
+constexpr const char *kBlanks = " \t\r\n";
+
+
+
+inline bool begins(const char *s, const char *tag) { return strncmp(s, tag, strlen(tag)) == 0; }
+
+inline const char *skipBlanks(const char *p) { return p + strspn(p, kBlanks); }
+
+// Copies a name of n characters into the caller's 1024-byte buffer, never past it.
+void copyName(char *name, const char *p, size_t n) {
+  if (n > 1023) n = 1023;
+  memcpy(name, p, n);
+  name[n] = 0;
+}
+
+// First token at or after p: its start (null when none) and length in n.
+char *tokenAt(char *p, const char *delims, size_t &n) {
+  p += strspn(p, delims);
+  if (!*p) return nullptr;
+  n = strcspn(p, delims);
+  return p;
+}
+
+// Second token of the line.
+char *secondToken(char *line, const char *delims, size_t &n) {
+  char *t = tokenAt(line, delims, n);
+  if (!t) return nullptr;
+  return tokenAt(t + n, delims, n);
+}
+
+// Turns the token [t, t+n) of a line into a row "token\n" inside the same buffer. A token
+// that ends the string moves one place left (over the delimiter or ')' before it) so that
+// the row never writes past the string.
+char *asRow(char *t, size_t n) {
+  if (t[n]) {
+    t[n] = '\n';
+    t[n + 1] = 0;
+    return t;
+  }
+  memmove(t - 1, t, n);
+  t[n - 1] = '\n';
+  t[n] = 0;
+  return t - 1;
+}
+
+inline void appendResidues(WorkSeq &w, char *line) {
+  int m = 0;
+  delEmpty(line, &m);
+  if (m) w.append(line, m);
+}
+
+// Puts the line just read back, so that the next read starts with it.
+inline void unread(FILE *f, const LineBuf &b) { fseeko(f, -(off_t)b.n, SEEK_CUR); }
+
+int readFastImpl(WorkSeq &w, FILE *f, char *name, LineBuf &b) {
+  w.setLen(1);
+  for (;;) {
+    if (!getRawLine(f, b)) return 1;
+    const char *p = skipBlanks(b.s);
+    if (*p == '>') {
+      copyName(name, p, strcspn(p, kBlanks));
+      break;
+    }
+  }
+  while (getRawLine(f, b)) {
+    if (*skipBlanks(b.s) == '>') {
+      unread(f, b);
+      break;
+    }
+    appendResidues(w, b.s);
+  }
+  w.frame = '+';
+  return w.len() == 0;
+}
+
+// Swiss-Prot/EMBL (idTag "ID", seqTag "SQ  ") and GenBank ("LOCUS", "ORIGIN").
+int readFlatImpl(WorkSeq &w, FILE *f, char *name, LineBuf &b, const char *idTag,
+                 const char *seqTag) {
+  w.setLen(1);
+  bool atSeq = false;
+  while (getRawLine(f, b)) {
+    if (begins(b.s, seqTag)) {
+      atSeq = true;
+      break;
+    }
+    if (begins(b.s, idTag)) {
+      // Names split on blanks only (a tab stays inside); the line end is not kept.
+      size_t n = 0;
+      char *t = secondToken(b.s, " ", n);
+      if (t) {
+        n = strcspn(t, "\r\n") < n ? strcspn(t, "\r\n") : n;
+        copyName(name, t, n);
+      } else {
+        name[0] = 0;
+      }
+    }
+  }
+  if (atSeq) {
+    while (getRawLine(f, b)) {
+      if (begins(b.s, "//")) break;
+      appendResidues(w, b.s);
+    }
+  }
+  w.frame = '+';
+  return w.len() == 0;
+}
+
+int readPrintsImpl(WorkSeq &w, FILE *f, LineBuf &b) {
+  w.setLen(1);
+  bool first = false;
+  while (getRawLine(f, b)) {
+    if (begins(b.s, "fd;")) {
+      first = true;
+      break;
+    }
+  }
+  if (!first) return 1;
+  do {
+    if (!begins(b.s, "fd;")) break;
+    if (const char *row = extrPrin(b.s)) w += row;
+  } while (getRawLine(f, b));
+  return w.len() == 0;
+}
+
+int readBlocksImpl(WorkSeq &w, FILE *f, LineBuf &b) {
+  w.setLen(1);
+  bool found = false;
+  while (getRawLine(f, b)) {
+    if (begins(b.s, "BL ")) {
+      found = true;
+      break;
+    }
+  }
+  if (!found) return 1;
+  while (getRawLine(f, b)) {
+    if (begins(b.s, "//")) break;
+    if (const char *row = extrBlock(b.s)) w += row;
+  }
+  return w.len() == 0;
+}
+
+int readPFamImpl(WorkSeq &w, FILE *f, LineBuf &b) {
+  w.setLen(1);
+  bool found = false;
+  while (getRawLine(f, b)) {
+    if (b.s[0] != '#' && b.s[0] != '/') {
+      found = true;
+      break;
+    }
+  }
+  if (!found) return 1;
+  do {
+    if (b.s[0] == '/') break;
+    if (b.s[0] == '#') continue;
+    if (const char *row = extrPFam(b.s)) w += row;
+  } while (getRawLine(f, b));
+  return w.len() == 0;
+}
+
+// A non-negative decimal of at most 18 digits.
+bool parseOffset(const char *t, long long &v) {
+  if (!t || !*t) return false;
+  size_t n = strlen(t);
+  if (n > 18 || strspn(t, "0123456789") != n) return false;
+  v = strtoll(t, nullptr, 10);
+  return true;
+}
+
+}  // namespace
+
+char *extrPrin(char *buf) {
+  size_t n = 0;
+  char *t = secondToken(buf, kBlanks, n);
+  return t ? asRow(t, n) : nullptr;
+}
+
+char *extrBlock(char *buf) {
+  char *p = strchr(buf, ')');
+  if (!p) return nullptr;
+  size_t n = 0;
+  char *t = tokenAt(p + 1, " \n\t\r", n);
+  return t ? asRow(t, n) : nullptr;
+}
+
+char *extrPFam(char *buf) {
+  size_t n = 0;
+  char *t = secondToken(buf, kBlanks, n);
+  if (!t) return nullptr;
+  for (size_t i = 0; i < n; i++)
+    if (t[i] == '.') t[i] = '-';
+  return asRow(t, n);
+}
+
+int getFormat(FILE *fin) {
+  off_t pos = ftello(fin);
+  rewind(fin);
+  LineBuf b;
+  int code = kFormatUnknown;
+  while (code == kFormatUnknown && getRawLine(fin, b)) {
+    const char *s = b.s;
+    if (s[0] == '>')
+      code = kFormatFasta;
+    else if (begins(s, "SQ  "))
+      code = kFormatSwiss;
+    else if (begins(s, "ORIGIN"))
+      code = kFormatGenBank;
+    else if (begins(s, "fc;"))
+      code = kFormatPrints;
+    else if (strstr(s, "Blocks Database"))
+      code = kFormatBlocks;
+    else if (begins(s, "# STOCKHOLM"))
+      code = kFormatPfam;
+  }
+  if (pos >= 0) fseeko(fin, pos, SEEK_SET);
+  return code;
+}
+
+int getMolType(const char *seq, int len) {
+  if (!seq) return 0;
+  long long letters = 0, nuc = 0;
+  for (int i = 0; i < len; i++) {
+    unsigned char c = kResidue.map[(unsigned char)seq[i]];
+    if (c == 0 || c == '*') continue;
+    letters++;
+    if (c == 'A' || c == 'G' || c == 'C' || c == 'U' || c == 'T') nuc++;
+  }
+  if (letters == 0) return 0;
+  return 20 * nuc >= 17 * letters ? 1 : 0;
+}
+
+int WorkSeq::readFast(FILE *f, char *name) {
+  LineBuf b;
+  return readFastImpl(*this, f, name, b);
+}
+
+int WorkSeq::readSwis(FILE *f, char *name) {
+  LineBuf b;
+  return readFlatImpl(*this, f, name, b, "ID", "SQ  ");
+}
+
+int WorkSeq::readGenb(FILE *f, char *name) {
+  LineBuf b;
+  return readFlatImpl(*this, f, name, b, "LOCUS", "ORIGIN");
+}
+
+int WorkSeq::readPrints(FILE *f) {
+  LineBuf b;
+  return readPrintsImpl(*this, f, b);
+}
+
+int WorkSeq::readBlocks(FILE *f) {
+  LineBuf b;
+  return readBlocksImpl(*this, f, b);
+}
+
+int WorkSeq::readPFam(FILE *f) {
+  LineBuf b;
+  return readPFamImpl(*this, f, b);
+}
+
+FILE *openBankEntry(const char *adrBase, int _num) {
+  if (!adrBase || _num < 0) return nullptr;
+  FILE *bank = fopen(adrBase, "rb");
+  if (!bank) return nullptr;
+  char *idxName = chExt(adrBase, ".idx");
+  FILE *idx = fopen(idxName, "rb");
+  delete[] idxName;
+  if (!idx) {
+    if (_num == 0) return bank;
+    fclose(bank);
+    return nullptr;
+  }
+  bool ok = false;
+  if (fseeko(idx, (off_t)128 + (off_t)32 * _num, SEEK_SET) == 0) {
+    LineBuf b;
+    if (getRawLine(idx, b)) {
+      char *pos = b.s;
+      long long k = -1, off = -1;
+      ok = parseOffset(nextToken(pos, kBlanks), k) && k == _num &&
+           parseOffset(nextToken(pos, kBlanks), off) && fseeko(bank, (off_t)off, SEEK_SET) == 0;
+    }
+  }
+  fclose(idx);
+  if (!ok) {
+    fclose(bank);
+    return nullptr;
+  }
+  return bank;
+}
+
+int WorkSeq::readSeq(const char *adrBase, int _num) {
+  FILE *bank = openBankEntry(adrBase, _num);
+  if (!bank) return 0;
+  int fmt = getFormat(bank);
+  LineBuf b;
+  char name[1024];
+  switch (fmt) {
+    case kFormatFasta: readFastImpl(*this, bank, name, b); break;
+    case kFormatSwiss: readFlatImpl(*this, bank, name, b, "ID", "SQ  "); break;
+    case kFormatGenBank: readFlatImpl(*this, bank, name, b, "LOCUS", "ORIGIN"); break;
+    case kFormatPrints: readPrintsImpl(*this, bank, b); break;
+    case kFormatBlocks: readBlocksImpl(*this, bank, b); break;
+    case kFormatPfam: readPFamImpl(*this, bank, b); break;
+    default:
+      fclose(bank);
+      return 0;
+  }
+  fclose(bank);
+  return len();
+}
+
+// ---- open banks ----
+
+SeqBase::SeqBase(const char *_name) {
+  f = _name ? fopen(_name, "rb") : nullptr;
+  if (!f) return;
+  name = _strdup_(_name);
+  format = detectType(f, molType);
+  size = -1;
+  _valid = 1;
+}
+
+SeqBase::~SeqBase() {
+  delete[] name;
+  if (f) fclose(f);
+}
+
+int SeqBase::detectType(FILE *_f, int &_molType) {
+  int fmt = 0;
+  while (getRawLine(_f, line)) {
+    const char *p = skipBlanks(line.s);
+    if (*p == '>')
+      fmt = kFormatFasta;
+    else if (begins(p, "SQ  "))
+      fmt = kFormatSwiss;
+    else if (begins(p, "ORIGIN"))
+      fmt = kFormatGenBank;
+    if (fmt) break;
+  }
+  rewind(_f);
+  WorkSeq first;
+  char nm[1024];
+  switch (fmt) {
+    case kFormatFasta: readFastImpl(first, _f, nm, line); break;
+    case kFormatSwiss: readFlatImpl(first, _f, nm, line, "ID", "SQ  "); break;
+    case kFormatGenBank: readFlatImpl(first, _f, nm, line, "LOCUS", "ORIGIN"); break;
+    default: fatalExit(kExitBadFormat, "\n Unknown bank format");
+  }
+  _molType = ::getMolType(first.seq(), first.len());
+  rewind(_f);
+  return fmt;
+}
+
+int SeqBase::next(WorkSeq &seq, char *_name, int &handle) {
+  handle = 0;
+  if (!f) return 0;
+  int r;
+  switch (format) {
+    case kFormatFasta: r = readFastImpl(seq, f, _name, line); break;
+    case kFormatSwiss: r = readFlatImpl(seq, f, _name, line, "ID", "SQ  "); break;
+    case kFormatGenBank: r = readFlatImpl(seq, f, _name, line, "LOCUS", "ORIGIN"); break;
+    default: fatalExit(kExitBadFormat, "\n Unknown bank format %d", format);
+  }
+  return r == 0 ? 1 : 0;
+}
+
+int SeqBase::next(SeqInfo &info) {
+  if (!f) return 0;
+  if (format == kFormatSwiss) return info.readSwis(f);
+  if (format == kFormatGenBank) return info.readGenb(f);
+  return 0;
+}
+
+int SeqBase::getSize() {
+  if (size < 0) countSize();
+  return size;
+}
+
+void SeqBase::countSize() {
+  if (!f) return;
+  off_t pos = ftello(f);
+  rewind(f);
+  size = 0;
+  while (getRawLine(f, line)) {
+    if (format == kFormatFasta ? *skipBlanks(line.s) == '>'
+                               : begins(line.s, format == kFormatSwiss ? "SQ" : "OR"))
+      size++;
+  }
+  if (pos >= 0) fseeko(f, pos, SEEK_SET);
+}
+
+void SeqBase::saveSubBase(int num, const int *list, const char *subName) {
+  FILE *out = fopen(subName, "w");
+  if (!out) return;
+  fprintf(out, "SubBase of %s", name ? name : "");
+  for (int i = 0; i < num; i++) fprintf(out, "\n%d", list[i]);
+  checkWrite(out, subName);
+  fclose(out);
 }

@@ -1,0 +1,540 @@
+// Bank entry headers: the six header readers, fetching by sequence address, and the
+// accessors the statistics, prediction and report code ask.
+#include "seqinfo.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "errormsg.h"
+#include "params.h"
+#include "seqbase.h"
+
+namespace {
+
+constexpr const char *kTokenDelims = "; \t\r\n";
+
+inline bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Case-sensitive prefix test over the whole tag.
+inline bool begins(const char *s, const char *tag) { return strncmp(s, tag, strlen(tag)) == 0; }
+
+// Case-insensitive prefix test over the whole tag (a line shorter than the tag fails).
+bool beginsI(const char *s, const char *tag) {
+  size_t n = strlen(tag);
+  return strlen(s) >= n && strnicmp(s, tag, (int)n) == 0;
+}
+
+// Character at column c, 0 past the end of the line.
+inline char colAt(const char *s, size_t c) { return c < strlen(s) ? s[c] : 0; }
+
+inline size_t cutLen(const char *s) { return strcspn(s, "\r\n"); }
+
+char *newCopy(const char *p, size_t n) {
+  char *r = new char[n + 1];
+  memcpy(r, p, n);
+  r[n] = 0;
+  return r;
+}
+
+// New copy of the first token of text, or a new " " when it holds none.
+char *firstToken(const char *text) {
+  text += strspn(text, kTokenDelims);
+  size_t n = strcspn(text, kTokenDelims);
+  return n ? newCopy(text, n) : newCopy(" ", 1);
+}
+
+// Reads a number as "%d" would after optional blanks; one leading '<' or '>' is passed
+// over when allowed. False when no number is there.
+bool readInt(const char *&p, int &v, bool skipAngle) {
+  p += strspn(p, " \t\r\n");
+  if (skipAngle && (*p == '<' || *p == '>')) p++;
+  const char *q = p;
+  if (*q == '+' || *q == '-') q++;
+  if (!isDigit(*q)) return false;
+  char *e = nullptr;
+  v = parseLong(p, &e);
+  p = e;
+  return true;
+}
+
+// The k-th (from 1) whitespace-separated token of s as a number; 0 when missing or
+// not a number.
+int nthNumber(const char *s, int k) {
+  const char *p = s;
+  for (int t = 1; t < k; t++) {
+    p += strspn(p, " \t\r\n");
+    if (!*p) return 0;
+    p += strcspn(p, " \t\r\n");
+  }
+  int v = 0;
+  return readInt(p, v, false) ? v : 0;
+}
+
+}  // namespace
+
+SeqInfo::SeqInfo() : num(0), format(-1) {}
+
+void SeqInfo::store(const char *line, size_t n) {
+  if (num >= kMaxLines) return;  // further lines are read on and dropped
+  if ((size_t)num < str.size())
+    str[(size_t)num].assign(line, n);
+  else
+    str.emplace_back(line, n);
+  num++;
+}
+
+int SeqInfo::readFasta(FILE *f) {
+  clear();
+  LineBuf b;
+  while (getRawLine(f, b)) {
+    store(b.s, strlen(b.s));  // FASTA lines keep their line end
+    if (strchr(b.s, '>')) break;
+  }
+  return num;
+}
+
+namespace {
+// Stores non-empty lines through the line beginning endTag, then skips through "//".
+template <class Store>
+void readThrough(FILE *f, LineBuf &b, const char *endTag, Store store) {
+  bool found = false;
+  while (getRawLine(f, b)) {
+    size_t n = cutLen(b.s);
+    if (n) store(b.s, n);
+    if (begins(b.s, endTag)) {
+      found = true;
+      break;
+    }
+  }
+  if (!found) return;
+  while (getRawLine(f, b))
+    if (begins(b.s, "//")) break;
+}
+}  // namespace
+
+int SeqInfo::readSwis(FILE *f) {
+  clear();
+  format = kFormatSwiss;
+  LineBuf b;
+  readThrough(f, b, "SQ  ", [this](const char *s, size_t n) { store(s, n); });
+  return num;
+}
+
+int SeqInfo::readGenb(FILE *f) {
+  clear();
+  format = kFormatGenBank;
+  LineBuf b;
+  readThrough(f, b, "ORIGIN", [this](const char *s, size_t n) { store(s, n); });
+  return num;
+}
+
+int SeqInfo::readPrints(FILE *f) {
+  clear();
+  format = kFormatPrints;
+  LineBuf b;
+  bool found = false;
+  while (getRawLine(f, b)) {
+    if (beginsI(b.s, "fc;")) {
+      found = true;
+      store(b.s, cutLen(b.s));
+      break;
+    }
+  }
+  if (!found) return num;
+  while (getRawLine(f, b)) {
+    size_t n = cutLen(b.s);
+    if (n) store(b.s, n);
+    if (beginsI(b.s, "ft;")) break;
+  }
+  return num;
+}
+
+int SeqInfo::readBlocks(FILE *f) {
+  clear();
+  format = kFormatBlocks;
+  LineBuf b;
+  bool found = false;
+  while (getRawLine(f, b)) {
+    if (beginsI(b.s, "ID ")) {
+      found = true;
+      store(b.s, cutLen(b.s));
+      break;
+    }
+  }
+  if (!found) return num;
+  bool atRows = false;
+  while (getRawLine(f, b)) {
+    size_t n = cutLen(b.s);
+    if (n) store(b.s, n);
+    if (beginsI(b.s, "BL ")) {
+      atRows = true;
+      break;
+    }
+  }
+  if (!atRows) return num;
+  while (getRawLine(f, b))
+    if (begins(b.s, "//")) break;
+  return num;
+}
+
+int SeqInfo::readPFam(FILE *f) {
+  clear();
+  format = kFormatPfam;
+  LineBuf b;
+  // The identification line is skipped; the line after it is kept whatever it is, then
+  // lines are kept up to and including the first that is not a description line.
+  bool first = true;
+  while (getRawLine(f, b)) {
+    if (first && beginsI(b.s, "#=GF ID ")) continue;
+    size_t n = cutLen(b.s);
+    if (!n) continue;
+    store(b.s, n);
+    if (first) {
+      first = false;
+      continue;
+    }
+    if (!beginsI(b.s, "#=GF DE ")) break;
+  }
+  return num;
+}
+
+int SeqInfo::readSeq(const char *adrBase, int _num) {
+  FILE *bank = openBankEntry(adrBase, _num);
+  if (!bank) return 0;
+  format = ::getFormat(bank);
+  switch (format) {
+    case kFormatFasta: readFasta(bank); break;
+    case kFormatSwiss: readSwis(bank); break;
+    case kFormatGenBank: readGenb(bank); break;
+    case kFormatPrints: readPrints(bank); break;
+    case kFormatBlocks: readBlocks(bank); break;
+    case kFormatPfam: readPFam(bank); break;
+    default:
+      fclose(bank);
+      return 0;
+  }
+  for (int i = 0; i < num; i++) strupr(&str[(size_t)i][0]);
+  fclose(bank);
+  return num;
+}
+
+void SeqInfo::save(FILE *fOut) {
+  for (int i = 0; i < num; i++) fprintf(fOut, "%s\n", str[(size_t)i].c_str());
+  checkWrite(fOut, "entry header");
+}
+
+char *SeqInfo::getAC() {
+  for (int i = 0; i < num; i++) {
+    const char *s = str[(size_t)i].c_str();
+    if (begins(s, "AC")) {
+      const char *t = s + strcspn(s, " \t");
+      return firstToken(t + strspn(t, " \t"));
+    }
+    if (i == 0) {
+      const char *p = s + strspn(s, " \t\r\n");
+      if (*p == '>') return firstToken(p + 1);
+    }
+  }
+  return newCopy(" ", 1);
+}
+
+char *SeqInfo::getID() {
+  for (int i = 0; i < num; i++) {
+    const char *s = str[(size_t)i].c_str();
+    if (begins(s, "ID")) return firstToken(s + 2);
+    if (begins(s, "LOCUS")) return firstToken(s + 5);
+    if (i == 0) {
+      const char *p = s + strspn(s, " \t\r\n");
+      if (*p == '>') return firstToken(p + 1);
+    }
+    if (beginsI(s, "ft;")) return newCopy(s + 3, strlen(s + 3));
+  }
+  return newCopy(" ", 1);
+}
+
+const char *SeqInfo::getDE() {
+  for (int i = 0; i < num; i++) {
+    const char *s = str[(size_t)i].c_str();
+    if (begins(s, "DE") && !strstr(s, "MOL_ID")) return s + strcspn(s, " \t");
+    if (beginsI(s, "#=GF DE ") || beginsI(s, "ft;")) return s;
+  }
+  return " ";
+}
+
+char *SeqInfo::getOS() {
+  for (int i = 0; i < num; i++) {
+    const char *s = str[(size_t)i].c_str();
+    if (!begins(s, "OS") || strstr(s, "MOL_ID")) continue;
+    const char *p = s + 2;
+    p += strspn(p, " ");
+    if (isDigit(*p)) {
+      p += strcspn(p, " ");
+      p += strspn(p, " ");
+    }
+    if (begins(p, "ORGANISM_SCIENTIFIC:")) {
+      p += strlen("ORGANISM_SCIENTIFIC:");
+      p += strspn(p, " ");
+    }
+    const char *cut = strchr(p, ':');
+    if (!cut) cut = strchr(p, ';');
+    if (!cut) cut = p + strcspn(p, " ");
+    return newCopy(p, (size_t)(cut - p));
+  }
+  return newCopy(" ", 1);
+}
+
+int SeqInfo::isKW(int i, const char *type, const char *KW) {
+  if (i < 0 || i >= num) return 0;
+  if (format != kFormatSwiss && format != kFormatGenBank) return 0;
+  const char *s = str[(size_t)i].c_str();
+  bool typed = begins(s, type);
+  if (!KW) return typed;
+  return typed && strstr(s, KW) != nullptr;
+}
+
+int SeqInfo::hasKW(const char *type, const char *KW) {
+  for (int i = 0; i < num; i++)
+    if (isKW(i, type, KW)) return 1;
+  return 0;
+}
+
+char *SeqInfo::getKW(const char *type) {
+  if (!type) return nullptr;
+  const char *t = strcmp(type, "OR") == 0 ? "  OR" : type;
+  int i0 = -1;
+  for (int i = 0; i < num; i++) {
+    if (isKW(i, t, nullptr)) {
+      i0 = i;
+      break;
+    }
+  }
+  if (i0 < 0) return nullptr;
+
+  int end = i0 + 1;
+  if (format == kFormatSwiss) {
+    bool topic = begins(t, "CC   -!-");
+    while (end < num) {
+      const char *s = str[(size_t)end].c_str();
+      if (!(begins(s, t) || (topic && colAt(s, 5) == ' '))) break;
+      end++;
+    }
+  } else if (format == kFormatGenBank) {
+    while (end < num && str[(size_t)end][0] == ' ') end++;
+  } else {
+    return nullptr;
+  }
+
+  size_t room = (size_t)80 * (size_t)(end - i0);
+  char *res = new char[room];
+  size_t len = 0;
+  res[0] = 0;
+
+  if (strcmp(t, "FT") == 0 || strcmp(t, "FE") == 0) {
+    for (int j = i0; j < end; j++) {
+      const char *s = str[(size_t)j].c_str();
+      char c5 = colAt(s, 5), c4 = colAt(s, 4);
+      if (!c5 || c5 == ' ' || c4 != ' ') continue;
+      size_t k = strcspn(s + 5, " ");
+      if (len + k + 1 + 1 > room) break;
+      memcpy(res + len, s + 5, k);
+      len += k;
+      res[len++] = ' ';
+      res[len] = 0;
+    }
+    return res;
+  }
+
+  size_t shift = format == kFormatSwiss ? 5 : 12;
+  const char *s0 = str[(size_t)i0].c_str();
+  size_t tl = strlen(t), l0 = strlen(s0);
+  size_t p0 = l0 > tl ? l0 - tl : 0;
+  if (p0 == 0 || p0 + 1 > room) return res;  // an empty or oversized first piece: ""
+  memcpy(res, s0 + tl, p0);
+  len = p0;
+  res[len] = 0;
+  for (int j = i0 + 1; j < end; j++) {
+    const char *s = str[(size_t)j].c_str();
+    size_t L = strlen(s);
+    if (L <= shift) break;  // an empty piece ends the text
+    size_t pl = L - shift;
+    bool joined = len > 0 && res[len - 1] == '-';  // a word broken at the line end
+    size_t need = len + (joined ? 0 : 1) + pl + 1;
+    if (need > room) break;
+    if (!joined) res[len++] = s[shift - 1];
+    memcpy(res + len, s + shift, pl);
+    len += pl;
+    res[len] = 0;
+  }
+  return res;
+}
+
+int SeqInfo::hasKWtype(const char *type) {
+  if (!type) return 0;
+  std::string list(type);
+  char *pos = &list[0];
+  while (char *t = nextToken(pos, "_\n")) {
+    size_t tl = strlen(t);
+    for (int i = 0; i < num; i++) {
+      const char *s = str[(size_t)i].c_str();
+      if (begins(s, t) && strlen(s) > tl + 2) return 1;
+    }
+  }
+  return 0;
+}
+
+int SeqInfo::isFT(int i, const char *FT) {
+  if (i < 0 || i >= num) return 0;
+  const char *s = str[(size_t)i].c_str();
+  if (format == kFormatSwiss) {
+    if (!beginsI(s, "FT")) return 0;
+    char c6 = colAt(s, 6);
+    if (!c6 || c6 == ' ') return 0;  // continuation lines are blank there
+    if (!*FT) return 1;
+    const char *text = s + 2;
+    text += strspn(text, " \t");
+    char name[1024];
+    makeName(text, name, 2);
+    return strcmp(name, FT) == 0;
+  }
+  if (format == kFormatGenBank) {
+    size_t k = strspn(s, " \t\r\n");
+    if (k != 5) return 0;
+    if (!*FT) return 1;
+    return strnicmp(s + 5, FT, (int)strlen(FT)) == 0;
+  }
+  return 0;
+}
+
+int SeqInfo::getBegEndFT(int i, int *beg, int *end) {
+  if (i < 0 || i >= num) return 0;
+  if (format == kFormatSwiss) {
+    const char *p = str[(size_t)i].c_str();
+    // tag, key, then the two positions
+    p += strspn(p, " \t\r\n");
+    p += strcspn(p, " \t\r\n");
+    p += strspn(p, " \t\r\n");
+    size_t kl = strcspn(p, " \t\r\n");
+    char key[1024];
+    if (kl > sizeof key - 1) kl = sizeof key - 1;
+    memcpy(key, p, kl);
+    key[kl] = 0;
+    p += strcspn(p, " \t\r\n");
+    int b = 0, e = 0;
+    if (!readInt(p, b, true) || !readInt(p, e, true)) return 0;  // "?" and the like
+    if (belong(key, TwoResSWISS)) {
+      beg[0] = end[0] = b;
+      beg[1] = end[1] = e;
+      return 2;
+    }
+    beg[0] = b;
+    end[0] = e;
+    return 1;
+  }
+  if (format != kFormatGenBank) return 0;
+
+  int count = 0, bra = 0;
+  for (int j = i;; j++) {
+    const char *s = str[(size_t)j].c_str();
+    if (strstr(s, "..")) {
+      for (const char *q = strstr(s, ".."); q && count < kMaxRanges; q = strstr(q + 2, "..")) {
+        const char *e = q + 2;
+        while (*e && !isDigit(*e) && *e != '.') e++;
+        const char *b = q;
+        while (b > s && isDigit(b[-1])) b--;
+        beg[count] = isDigit(*b) ? parseLong(b) : 0;
+        end[count] = isDigit(*e) ? parseLong(e) : 0;
+        count++;
+      }
+    } else if (strpbrk(s, "0123456789")) {
+      const char *d = s + strcspn(s, "0123456789.");
+      int v = isDigit(*d) ? parseLong(d) : 0;
+      beg[count] = end[count] = v;
+      count++;
+    }
+    updNumBra(s, bra);
+    if (bra == 0 || count >= kMaxRanges || j - i >= 5000 || j + 1 >= num) break;
+  }
+  return count;
+}
+
+int SeqInfo::getLen() {
+  int v = 0;
+  if (format == kFormatSwiss) {
+    int i = 0;
+    while (i < num && !begins(str[(size_t)i].c_str(), "ID")) i++;
+    if (i == num) fatalExit(kExitBadData, "\n Something wrong with SeqInfo: there is no ID");
+    v = nthNumber(str[(size_t)i].c_str(), 5);
+  } else if (format == kFormatGenBank) {
+    int i = 0;
+    while (i < num && !strstr(str[(size_t)i].c_str(), "LOCUS")) i++;
+    if (i == num) fatalExit(kExitBadData, "\n Something wrong with SeqInfo: there is no LOCUS");
+    v = nthNumber(str[(size_t)i].c_str(), 3);
+  }
+  return v < 0 ? 0 : v;
+}
+
+int *SeqInfo::getCharFT(const char *FT, int &len) {
+  len = getLen();
+  int *res = new (std::nothrow) int[(size_t)len]();
+  if (!res) noRoom(len);
+  int beg[kMaxRanges], end[kMaxRanges];
+  for (int j = 1; j < num; j++) {
+    if (!isFT(j, FT)) continue;
+    int n = getBegEndFT(j, beg, end);
+    for (int k = 0; k < n; k++) {
+      int b = beg[k] < 1 ? 1 : beg[k];
+      int e = end[k] > len ? len : end[k];
+      for (int p = b; p <= e; p++) res[p - 1] = 1;
+    }
+  }
+  return res;
+}
+
+void SeqInfo::printIDDEOS(FILE *fout) {
+  bool id = false, de = false, os = false;
+  for (int i = 0; i < num && !(id && de && os); i++) {
+    const char *s = str[(size_t)i].c_str();
+    bool *kind = begins(s, "ID") ? &id : begins(s, "DE") ? &de : begins(s, "OS") ? &os : nullptr;
+    if (!kind) continue;
+    fprintf(fout, "\n%s", s);
+    *kind = true;
+  }
+}
+
+void makeName(const char *str, char *Name, int typeFT) {
+  size_t n = strcspn(str, " \t\r\n");
+  if (n > 1023) n = 1023;
+  memcpy(Name, str, n);
+  Name[n] = 0;
+  if (typeFT != 2 || strstr(str, "SIMILARITY") || !belong(Name, nameFT)) return;
+  const char *p = str + n;
+  while (*p == ' ' || *p == '\n' || isDigit(*p)) p++;  // the positions
+  size_t len = n;
+  for (;;) {
+    p += strspn(p, " \t\r\n");
+    if (!*p) break;
+    size_t w = strcspn(p, " \t\r\n");
+    if (len + 1 + w > 1023) break;
+    Name[len++] = '_';
+    memcpy(Name + len, p, w);
+    len += w;
+    p += w;
+  }
+  Name[len] = 0;
+  if (len && (Name[len - 1] == '.' || Name[len - 1] == ',')) Name[len - 1] = 0;
+}
+
+int updNumBra(const char *str, int &numBra) {
+  for (const char *p = str; *p; p++) {
+    if (*p == '(') numBra++;
+    if (*p == ')') numBra--;
+  }
+  return numBra;
+}
+
+int belong(const char *FT, const char *const *list) {
+  for (; *list; list++)
+    if (strcmp(FT, *list) == 0) return 1;
+  return 0;
+}

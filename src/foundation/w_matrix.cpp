@@ -1,0 +1,275 @@
+// Substitution matrices: the weight matrix file reader, the built-in tables, the
+// standardisation for two compositions, rank normalisation and segment rescoring.
+#include "w_matrix.h"
+
+#include <cassert>
+#include <cmath>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "alibase.h"
+#include "errormsg.h"
+#include "inv_sqrt.h"
+#include "params.h"
+
+namespace {
+
+bool isAsciiLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
+
+// Composition of seq[0..len) into f (index 21 not counted); the number of counted letters.
+int countFreq(const unsigned char *nalpha, int len, const char *seq, double *f) {
+  int count[22] = {0};
+  int counted = 0;
+  for (int k = 0; k < len; k++) {
+    int idx = nalpha[(unsigned char)seq[k]];
+    if (idx < 21) {
+      count[idx]++;
+      counted++;
+    }
+  }
+  int div = counted ? counted : 1;
+  for (int i = 0; i < 22; i++) f[i] = (double)count[i] / div;
+  return counted;
+}
+
+// Mean and variance of the raw scores under two compositions. One running accumulator,
+// i outer, j inner, (f1*f2)*o: every caller sums in this order. Zero-weight terms add
+// nothing and are skipped.
+void meanAndVariance(const int (&o)[22][22], const double *f1, const double *f2, double &mean,
+                     double &var) {
+  double m = 0;
+  for (int i = 0; i < 21; i++) {
+    if (f1[i] == 0) continue;
+    for (int j = 0; j < 21; j++) {
+      if (f2[j] == 0) continue;
+      m += (f1[i] * f2[j]) * o[i][j];
+    }
+  }
+  double v = 0;
+  for (int i = 0; i < 21; i++) {
+    if (f1[i] == 0) continue;
+    for (int j = 0; j < 21; j++) {
+      if (f2[j] == 0) continue;
+      double d = o[i][j] - m;
+      v += (f1[i] * f2[j]) * (d * d);
+    }
+  }
+  mean = m;
+  var = v;
+}
+
+}  // namespace
+
+double *TMatrix::makeFreq(int len, const char *seq) const {
+  double *f = new (std::nothrow) double[22];
+  if (!f) noRoom((long long)sizeof(double) * 22);
+  countFreq(nalpha, len, seq, f);
+  return f;
+}
+
+Weight_matrix::Weight_matrix()
+    : elem(), diag_average(0), covariation(0), mean(0), dispersion(0), mdisp(0), type(0),
+      orig_elem() {
+  memset(nalpha, 21, sizeof nalpha);
+  for (int i = 0; aa_letters[i]; i++) {
+    unsigned char c = (unsigned char)aa_letters[i];
+    nalpha[c] = (unsigned char)i;
+    if (isAsciiLetter(c)) nalpha[c | 0x20] = (unsigned char)i;
+  }
+}
+
+TMatrix *Weight_matrix::duplicate() {
+  Weight_matrix *w = new (std::nothrow) Weight_matrix(*this);
+  if (!w) noRoom((long long)sizeof(Weight_matrix));
+  return w;
+}
+
+int Weight_matrix::fread(FILE *f) {
+  std::string line;
+  type = 0;
+  if (readLine(f, line) && line.find("NUCLEOTIDE") != std::string::npos) type = 1;
+  // The first line after the comments names the columns, whatever it holds.
+  bool haveCols = false;
+  std::vector<unsigned char> cols;
+  while (!haveCols && readLine(f, line)) {
+    if (line[0] == '#') continue;
+    haveCols = true;
+    for (unsigned char c : line)
+      if (isAsciiLetter(c)) cols.push_back(nalpha[c]);
+  }
+  while (haveCols && readLine(f, line)) {
+    size_t first = 0;
+    while (first < line.size() && !isDigit((unsigned char)line[first])) first++;
+    if (first == line.size()) continue;
+    int row = -1;
+    for (size_t k = 0; k < first; k++)
+      if (isAsciiLetter((unsigned char)line[k])) row = nalpha[(unsigned char)line[k]];
+    if (row < 0) continue;
+    if (first > 0 && (line[first - 1] == '-' || line[first - 1] == '+')) first--;
+    char *pos = &line[first];
+    size_t k = 0;
+    for (char *tok; (tok = nextToken(pos, " \n\r\t")) != nullptr && k < cols.size(); k++) {
+      int col = cols[k];
+      if (col == 21) continue;  // not one of the letters: the number goes nowhere
+      int v = parseLong(tok);
+      orig_elem[row][col] = v;
+      orig_elem[col][row] = v;
+    }
+  }
+  recast(type == 1 ? nu_frequences : aa_frequences, type == 1 ? nu_frequences : aa_frequences);
+  return 0;
+}
+
+void Weight_matrix::makeBlos62() {
+  type = 0;
+  for (int i = 0, t = 0; i < 22; i++) {
+    for (int j = 0; j <= i; j++, t++) {
+      orig_elem[i][j] = Blos[t];
+      orig_elem[j][i] = Blos[t];
+    }
+  }
+}
+
+void Weight_matrix::makeDiag() {
+  type = 1;
+  memset(orig_elem, 0, sizeof orig_elem);
+  for (int i = 0; i < 22; i++) orig_elem[i][i] = 10;
+}
+
+void Weight_matrix::recast(const double *f1, const double *f2) {
+  const int(&o)[22][22] = orig_elem;
+  double m, disp;
+  meanAndVariance(o, f1, f2, m, disp);
+  mean = m;
+  if (disp < 1e-8) disp = 1.0;
+  dispersion = disp;
+  mdisp = std::sqrt(disp);
+  double d = 0;
+  for (int i = 0; i < 21; i++) d += f1[i] * o[i][i];
+  double c = 0;
+  for (int i = 0; i < 21; i++) {
+    if (f1[i] == 0) continue;
+    double r = 0;
+    for (int j = 0; j < 21; j++) r += f2[j] * (o[i][j] - mean);
+    c += f1[i] * (r * r);
+  }
+  for (int i = 0; i < 21; i++)
+    for (int j = 0; j < 21; j++)
+      elem[i][j] = scaleToInt(((o[i][j] - mean) / mdisp) * 1000.0, 1.0L);
+  for (int k = 0; k < 22; k++) {
+    elem[21][k] = 0;
+    elem[k][21] = 0;
+  }
+  diag_average = (d - mean) / mdisp;
+  covariation = c / dispersion;
+}
+
+int Weight_matrix::rescale(double homology_factor) const {
+  return scaleToInt(homology_factor, diag_average, 1000.0L);
+}
+
+void Weight_matrix::getWeight(const BankSeq &shCurr, const BankSeq &shBank, int *wei,
+                              int homFact, int) const {
+  const int n = shCurr.len();
+  assert(n <= 0 || shBank.len() >= n);
+  const char *a = shCurr.seq(), *b = shBank.seq();
+  for (int i = 0; i < n; i++)
+    wei[i] = elem[nalpha[(unsigned char)a[i]]][nalpha[(unsigned char)b[i]]] - homFact;
+}
+
+void Weight_matrix::getWeight(int ishSeq, const BankSeq &seq, int ishAli, WorkAli &ali, int len,
+                              int *weight, int homFac) const {
+  const char *s = seq.seq();
+  for (int i = 0; i < len; i++) {
+    int best = -100000;
+    int a = nalpha[(unsigned char)s[ishSeq + i]];
+    for (int r = 0; r < ali.nSeq; r++) {
+      int v = elem[a][nalpha[(unsigned char)ali.ali[r][ishAli + i]]];
+      if (v > best) best = v;
+    }
+    weight[i] = best - homFac;
+  }
+}
+
+int Weight_matrix::normalize(const double *freq_1, const double *freq_2) {
+  int(&o)[22][22] = orig_elem;
+  int lo = o[0][0], hi = o[0][0];
+  for (int i = 0; i < 21; i++)
+    for (int j = 0; j < 21; j++) {
+      if (o[i][j] < lo) lo = o[i][j];
+      if (o[i][j] > hi) hi = o[i][j];
+    }
+  // The range comes from the file: it may not fit an int, nor memory.
+  const long long n = (long long)hi - lo + 1;
+  if ((unsigned long long)(n + 1) > SIZE_MAX / sizeof(double)) noRoom(n + 1);
+  double *F = new (std::nothrow) double[(size_t)(n + 1)];
+  if (!F) noRoom(n + 1);
+  for (long long k = 0; k <= n; k++) F[k] = 0;
+  for (int i = 0; i < 21; i++)
+    for (int j = 0; j < 21; j++) F[(long long)o[i][j] - lo + 1] += freq_1[i] * freq_2[j];
+  for (long long k = 1; k <= n; k++) F[k] += F[k - 1];
+  for (long long k = 0; k < n; k++) F[k] = (F[k] + F[k + 1]) * 0.5;
+  // Normal quantiles by a left Riemann sum of the density; one assignment per step.
+  const double root2pi = std::sqrt(2.0 * M_PI);
+  double x = -5.0, S = 0;
+  long long k = 0;
+  while (k < n && x < 5.0) {
+    if (F[k] <= S) {
+      F[k] = x;
+      k++;
+    }
+    S += std::exp(-x * x / 2.0) * 0.001 / root2pi;
+    x += 0.001;
+  }
+  for (; k < n; k++) F[k] = x;
+  for (int i = 0; i < 21; i++)
+    for (int j = 0; j < 21; j++) o[i][j] = (int)(F[(long long)o[i][j] - lo] * 2.5 + 12.500001);
+  delete[] F;
+  for (int t = 0; t < 22; t++) {
+    elem[21][t] = 0;
+    elem[t][21] = 0;
+  }
+  return 0;
+}
+
+int Weight_matrix::recalcSum(int len, const char *sq1, const char *sq2, int sum, int,
+                             double &mult, double &add) const {
+  double c1[22], c2[22];
+  countFreq(nalpha, len, sq1, c1);
+  countFreq(nalpha, len, sq2, c2);
+  double meanHel, v;
+  meanAndVariance(orig_elem, c1, c2, meanHel, v);
+  if (v < 1e-6) v = 1.0;
+  const double mdispHel = std::sqrt(v);
+  int numLet = 0;
+  for (int k = 0; k < len; k++)
+    if (nalpha[(unsigned char)sq1[k]] < 21 && nalpha[(unsigned char)sq2[k]] < 21) numLet++;
+  mult = mdisp / mdispHel;
+  add = ((mean - meanHel) * 1000) / mdisp;
+  return scaleToInt(((mean - meanHel) * ((double)numLet * 1000) + mdisp * sum) / mdispHel, 1.0L);
+}
+
+void Weight_matrix::print() const {
+  printf("\n Orig_elem");
+  for (int i = 0; i < 22; i++) {
+    printf("\n");
+    for (int j = 0; j <= i; j++) printf("%4d", orig_elem[i][j]);
+  }
+  printf("\n Elem");
+  for (int i = 0; i < 22; i++) {
+    printf("\n");
+    for (int j = 0; j <= i; j++) printf("%6d", elem[i][j]);
+  }
+  printf("\n mean %f mdisp %f diag_average %f", mean, mdisp, diag_average);
+}
+
+void Weight_matrix::setPenal(int gap) {
+  for (int k = 0; k < 22; k++) {
+    elem[21][k] = -gap;
+    elem[k][21] = -gap;
+  }
+  elem[21][21] = 0;
+}

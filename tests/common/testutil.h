@@ -1,0 +1,91 @@
+// Small helpers shared by the tests: a temporary directory removed at the end of the
+// test, whole-file reads and writes, paths of the committed test data, and bank indexes
+// written with the project's own tools/mkidx.py.
+#pragma once
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace testutil {
+
+// A fresh directory under the system temp directory, removed with its content.
+class TempDir {
+ public:
+  TempDir() {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "seqtest.XXXXXX").string();
+    char *p = mkdtemp(&tmpl[0]);
+    path_ = p ? p : "";
+  }
+  ~TempDir() {
+    std::error_code ec;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+  }
+  TempDir(const TempDir &) = delete;
+  TempDir &operator=(const TempDir &) = delete;
+
+  const std::string &path() const { return path_; }
+  std::string file(const std::string &name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+inline void writeFile(const std::string &path, const std::string &content) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << content;
+}
+
+inline std::string readFile(const std::string &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+// Path of a committed test data file (relative to tests/data).
+inline std::string dataPath(const std::string &rel) { return std::string(SEQ_TEST_DATA) + "/" + rel; }
+
+// Every "\n" turned into "\r\n".
+inline std::string toCRLF(const std::string &s) {
+  std::string out;
+  out.reserve(s.size() + s.size() / 16);
+  for (char c : s) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+// Writes the ".idx" index beside `bank` with tools/mkidx.py; true on success.
+inline bool makeIndex(const std::string &bank) {
+  std::string cmd = std::string("python3 '") + SEQ_TOOLS_DIR + "/mkidx.py' '" + bank + "' >/dev/null";
+  return std::system(cmd.c_str()) == 0;
+}
+
+// Output of `fn` written to a memory stream.
+template <class Fn>
+std::string writtenBy(Fn fn) {
+  char *buf = nullptr;
+  size_t n = 0;
+  FILE *f = open_memstream(&buf, &n);
+  fn(f);
+  fclose(f);
+  std::string out(buf, n);
+  free(buf);
+  return out;
+}
+
+// An open stdio stream over the given text (a temporary file); the caller closes it.
+inline FILE *streamOf(const std::string &text) {
+  FILE *f = tmpfile();
+  if (!f) return nullptr;
+  fwrite(text.data(), 1, text.size(), f);
+  rewind(f);
+  return f;
+}
+
+}  // namespace testutil

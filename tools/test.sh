@@ -1,14 +1,30 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test twice: an optimised build and an
-# AddressSanitizer + UndefinedBehaviorSanitizer build.
+# Builds everything and runs every test: an optimised build, an AddressSanitizer +
+# UndefinedBehaviorSanitizer build, the threaded tests under ThreadSanitizer, and a bounded
+# fuzzing run of every reader.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 JOBS=${JOBS:-$(nproc)}
 
+echo "== optimised build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j "$JOBS"
 (cd build && ctest -j "$JOBS" --output-on-failure)
 
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSEQ_SANITIZE=ON >/dev/null
 cmake --build build-asan -j "$JOBS"
-(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest -j "$JOBS" --output-on-failure)
+(cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest -j "$JOBS" --output-on-failure)
+
+echo "== ThreadSanitizer (threaded tests)"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_CXX_FLAGS=-fsanitize=thread -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread >/dev/null
+cmake --build build-tsan -j "$JOBS" --target test_engine
+(cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+  ctest -j "$JOBS" -R '^Thread' --output-on-failure)
+
+if [ -x tools/fuzz.sh ]; then
+  echo "== fuzzing"
+  tools/fuzz.sh
+fi

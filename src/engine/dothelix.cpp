@@ -1,0 +1,103 @@
+// Dot-helix segment finder.
+#include "dothelix.h"
+
+#include <new>
+
+#include "errormsg.h"
+#include "inv_sqrt.h"
+
+int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_threshold,
+             int power_low_threshold, int accurate) {
+  std::vector<Homology_info> &found = work.found;
+  std::vector<DotHelixWork::Interval> &stack = work.stack_;
+  found.clear();
+  stack.clear();
+  const int L = length_low_threshold < 1 ? 1 : length_low_threshold;
+  const int P = power_low_threshold < 1 ? 1 : power_low_threshold;
+  if (length < L) return 0;
+
+  stack.push_back({0, length});
+  while (!stack.empty()) {
+    int s = stack.back().left, n = stack.back().length;
+    while (n > 0 && elem[s + n - 1] <= 0) n--;
+    while (n > 0 && elem[s] <= 0) {
+      s++;
+      n--;
+    }
+    if (n < L) {
+      stack.pop_back();
+      continue;
+    }
+    const int t = s, m = n;
+    int a = s, w = n;
+    int bestPow = 0, start = 0;
+    long long segSum = 0;
+    bool noWindow = false;
+    for (;;) {
+      // Forward: the end of the best prefix, stopping at the first negative running sum.
+      long long run = 0, best = 0;
+      int end = 0;
+      bestPow = 0;
+      for (int i = 0; i < w; i++) {
+        run += elem[a + i];
+        if (run < 0) break;
+        if (run > best) {
+          best = run;
+          const int pw = powerOf(run, i + 1);
+          if (pw >= bestPow) {
+            bestPow = pw;
+            end = i + 1;
+          }
+        }
+      }
+      w = end;
+      if (w == 0) {  // nothing to cut around: the interval is given up whole
+        noWindow = true;
+        break;
+      }
+      if (w < L) break;
+      // Backward: the start of the best suffix of that prefix, over the whole window.
+      run = 0;
+      best = 0;
+      bestPow = 0;
+      start = 0;
+      segSum = 0;
+      for (int j = w - 1; j >= 0; j--) {
+        run += elem[a + j];
+        if (run > best) {
+          best = run;
+          const int pw = powerOf(run, w - j);
+          if (pw >= bestPow) {
+            bestPow = pw;
+            start = j;
+            segSum = run;
+          }
+        }
+      }
+      a += start;
+      w -= start;
+      if (!accurate || start == 0 || w < L) break;
+    }
+    stack.pop_back();
+    if (noWindow) continue;
+    if (w >= L && bestPow >= P) found.push_back({a, w, clampInt32(segSum), bestPow});
+    // The left rest goes below the right one, so the right rest is searched first.
+    if (a - t >= L) stack.push_back({t, a - t});
+    if (t + m - (a + w) >= L) stack.push_back({a + w, t + m - (a + w)});
+  }
+  return (int)found.size();
+}
+
+Homology_info *DotHelix(const int *elem, int length, int length_low_threshold,
+                        int power_low_threshold, int &num_found, int accurate) {
+  num_found = 0;
+  if (length < (length_low_threshold < 1 ? 1 : length_low_threshold)) return nullptr;
+  DotHelixWork work;
+  const int n = DotHelix(work, elem, length, length_low_threshold, power_low_threshold, accurate);
+  if (!n) return nullptr;
+  Homology_info *res = new (std::nothrow) Homology_info[(size_t)n];
+  if (!res) noRoom((long long)n * (long long)sizeof(Homology_info));
+  for (int i = 0; i < n; i++) res[i] = work.found[(size_t)i];
+  num_found = n;
+  return res;
+}

@@ -1,0 +1,315 @@
+// Query division, shift histograms and the free counting loops.
+#include "sysconn.h"
+
+#include <algorithm>
+#include <new>
+
+#include "alibase.h"
+#include "inv_sqrt.h"
+
+using ltable_detail::allocArray;
+
+int Division_parameters::longestPart() const {
+  int m = 0;
+  for (int i = 0; i < numParts; i++) m = std::max(m, length[i]);
+  return m;
+}
+
+Division_generator::Division_generator(const AA_groups *ag, const BankSeq *ws, int winWidth,
+                                       int coiNum, int partSize, int useLtable, int lenThres,
+                                       int stringsAdd) {
+  query = ws;
+  const int L = ws && ws->len() > 0 ? ws->len() : 0;
+  // A part size below 1 would divide by zero or never end the cut.
+  const int P = partSize < 1 ? 1 : partSize;
+  numParts = L == 0 ? 0 : (L < P ? 1 : L / P);
+  left = allocArray<int>(numParts);
+  length = allocArray<int>(numParts);
+  l_table = useLtable ? allocArray<Looking_table *>(numParts) : nullptr;
+
+  int pos = 0, rest = L;
+  for (int i = 0; rest > 0 && i < numParts; i++) {
+    left[i] = pos;
+    if (rest < 2 * (long long)P) {
+      length[i] = rest;
+      rest = 0;
+    } else {
+      // An inner part reaches lenThres letters into the next one, never past the query.
+      long long len = (long long)P + lenThres;
+      length[i] = (int)std::max(1LL, std::min(len, (long long)rest));
+      pos += P;
+      rest -= P;
+    }
+    if (l_table)
+      l_table[i] = Create_Looking_table(ag, ws->seq() + left[i], length[i], winWidth, coiNum,
+                                        stringsAdd);
+  }
+}
+
+Division_generator::~Division_generator() {
+  if (l_table)
+    for (int i = 0; i < numParts; i++) delete l_table[i];
+  delete[] l_table;
+  delete[] left;
+  delete[] length;
+}
+
+namespace {
+
+template <template <class> class Table, class... Args>
+Looking_table *newTable(int kind, Args... args) {
+  Looking_table *t;
+  size_t size;
+  if (kind == 0) {
+    t = new (std::nothrow) Table<unsigned char>(args...);
+    size = sizeof(Table<unsigned char>);
+  } else if (kind == 1) {
+    t = new (std::nothrow) Table<unsigned short>(args...);
+    size = sizeof(Table<unsigned short>);
+  } else {
+    t = new (std::nothrow) Table<unsigned int>(args...);
+    size = sizeof(Table<unsigned int>);
+  }
+  if (!t) noRoom((long long)size);
+  return t;
+}
+
+}  // namespace
+
+Looking_table *Division_generator::Create_Looking_table(const AA_groups *ag, const char *seq,
+                                                        int part_length, int winWidth,
+                                                        int coiNum, int stringsAdd) {
+  if (coiNum == 0 || ag->num_colors > 5) {
+    Looking_table *t = new (std::nothrow) Looking_Single_table(ag, seq, part_length, winWidth);
+    if (!t) noRoom((long long)sizeof(Looking_Single_table));
+    return t;
+  }
+  if (stringsAdd <= 0) {
+    const int kind = part_length <= 255 ? 0 : (part_length <= 65535 ? 1 : 2);
+    return newTable<KnmSingle_table>(kind, ag, seq, part_length, winWidth, coiNum);
+  }
+  // Merged lists hold shifts up to part_length - 1 + stringsAdd: the entry type must hold them.
+  const long long top = (long long)part_length + stringsAdd;
+  const int kind = top <= 255 ? 0 : (top <= 65535 ? 1 : 2);
+  return newTable<KnmSingle_table_Merge>(kind, ag, seq, part_length, winWidth, coiNum,
+                                         stringsAdd);
+}
+
+int coverageThreshold(double coincidence_ratio, int window_width, int segm_length) {
+  return scaleToInt(coincidence_ratio, window_width, segm_length);
+}
+
+void codeLetters(const AA_groups *ag, const char *sq, int len, unsigned char *codes) {
+  const int nc = ag->num_colors;
+  for (int i = 0; i < len; i++) {
+    const int c = ag->ord((unsigned char)sq[i]);
+    codes[i] = (unsigned char)(c > nc ? nc : c);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Shift_histogram
+
+void Shift_histogram::select(const int *hist, int num_neg_shifts, int num_all_shifts,
+                             int threshold, int max_num_shifts, std::vector<uint64_t> &heap) {
+  if (max_num_shifts < 1) max_num_shifts = 1;
+  const int cap = std::max(1, std::min(max_num_shifts, num_all_shifts));
+  if (cap > capacity_) {
+    delete[] shift_value;
+    shift_value = allocArray<int>(cap);
+    capacity_ = cap;
+  }
+  num_shifts = 0;
+  cur_shift = 0;
+
+  // The kept diagonals are the first ones of the order (count descending, index ascending)
+  // among those that reach the threshold: the incremental rule (a newcomer of equal count
+  // never displaces a kept one) keeps exactly those. Keys pack that order, larger = better;
+  // a min-heap holds the worst kept diagonal at its front.
+  auto key = [](int count, int index) {
+    return (uint64_t)((uint32_t)count ^ 0x80000000u) << 32 | (uint32_t)~(uint32_t)index;
+  };
+  heap.clear();
+  const size_t want = (size_t)cap;
+  for (int i = 0; i < num_all_shifts; i++) {
+    const int c = hist[i];
+    if (c < threshold) continue;
+    const uint64_t k = key(c, i);
+    if (heap.size() < want) {
+      heap.push_back(k);
+      std::push_heap(heap.begin(), heap.end(), std::greater<uint64_t>());
+    } else if (k > heap.front()) {
+      std::pop_heap(heap.begin(), heap.end(), std::greater<uint64_t>());
+      heap.back() = k;
+      std::push_heap(heap.begin(), heap.end(), std::greater<uint64_t>());
+    }
+  }
+  std::sort(heap.begin(), heap.end(), std::greater<uint64_t>());
+  for (uint64_t k : heap) {
+    const int index = (int)~(uint32_t)k;
+    shift_value[num_shifts++] = index - num_neg_shifts;
+  }
+}
+
+namespace {
+
+void fromHistValue(Shift_histogram &sh, const Looking_table *table, HistValue *hv,
+                   double coincidence_ratio, int max_num_shifts) {
+  std::vector<uint64_t> heap;
+  if (!hv) {  // the table counts no alignment blocks
+    sh.select(nullptr, 0, 0, 0, max_num_shifts, heap);
+    return;
+  }
+  const int thr = coverageThreshold(coincidence_ratio, hv->window_width, table->segm_length);
+  sh.select(hv->hist, hv->num_neg_shifts, hv->num_all_shifts, thr, max_num_shifts, heap);
+  delete hv;
+}
+
+}  // namespace
+
+Shift_histogram::Shift_histogram(const Looking_table *init_table, const char *cur_sq,
+                                 int cur_length, double coincidence_ratio, int max_num_shifts) {
+  if (cur_length < 0) cur_length = 0;
+  std::vector<unsigned char> codes((size_t)cur_length);
+  codeLetters(init_table->colors, cur_sq, cur_length, codes.data());
+  fromHistValue(*this, init_table, init_table->CountHist(codes.data(), cur_length),
+                coincidence_ratio, max_num_shifts);
+}
+
+Shift_histogram::Shift_histogram(const Looking_table *init_table, const char *const *cur_sq,
+                                 int cur_length, int cur_width, double coincidence_ratio,
+                                 int max_num_shifts) {
+  if (cur_length < 0) cur_length = 0;
+  if (cur_width < 0) cur_width = 0;
+  std::vector<unsigned char> codes((size_t)cur_length * (size_t)cur_width);
+  std::vector<const unsigned char *> rows((size_t)cur_width);
+  for (int r = 0; r < cur_width; r++) {
+    unsigned char *row = codes.data() + (size_t)r * (size_t)cur_length;
+    codeLetters(init_table->colors, cur_sq[r], cur_length, row);
+    rows[(size_t)r] = row;
+  }
+  fromHistValue(*this, init_table, init_table->CountHist(rows.data(), cur_length, cur_width),
+                coincidence_ratio, max_num_shifts);
+}
+
+int Shift_histogram::get_shift(int &shift) {
+  if (cur_shift >= num_shifts) return 0;
+  shift = shift_value[cur_shift++];
+  return 1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Seq_division
+
+Seq_division::Seq_division(const Division_parameters &parameters)
+    : Division_parameters(parameters) {}
+
+void Seq_division::init(const BankSeq &b) {
+  curPart = -1;
+  hist = nullptr;
+  bank = &b;
+  alig = nullptr;
+  coded_ = false;
+}
+
+void Seq_division::init(const WorkAli &ali) {
+  curPart = -1;
+  hist = nullptr;
+  bank = nullptr;
+  alig = &ali;
+  coded_ = false;
+}
+
+int Seq_division::nextPart(double coincRatio, int maxShifts) {
+  if (curPart < numParts) curPart++;
+  hist = nullptr;
+  if (curPart >= numParts || !l_table || !l_table[curPart] || (!bank && !alig)) return 0;
+  const Looking_table *table = l_table[curPart];
+
+  // Every part of a frame shares its letter groups: the bank is coded once per walk.
+  const int width = bank ? 1 : alig->nSeq;
+  const int B = bank ? std::max(bank->len(), 0) : alig->len;
+  if (!coded_ || codedFor_ != table->colors) {
+    codes_.resize((size_t)B * (size_t)width);
+    rows_.resize((size_t)width);
+    for (int r = 0; r < width; r++) {
+      unsigned char *row = codes_.data() + (size_t)r * (size_t)B;
+      codeLetters(table->colors, bank ? bank->seq() : alig->ali[r], B, row);
+      rows_[(size_t)r] = row;
+    }
+    codedFor_ = table->colors;
+    coded_ = true;
+  }
+
+  const int num_all = table->segm_length - 1 + B;
+  histBuf_.assign((size_t)std::max(num_all, 1), 0);
+  bool counted = true;
+  if (bank)
+    table->addCounts(codes_.data(), B, histBuf_.data());
+  else
+    counted = table->addCounts(rows_.data(), B, width, histBuf_.data());
+  if (counted) {
+    const int thr = coverageThreshold(coincRatio, table->histWidth(), table->segm_length);
+    shifts_.select(histBuf_.data(), table->segm_length - 1, num_all, thr, maxShifts, heap_);
+  } else {
+    shifts_.select(nullptr, 0, 0, 0, maxShifts, heap_);
+  }
+  hist = &shifts_;
+  return 1;
+}
+
+int Seq_division::nextShift(int &ishCurr, int &ishBank, int &len) {
+  int s;
+  if (!hist || !hist->get_shift(s)) return 0;
+  int a = length[curPart];
+  const int B = bank ? std::max(bank->len(), 0) : alig->len;
+  const int over = std::max(s + a - B, 0);
+  if (s < 0) a += s;
+  len = std::max(a - over, 0);
+  ishCurr = left[curPart] + std::max(-s, 0);
+  ishBank = std::max(s, 0);
+  return 1;
+}
+
+int Seq_division::nextShift(int &ishCurr, BankSeq &shCurr, int &ishBank, BankSeq &shBank) {
+  int len;
+  if (!nextShift(ishCurr, ishBank, len)) return 0;
+  shCurr.set(query->seq() + ishCurr, len);
+  if (bank) shBank.set(bank->seq() + ishBank, len);
+  return 1;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Free counting loops
+
+void CountHist(int window_width, int cur_length, int num_neg_shifts,
+               Single_table *const *table, const unsigned char *sq, int *hist) {
+  int *h0 = hist + num_neg_shifts;
+  for (int g = 1; g <= window_width; g++) {
+    const Single_table *st = table[g - 1];
+    const unsigned nc = (unsigned)st->num_colors;
+    const unsigned stride = nc + 1;
+    const pair_info *cells = st->info_ptr[0];
+    const int *pos = st->position;
+    for (int p = 0; p < cur_length - g; p++) {
+      const unsigned c1 = std::min((unsigned)sq[p], nc), c2 = std::min((unsigned)sq[p + g], nc);
+      const pair_info &cell = cells[c1 * stride + c2];
+      const int *q = pos + cell.first_entry;
+      int *h = h0 + p;
+      for (int k = 0; k < cell.num_entries; k++) h[q[k]]++;
+    }
+  }
+}
+
+void CountHist(unsigned int *const *enter, int N, const unsigned char *sq, int cur_length,
+               int *hist) {
+  if (N < 1 || N > 15 || cur_length < N) return;
+  const unsigned mask = (unsigned)pow4[N] - 1;
+  unsigned t = (unsigned)makeTuple(sq, N - 1);
+  for (int i = 0; i + N <= cur_length; i++) {
+    t = ((t << 2) + (sq[i + N - 1] & 3u)) & mask;
+    const unsigned *l = enter[t];
+    if (!l) continue;
+    for (; l[0]; l += 2) hist[i + (int)l[1]] += (int)l[0];
+  }
+}

@@ -1,0 +1,151 @@
+// Dot-helix segment finder: golden profiles and a recursive twin written from the definition.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <random>
+#include <tuple>
+#include <vector>
+
+#include "dothelix.h"
+#include "inv_sqrt.h"
+
+namespace {
+
+using Seg = std::tuple<int, int, int, int>;  // left, length, sum, power
+
+std::vector<Seg> run(const std::vector<int> &prof, int L, int P, int accurate) {
+  int n = -1;
+  Homology_info *h = DotHelix(prof.data(), (int)prof.size(), L, P, n, accurate);
+  std::vector<Seg> out;
+  for (int i = 0; i < n; i++) out.emplace_back(h[i].left, h[i].length, h[i].sum, h[i].power);
+  EXPECT_EQ(n == 0, h == nullptr);
+  delete[] h;
+  return out;
+}
+
+int refPower(long long sum, int len) {
+  long long p = sum * (long long)lenFactor(len);
+  return p > INT_MAX ? INT_MAX : (p < INT_MIN ? INT_MIN : (int)p);
+}
+
+// Twin: one interval at a time, the right rest searched (fully) before the left one.
+void refSearch(const std::vector<int> &e, int s, int n, int L, int P, bool accurate,
+               std::vector<Seg> &out) {
+  while (n > 0 && e[s + n - 1] <= 0) n--;
+  while (n > 0 && e[s] <= 0) s++, n--;
+  if (n < L) return;
+  int a = s, w = n, bestPow = 0;
+  long long sum = 0;
+  bool emitOk = true;
+  while (true) {
+    // Best prefix.
+    long long r = 0, best = 0;
+    int end = 0;
+    bestPow = 0;
+    for (int i = 0; i < w && r + e[a + i] >= 0; i++) {
+      r += e[a + i];
+      if (r > best) {
+        best = r;
+        if (refPower(r, i + 1) >= bestPow) bestPow = refPower(r, i + 1), end = i + 1;
+      }
+    }
+    w = end;
+    if (w == 0) return;
+    if (w < L) {
+      emitOk = false;
+      break;
+    }
+    // Best suffix of it.
+    r = 0, best = 0, bestPow = 0;
+    int st = 0;
+    for (int j = w - 1; j >= 0; j--) {
+      r += e[a + j];
+      if (r > best) {
+        best = r;
+        if (refPower(r, w - j) >= bestPow) bestPow = refPower(r, w - j), st = j, sum = r;
+      }
+    }
+    a += st, w -= st;
+    if (!accurate || st == 0) break;
+    if (w < L) {
+      emitOk = false;
+      break;
+    }
+  }
+  if (emitOk && w >= L && bestPow >= P) out.emplace_back(a, w, (int)sum, bestPow);
+  if (s + n - (a + w) >= L) refSearch(e, a + w, s + n - (a + w), L, P, accurate, out);
+  if (a - s >= L) refSearch(e, s, a - s, L, P, accurate, out);
+}
+
+std::vector<Seg> ref(const std::vector<int> &prof, int L, int P, int accurate) {
+  std::vector<Seg> out;
+  L = L < 1 ? 1 : L;
+  P = P < 1 ? 1 : P;
+  if ((int)prof.size() >= L) refSearch(prof, 0, (int)prof.size(), L, P, accurate != 0, out);
+  return out;
+}
+
+TEST(DotHelix, GoldenProfiles) {
+  // The weaker first segment comes out first: the forward scan stops at the -10.
+  EXPECT_EQ(run({5, -10, 5, 5}, 1, 1, 0),
+            (std::vector<Seg>{{0, 1, 5, 20480}, {2, 2, 10, 28960}}));
+  EXPECT_EQ(run({2, -1, 0, 5, 2}, 2, 1, 0), (std::vector<Seg>{{3, 2, 7, 20272}}));
+  // Narrowed again, (5, 2) prefers the lone 5, which is shorter than L.
+  EXPECT_TRUE(run({2, -1, 0, 5, 2}, 2, 1, 1).empty());
+  // The right rest is searched before the left one.
+  EXPECT_EQ(run({2, -1, 10, -20, 3}, 1, 1, 0),
+            (std::vector<Seg>{{2, 1, 10, 40960}, {4, 1, 3, 12288}, {0, 1, 2, 8192}}));
+  // Zeros at the ends of a stretch are trimmed like negative values.
+  EXPECT_EQ(run({0, 2, -1, 10, 0, -20, 3, 0}, 1, 1, 0),
+            (std::vector<Seg>{{3, 1, 10, 40960}, {6, 1, 3, 12288}, {1, 1, 2, 8192}}));
+  // A zero inside a segment stays part of it.
+  EXPECT_EQ(run({4, 0, 4}, 1, 1, 1), (std::vector<Seg>{{0, 3, 8, 8 * 2364}}));
+}
+
+TEST(DotHelix, ThresholdsAndEmptyResults) {
+  EXPECT_TRUE(run({0, -3, 0, -1}, 1, 1, 1).empty());
+  EXPECT_TRUE(run({}, 1, 1, 0).empty());
+  int n = 7;
+  EXPECT_EQ(DotHelix(std::vector<int>{9, 9}.data(), 2, 3, 1, n, 0), nullptr);  // length < L
+  EXPECT_EQ(n, 0);
+  // L and P of 0 or below act as 1.
+  EXPECT_EQ(run({3}, 0, -5, 0), (std::vector<Seg>{{0, 1, 3, 12288}}));
+  EXPECT_EQ(run({3}, -2, 0, 1), (std::vector<Seg>{{0, 1, 3, 12288}}));
+  // Power threshold: reached exactly, and missed by one.
+  EXPECT_EQ(run({3}, 1, 12288, 0).size(), 1u);
+  EXPECT_TRUE(run({3}, 1, 12289, 0).empty());
+}
+
+TEST(DotHelix, HugeScoresSaturateAndEnd) {
+  // 1e6 x 4096 is beyond int32: the power saturates and the search still ends.
+  EXPECT_EQ(run({1000000}, 1, 1, 1), (std::vector<Seg>{{0, 1, 1000000, INT_MAX}}));
+  EXPECT_EQ(run({1000000, 5, 1000000}, 1, 1, 1),
+            (std::vector<Seg>{{0, 3, 2000005, INT_MAX}}));
+  EXPECT_EQ(run({600000, -700000, 600000}, 2, 1, 0), std::vector<Seg>{});
+}
+
+TEST(DotHelix, AgreesWithTwinOnRandomProfiles) {
+  std::mt19937 rng(12345);
+  DotHelixWork work;
+  for (int iter = 0; iter < 3000; iter++) {
+    const int len = iter % 50 == 0 ? 2000 + (int)(rng() % 2000) : (int)(rng() % 60);
+    const int spread = 1 + (int)(rng() % 3000);
+    const int bias = (int)(rng() % 400) - 250;
+    std::vector<int> p((size_t)len);
+    for (int &v : p) v = (int)(rng() % (2 * spread + 1)) - spread + bias;
+    const int L = (int)(rng() % 9) - 1;
+    const int P = (int)(rng() % 3 == 0 ? 0 : rng() % 400000);
+    const int acc = (int)(rng() % 2);
+    const std::vector<Seg> want = ref(p, L, P, acc);
+    ASSERT_EQ(run(p, L, P, acc), want) << "iteration " << iter;
+    // The reusable form gives the same segments.
+    const int n = DotHelix(work, p.data(), len, L, P, acc);
+    ASSERT_EQ(n, (int)want.size());
+    for (int i = 0; i < n; i++)
+      ASSERT_EQ(Seg(work.found[i].left, work.found[i].length, work.found[i].sum,
+                    work.found[i].power),
+                want[(size_t)i]);
+  }
+}
+
+}  // namespace

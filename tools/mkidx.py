@@ -107,19 +107,26 @@ def blocks_entries(lines):
 
 
 def pfam_entries(lines):
-    """Stockholm: '#' and '/' lines lead to the rows, which run up to a '/' line; an
-    entry is fetched from its "#=GF ID" line."""
+    """Stockholm: '#' and '/' lines lead to the rows, which run up to a '/' line ('#'
+    lines among them are skipped); an entry is fetched from its "#=GF ID" line."""
     offs, i, n = [], 0, len(lines)
+
+    def ident_at(j):
+        return lines[j][1][:8].upper() == b'#=GF ID '
+
     while i < n:
         start, ident = i, None
         while i < n and lines[i][1][:1] in (b'#', b'/'):
-            if ident is None and lines[i][1][:8].upper() == b'#=GF ID ':
+            if ident is None and ident_at(i):
                 ident = i
             i += 1
         rows = False
         while i < n and not lines[i][1].startswith(b'/'):
             s = lines[i][1]
-            if not s.startswith(b'#') and s.strip(BLANKS):
+            if s.startswith(b'#'):
+                if ident is None and ident_at(i):
+                    ident = i
+            elif s.strip(BLANKS):
                 rows = True
             i += 1
         i += 1

@@ -24,6 +24,10 @@ cmake --build build-tsan -j "$JOBS" --target test_engine
 (cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
   ctest -j "$JOBS" -R '^Thread' --output-on-failure)
 
+echo "== benchmark harness (tiny mode)"
+python3 bench/test_bench.py
+bench/run.sh --tiny
+
 if [ -x tools/fuzz.sh ]; then
   echo "== fuzzing"
   tools/fuzz.sh

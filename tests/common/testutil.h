@@ -10,7 +10,16 @@
 #include <sstream>
 #include <string>
 
+#include <unistd.h>
+
 namespace testutil {
+
+// In a death test: sends standard output (where the suite's messages go) to standard
+// error, which the death test matches.
+inline void stdoutToStderr() {
+  fflush(stdout);
+  dup2(2, 1);
+}
 
 // A fresh directory under the system temp directory, removed with its content.
 class TempDir {

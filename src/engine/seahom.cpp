@@ -1,0 +1,187 @@
+#include "seahom.h"
+
+#include <new>
+
+#include "alibase.h"
+#include "errormsg.h"
+#include "seqbase.h"
+#include "w_matrix.h"
+
+SearchHomol::SearchHomol() : SearchHomolParams() {}
+
+SearchHomol::SearchHomol(const SearchHomolParams &params) : SearchHomolParams(params) {}
+
+SearchHomol::~SearchHomol() {
+  delete[] queryFreq;
+  delete division;
+  // wm and matrName belong to the parameter part and go with it.
+}
+
+void SearchHomol::ensureWeight(int n) {
+  if (n < 1) n = 1;
+  if ((size_t)n > weight_.size()) weight_.resize((size_t)n);
+}
+
+void SearchHomol::makeDivision(const Division_generator &gen) {
+  Looking_tables = &gen;
+  query = gen.query;
+  queMolType = query ? getMolType(query->seq(), query->len()) : 0;
+  delete division;
+  division = new (std::nothrow) Seq_division(gen);
+  if (!division) noRoom((long long)sizeof(Seq_division));
+  // A part is partSize + thLength letters, or up to 2 x partSize - 1 for the last one.
+  ensureWeight(gen.longestPart());
+}
+
+double *SearchHomol::makeFreq() {
+  delete[] queryFreq;
+  queryFreq = wm->makeFreq(query->len(), query->seq());
+  return queryFreq;
+}
+
+void SearchHomol::normMatr() {
+  int mol = getMolType(query->seq(), query->len());
+  wm->normalize(mol ? nu_frequences : aa_frequences, queryFreq);
+}
+
+void SearchHomol::recastMatr(const BankSeq *bank) {
+  double *f = wm->makeFreq(bank->len(), bank->seq());
+  wm->recast(queryFreq, f);
+  delete[] f;
+}
+
+int SearchHomol::compTwoSeq(const BankSeq &bank, MotifWei *motifs, int room) {
+  int cap = room < kMaxMotifs ? room : kMaxMotifs;
+  if (cap <= 0 || !division) return 0;
+  motCap_ = cap;
+  division->init(bank);
+  const int P = toPowerScale(thPower);
+  bool recast = false;
+  int homFac = 0;
+  int count = 0;
+  int ishCurr = 0, ishBank = 0;
+  // Past the cap every further segment would be dropped, so the walk stops there.
+  while (count < cap && division->nextPart(coincRatio, maxShifts)) {
+    while (count < cap && division->nextShift(ishCurr, shCurr_, ishBank, shBank_)) {
+      if (!recast) {  // a bank sequence without any shift leaves the matrix unused
+        recastMatr(&bank);
+        homFac = wm->rescale(minHomolRatio);
+        recast = true;
+      }
+      int n = shCurr_.len();
+      ensureWeight(n);
+      wm->getWeight(shCurr_, shBank_, weight_.data(), homFac, ishCurr);
+      int numHelix = DotHelix(dh_, weight_.data(), n, thLength, P, accurateDotHelix);
+      addMotifs(count, motifs, numHelix, dh_.found.data(), ishCurr, ishBank, bank, homFac,
+                weight_.data());
+    }
+  }
+  return count;
+}
+
+void SearchHomol::fillRecord(int &numMot, MotifWei *motifs, Homology_info &h, int shiftCur,
+                             int shiftBank, char frame, int homFac, const int *weight,
+                             double mult, double add) {
+  const int from = (From > 1 ? From : 1) - 1;
+  MotifWei &r = motifs[numMot];
+  r.qBeg = shiftCur + h.left + from;
+  r.bBeg = shiftBank + h.left;
+  r.len = h.length;
+  r.sum = h.sum;
+  r.pow = h.power;
+  r.frame = frame;
+  delete[] r.wei;
+  r.wei = nullptr;
+  if (fillWei) {
+    int n = h.length < 0 ? 0 : h.length;
+    r.wei = new (std::nothrow) int[(size_t)n + 1];
+    if (!r.wei) noRoom(((long long)n + 1) * (long long)sizeof(int));
+    r.wei[0] = 0;
+    for (int k = 1; k <= n; k++) {
+      // wei[k-1] + mult x (add + weight + homFac), extended, truncated at every step.
+      long double t = (long double)add + weight[h.left + k - 1];
+      t = t + homFac;
+      t = (long double)mult * t;
+      t = (long double)r.wei[k - 1] + t;
+      r.wei[k] = scaleToInt(t, 1.0L);
+    }
+  }
+  numMot++;
+}
+
+void SearchHomol::addMotifs(int &numMot, MotifWei *motifs, int numHomol, Homology_info *helix,
+                            int shiftCur, int shiftBank, const BankSeq &bank, int homFac,
+                            int *weight) {
+  double mult = 1.0, add = 0.0;
+  const long double threshold = (long double)thPower * 1000 * 4096;
+  const char frame = query->frame != '+' ? query->frame : bank.frame;
+  for (int i = 0; i < numHomol; i++) {
+    if (numMot >= motCap_) return;
+    Homology_info &h = helix[i];
+    h.sum = clampInt32((long long)h.sum + (long long)homFac * h.length);
+    h.power = powerOf(h.sum, h.length);
+    if (helixFreqRecalc) {
+      int at = shiftCur + h.left;
+      int s = wm->recalcSum(h.length, query->seq() + at, bank.seq() + shiftBank + h.left, h.sum,
+                            at, mult, add);
+      int p = powerOf(s, h.length);
+      if ((long double)p < threshold) continue;
+      h.sum = s;
+      h.power = p;
+    }
+    fillRecord(numMot, motifs, h, shiftCur, shiftBank, frame, homFac, weight, mult, add);
+  }
+}
+
+void SearchHomol::addMotifs(int &numMot, MotifWei *motifs, int numHomol, Homology_info *helix,
+                            int shiftCur, int shiftBank, int homFac, int *weight) {
+  for (int i = 0; i < numHomol; i++) {
+    if (numMot >= motCap_) return;
+    Homology_info &h = helix[i];
+    h.sum = clampInt32((long long)h.sum + (long long)homFac * h.length);
+    h.power = powerOf(h.sum, h.length);
+    fillRecord(numMot, motifs, h, shiftCur, shiftBank, query->frame, homFac, weight, 1.0, 0.0);
+  }
+}
+
+int SearchHomol::compAliSeq(WorkAli &ali, MotifWei *motifs, int baseForm) {
+  if (!division) return 0;
+  motCap_ = kMaxMotifs;
+  division->init(ali);
+  const int P = toPowerScale(thPower);
+  const int homFac = wm->rescale(minHomolRatio);
+  int count = 0;
+  int ishCurr = 0, ishAli = 0;
+  while (count < kMaxMotifs && division->nextPart(coincRatio, maxShifts)) {
+    while (count < kMaxMotifs && division->nextShift(ishCurr, shCurr_, ishAli, shBank_)) {
+      int n = shCurr_.len();
+      ensureWeight(n);
+      wm->getWeight(ishCurr, *query, ishAli, ali, n, weight_.data(), homFac);
+      int numHelix = 0;
+      Homology_info *helix =
+          baseForm == 6 ? DotHelix(weight_.data(), n, thLength, P, numHelix, accurateDotHelix)
+                        : checkThres(weight_.data(), n, ali.len, P, numHelix);
+      addMotifs(count, motifs, numHelix, helix, ishCurr, ishAli, homFac, weight_.data());
+      delete[] helix;
+    }
+  }
+  return count;
+}
+
+Homology_info *checkThres(int *weight, int len, int lenTh, int powTh, int &numHelix) {
+  numHelix = 0;
+  if (len < lenTh) return nullptr;
+  long long s = 0;
+  for (int k = 0; k < len; k++) s += weight[k];
+  int sum = clampInt32(s);
+  int p = powerOf(sum, len);
+  if (p < powTh) return nullptr;
+  Homology_info *h = new (std::nothrow) Homology_info[1];
+  if (!h) noRoom((long long)sizeof(Homology_info));
+  h->left = 0;
+  h->length = len;
+  h->sum = sum;
+  h->power = p;
+  numHelix = 1;
+  return h;
+}

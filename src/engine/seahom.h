@@ -1,0 +1,77 @@
+// The comparison engine: one query frame against one bank sequence (frame). The query
+// division gives each part's best diagonals, the matrix scores them, DotHelix cuts the score
+// profiles into segments, and every segment becomes a MotifWei record.
+#pragma once
+
+#include <vector>
+
+#include "bankseq.h"
+#include "dothelix.h"
+#include "motif.h"
+#include "seahom_params.h"
+#include "sysconn.h"
+
+class WorkAli;
+
+// Most records one comparison writes.
+constexpr int kMaxMotifs = 10000;
+
+class SearchHomol : public SearchHomolParams {
+ public:
+  const Division_generator *Looking_tables = nullptr;  // borrowed
+  const BankSeq *query = nullptr;                       // the query frame; borrowed
+  int queMolType = 0;
+  Seq_division *division = nullptr;  // owned
+  double *queryFreq = nullptr;       // 22 letter frequencies of the query frame; owned
+
+  // The running sums `wei` are filled only when set (the default); a driver whose splitting
+  // step never reads them turns this off and saves an allocation per motif.
+  int fillWei = 1;
+
+  // Defaults of the parameters, no matrix.
+  SearchHomol();
+  // A copy of the parameters with a matrix of its own (the parameters' copy duplicates it),
+  // so that recasting it per bank sequence touches nothing else.
+  explicit SearchHomol(const SearchHomolParams &params);
+  SearchHomol(const SearchHomol &) = delete;
+  SearchHomol &operator=(const SearchHomol &) = delete;
+  ~SearchHomol() override;
+
+  // Binds the query division (borrowed, must outlive the engine). Exit 7 on no memory.
+  void makeDivision(const Division_generator &gen);
+  // The query frame's letter frequencies (kept in queryFreq, owned by the engine).
+  double *makeFreq();
+  // Rank-normalises the matrix against the background of the query's molecule type.
+  void normMatr();
+
+  // Compares the query frame with `bank` and writes the motifs found from motifs[0] on, at most
+  // min(10000, room) of them (further segments are dropped). Returns their number.
+  int compTwoSeq(const BankSeq &bank, MotifWei *motifs, int room = kMaxMotifs);
+  // Turns the segments of one diagonal into records from motifs[numMot] on.
+  void addMotifs(int &numMot, MotifWei *motifs, int numHomol, Homology_info *helix,
+                 int shiftCur, int shiftBank, const BankSeq &bank, int homFac, int *weight);
+
+  // The matrix recast to the query frame and `bank` compositions.
+  void recastMatr(const BankSeq *bank);
+  // The comparison against an alignment block: each column pair scores the best row
+  // (alignment form of getWeight); baseForm 6 cuts segments with DotHelix, any other value
+  // takes a shift's whole overlap when it spans every column and reaches the power threshold.
+  int compAliSeq(WorkAli &ali, MotifWei *motifs, int baseForm);
+  // Alignment form of addMotifs: no rescoring, always the query's frame letter.
+  void addMotifs(int &numMot, MotifWei *motifs, int numHomol, Homology_info *helix,
+                 int shiftCur, int shiftBank, int homFac, int *weight);
+
+ private:
+  std::vector<int> weight_;  // one diagonal's profile, sized by the longest part
+  BankSeq shCurr_, shBank_;
+  DotHelixWork dh_;
+  int motCap_ = kMaxMotifs;
+  void fillRecord(int &numMot, MotifWei *motifs, Homology_info &h, int shiftCur, int shiftBank,
+                  char frame, int homFac, const int *weight, double mult, double add);
+  void ensureWeight(int n);
+};
+
+// The whole profile as one candidate: a new[] array of one segment {0, len, sum, power} when
+// len >= lenTh and the power reaches powTh (numHelix 1), else null (numHelix 0). Exit 7 on no
+// memory.
+Homology_info *checkThres(int *weight, int len, int lenTh, int powTh, int &numHelix);

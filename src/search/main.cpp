@@ -1,0 +1,3 @@
+#include "search.h"
+
+int main(int argc, char **argv) { return run_search(argc, argv); }

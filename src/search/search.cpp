@@ -1,0 +1,153 @@
+// The search program: reads the parameter file and the bank list, writes the parameter banner
+// to the result file, then searches every query of the query file against all banks and
+// appends each query's supermotifs to the result file (itself a motif file).
+#include "search.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+#include "errormsg.h"
+#include "onbank.h"
+#include "params.h"
+#include "seahom_params.h"
+#include "seqbase.h"
+
+namespace {
+
+// The option is the first argument only: "-" then an integer as "%d" reads it ("-1abc" is 1,
+// "--2" is -2, "- 2" is 2), clamped to 32 bits. 0 when there is none.
+int readOption(int argc, char **argv, int &value) {
+  if (argc < 2 || argv[1][0] != '-') return 0;
+  const char *text = argv[1] + 1;
+  char *end = nullptr;
+  value = parseLong(text, &end);
+  return end != text;
+}
+
+void usage(const char *prog) {
+  printf("\nSearch homology USAGE:");
+  printf("\n  %s [-{1|2}]  param_file bank_file seq_file result_file", prog);
+  printf("\n  Options:");
+  printf("\n  -1|-2 single|multy thread,           default  -1\n");
+}
+
+void freeList(char **list) {
+  if (!list) return;
+  for (int i = 0; list[i]; i++) delete[] list[i];
+  delete[] list;
+}
+
+// Motif files are blank-separated: a path with white space in it can't be read back.
+bool hasBlank(const char *s) { return std::strpbrk(s, " \t\r\n") != nullptr; }
+
+}  // namespace
+
+int run_search(int argc, char **argv) {
+  int option = 1;
+  const int hasOption = readOption(argc, argv, option);
+  const int numThreads = (!hasOption || option == 1) ? 1 : 2;
+  const int first = hasOption ? 2 : 1;
+  if (argc - first < 4) {
+    usage(argv[0]);
+    return -1;
+  }
+  const char *paramName = argv[first];
+  const char *bankListName = argv[first + 1];
+  const char *initSeqName = argv[first + 2];
+  const char *resultName = argv[first + 3];
+
+  printf("\nSearch parameters:");
+  printf("\n  param_file:  %s", paramName);
+  printf("\n  bank_file:   %s", bankListName);
+  printf("\n  seq_file:    %s", initSeqName);
+  printf("\n  result_file: %s", resultName);
+  printf("\n  threads:     %d", numThreads);
+  printf("\n\n");
+
+  FILE *f = fopen(paramName, "rb");
+  if (!f) {
+    printf("\n Can't open file with parameters %s", paramName);
+    return -2;
+  }
+  SearchHomolParams search;
+  if (search.freadParam(f) != 0) {
+    fclose(f);
+    printf("\n Can't load parameter file %s", paramName);
+    return -3;
+  }
+  fclose(f);
+
+  f = fopen(bankListName, "rb");
+  if (!f) {
+    printf("\n Can't open file with base list %s", bankListName);
+    return -4;
+  }
+  char **base_list = loadList(f);
+  fclose(f);
+  if (!base_list) return -5;
+  search.baseMolType = getBaseMolType(base_list);
+
+  if (hasBlank(initSeqName)) {
+    printf("\n search: query file path \"%s\" holds white space; motif files can't carry it",
+           initSeqName);
+    freeList(base_list);
+    return -8;
+  }
+
+  FILE *fout = fopen(resultName, "wb");
+  if (!fout) {
+    printf("\n search: Can't open result file %s", resultName);
+    freeList(base_list);
+    return -7;
+  }
+  search.print(fout, initSeqName, base_list);
+  checkWrite(fout, resultName);
+  if (fclose(fout) != 0) fatalExit(kExitBadData, "\n Can't write %s\n", resultName);
+
+  SeqBase querBase(initSeqName);
+  if (!querBase.valid()) {
+    printf("\n File %s with query sequences is invalid", initSeqName);
+    freeList(base_list);
+    return -6;
+  }
+
+  time_t start = time(nullptr);
+  std::vector<Supermotif *> super;
+  WorkSeq query;
+  char name[1024];
+  int handle = 0;
+  for (int qNum = 0; querBase.next(query, name, handle); qNum++) {
+    search.readMatr(query);
+    // The threaded pipeline gives the same supermotifs; until it is linked in, both modes
+    // search in the calling thread.
+    int n = searchOnBank(search, base_list, query, super, search.selectSup);
+    printf("\n Search found %d supermotifs", n);
+    fout = fopen(resultName, "ab");
+    if (!fout) {
+      printf("\n search: Can't open result file %s", resultName);
+      for (Supermotif *s : super) delete s;
+      freeList(base_list);
+      return -7;
+    }
+    if (n > 0) {
+      fprintf(fout, "\nQuery: %s\n\n", name);
+      for (Supermotif *s : super) {
+        s->update(initSeqName, qNum, '+');
+        s->printSuper(fout);
+        delete s;
+      }
+    }
+    super.clear();
+    checkWrite(fout, resultName);
+    if (fclose(fout) != 0) fatalExit(kExitBadData, "\n Can't write %s\n", resultName);
+  }
+
+  time_t end = time(nullptr);
+  printf("\n Elapsed time: %10.4f min \n", (double)(end - start) / 60.0);
+  freeList(base_list);
+  return 0;
+}
+

@@ -1,0 +1,5 @@
+// The search program: queries against the banks of a bank list, supermotifs to a result file.
+#pragma once
+
+// Runs the program on its command line; returns its exit code (0, or -1 to -8).
+int run_search(int argc, char **argv);

@@ -1,0 +1,475 @@
+// Bank entry readers of the six formats, format detection, molecule type and fetching
+// entries through the ".idx" index.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "seqbase.h"
+#include "testutil.h"
+
+using testutil::TempDir;
+using testutil::streamOf;
+using testutil::toCRLF;
+using testutil::writeFile;
+
+namespace {
+
+std::string bankText(const char *name) { return testutil::readFile(testutil::dataPath(std::string("banks/") + name)); }
+
+std::string seqOf(const WorkSeq &w) { return w.seq() ? std::string(w.seq()) : std::string(); }
+
+// A 32-byte index record as the project's index writer lays it out.
+std::string record(long long k, long long off) {
+  char buf[64];
+  snprintf(buf, sizeof buf, "%15lld %15lld\n", k, off);
+  return buf;
+}
+std::string indexHeader() { return std::string(127, 'h') + "\n"; }
+
+TEST(ReadFast, ReadsEntriesAndPutsTheNextHeaderBack) {
+  const std::string text = ">seq1 text\nacgt\nACGT\n>seq2\nMK\n";
+  FILE *f = streamOf(text);
+  WorkSeq w;
+  char name[1024];
+  EXPECT_EQ(w.readFast(f, name), 0);
+  EXPECT_EQ(seqOf(w), "ACGTACGT");
+  EXPECT_STREQ(name, ">seq1");
+  EXPECT_EQ(w.frame, '+');
+  EXPECT_EQ(ftell(f), (long)text.find(">seq2"));
+  EXPECT_EQ(w.readFast(f, name), 0);
+  EXPECT_EQ(seqOf(w), "MK");
+  EXPECT_STREQ(name, ">seq2");
+  EXPECT_EQ(w.readFast(f, name), 1);
+  EXPECT_EQ(w.len(), 0);
+  fclose(f);
+}
+
+TEST(ReadFast, EdgeCases) {
+  WorkSeq w;
+  char name[1024];
+  // A header directly followed by another header: nothing read for the first.
+  FILE *f = streamOf(">a\n>b\nKL\n");
+  EXPECT_EQ(w.readFast(f, name), 1);
+  EXPECT_STREQ(name, ">a");
+  EXPECT_EQ(w.readFast(f, name), 0);
+  EXPECT_EQ(seqOf(w), "KL");
+  fclose(f);
+
+  // Indented header, ';' comment letters become residues, digits/gaps/blanks vanish,
+  // a last line without a line feed still counts.
+  f = streamOf("  \t>x desc\n;c1\n1 a-c.g t*\nWY");
+  EXPECT_EQ(w.readFast(f, name), 0);
+  EXPECT_STREQ(name, ">x");
+  EXPECT_EQ(seqOf(w), "CACGT*WY");
+  fclose(f);
+
+  // A '>'-only header gives the name ">".
+  f = streamOf(">\nAC\n");
+  EXPECT_EQ(w.readFast(f, name), 0);
+  EXPECT_STREQ(name, ">");
+  fclose(f);
+
+  // An empty file: nothing read, the frame is left as it was.
+  WorkSeq fresh;
+  f = streamOf("");
+  EXPECT_EQ(fresh.readFast(f, name), 1);
+  EXPECT_EQ(fresh.frame, ' ');
+  fclose(f);
+}
+
+TEST(ReadFast, LongHeaderLeavesOnlyResidues) {
+  // A header tail of 1500 characters, with a '>' where a 1023-byte reader would cut it.
+  std::string header = ">long " + std::string(1017, 'x') + " >phantom " + std::string(470, 'y');
+  std::string text = header + "\nACGT\n>next\nKL\n";
+  FILE *f = streamOf(text);
+  WorkSeq w;
+  char name[1024];
+  EXPECT_EQ(w.readFast(f, name), 0);
+  EXPECT_STREQ(name, ">long");
+  EXPECT_EQ(seqOf(w), "ACGT");
+  EXPECT_EQ(w.readFast(f, name), 0);
+  EXPECT_STREQ(name, ">next");
+  EXPECT_EQ(w.readFast(f, name), 1);
+  fclose(f);
+
+  // A name token longer than the buffer is cut at 1023 characters.
+  std::string longName = ">" + std::string(3000, 'n');
+  f = streamOf(longName + "\nAC\n");
+  char big[1100];
+  memset(big, 'Z', sizeof big);
+  EXPECT_EQ(w.readFast(f, big), 0);
+  EXPECT_EQ(strlen(big), 1023u);
+  EXPECT_EQ(big[1024], 'Z');  // nothing written past the caller's 1024 bytes
+  fclose(f);
+
+  // One unwrapped 5000-residue line.
+  f = streamOf(">u\n" + std::string(5000, 'a') + "\n");
+  EXPECT_EQ(w.readFast(f, name), 0);
+  EXPECT_EQ(w.len(), 5000);
+  EXPECT_EQ(w.seq()[4999], 'A');
+  fclose(f);
+}
+
+TEST(FlatReaders, SwissAndGenBank) {
+  WorkSeq w;
+  char name[1024];
+  FILE *f = streamOf(bankText("swiss.dat"));
+  EXPECT_EQ(w.readSwis(f, name), 0);
+  EXPECT_STREQ(name, "TEST1_HUMAN");
+  EXPECT_EQ(seqOf(w), "MVLSPADKTNVKAAWGKVGAHAGEYGAEAL");
+  EXPECT_EQ(w.frame, '+');
+  EXPECT_EQ(w.readSwis(f, name), 0);
+  EXPECT_STREQ(name, "TEST2_NUC");
+  EXPECT_EQ(seqOf(w), "ACGTACGTACGT");
+  EXPECT_EQ(w.readSwis(f, name), 1);
+  fclose(f);
+
+  f = streamOf(bankText("genbank.gb"));
+  EXPECT_EQ(w.readGenb(f, name), 0);
+  EXPECT_STREQ(name, "TESTSEQ");
+  EXPECT_EQ(seqOf(w), "GATCCTCCATATACAACGGTATCTCCACCTCAGGTTTAGATCTCAACAACGGAACCATTG");
+  EXPECT_EQ(w.readGenb(f, name), 0);
+  EXPECT_STREQ(name, "SECOND");
+  EXPECT_EQ(w.readGenb(f, name), 1);
+  fclose(f);
+
+  // A name that ends its line keeps no line end; a tab stays inside the name.
+  f = streamOf("ID   ENDNAME\r\nSQ   x\n  AC\n//\nID   A\tB  x\nSQ  \nKL\n//\n");
+  EXPECT_EQ(w.readSwis(f, name), 0);
+  EXPECT_STREQ(name, "ENDNAME");
+  EXPECT_EQ(w.readSwis(f, name), 0);
+  EXPECT_STREQ(name, "A\tB");
+  fclose(f);
+
+  // A missing "//": the next entry's header letters become residues of this one.
+  f = streamOf("ID   A\nSQ  \nAC\nID   B\nSQ  \nKL\n//\n");
+  EXPECT_EQ(w.readSwis(f, name), 0);
+  EXPECT_EQ(seqOf(w), "ACIDBSQKL");
+  EXPECT_EQ(w.readSwis(f, name), 1);
+  fclose(f);
+
+  // An EMBL/GenBank entry without a sequence tag merges into the next one.
+  f = streamOf("LOCUS       CON1\n//\nLOCUS       REAL\nORIGIN\n 1 ac\n//\n");
+  EXPECT_EQ(w.readGenb(f, name), 0);
+  EXPECT_STREQ(name, "REAL");
+  EXPECT_EQ(seqOf(w), "AC");
+  fclose(f);
+}
+
+// The same entry written in each sequence format, read with the format's reader.
+std::string readAs(int format, const std::string &text, char *name) {
+  FILE *f = streamOf(text);
+  WorkSeq w;
+  int r = format == 1 ? w.readFast(f, name) : format == 2 ? w.readSwis(f, name) : w.readGenb(f, name);
+  fclose(f);
+  return r ? "<none>" : seqOf(w);
+}
+
+TEST(FlatReaders, OneEntryInEveryFormat) {
+  const std::string body = "mkv lla\n" + std::string(5000, 'w') + "\nacgt*";
+  const std::string entry[] = {">E1 x\n" + body, "ID   E1 x\nSQ   SEQ\n" + body + "\n//\n",
+                               "LOCUS       E1 x\nORIGIN\n" + body + "\n//\n"};
+  const std::string want = "MKVLLA" + std::string(5000, 'W') + "ACGT*";
+  for (int format = 1; format <= 3; format++) {
+    const std::string &text = entry[format - 1];
+    std::string noEnd = text.substr(0, text.size() - (format == 1 ? 0 : 4)) + (format == 1 ? "" : "\n//");
+    for (const std::string &variant : {text, toCRLF(text), noEnd}) {
+      char name[1024] = "";
+      EXPECT_EQ(readAs(format, variant, name), want) << format;
+      EXPECT_STREQ(name, format == 1 ? ">E1" : "E1") << format;
+    }
+    // An entry without residues reads as nothing in each format.
+    const std::string empty[] = {">E1\n", "ID   E1\nSQ   SEQ\n//\n", "LOCUS       E1\nORIGIN\n//\n"};
+    char name[1024];
+    EXPECT_EQ(readAs(format, empty[format - 1], name), "<none>") << format;
+  }
+  // A missing terminator: the residues run to the end of the file.
+  char name[1024];
+  EXPECT_EQ(readAs(2, "ID   E1\nSQ  \nAC\nGT", name), "ACGT");
+  EXPECT_EQ(readAs(3, "LOCUS       E1\nORIGIN\n 1 ac\n 3 gt", name), "ACGT");
+}
+
+TEST(SegmentReaders, PrintsBlocksPfamRows) {
+  WorkSeq w;
+  w.frame = 'x';
+  FILE *f = streamOf(bankText("prints.txt"));
+  EXPECT_EQ(w.readPrints(f), 0);
+  EXPECT_EQ(seqOf(w), "ACDEFG\nACDEYG\n");
+  EXPECT_EQ(w.frame, 'x');  // segment readers leave the frame
+  // The "fc; TESTFAM2" line ended the first element and was consumed.
+  EXPECT_EQ(w.readPrints(f), 0);
+  EXPECT_EQ(seqOf(w), "KLMNP\n");
+  EXPECT_EQ(w.readPrints(f), 1);
+  fclose(f);
+
+  f = streamOf(bankText("blocks.txt"));
+  EXPECT_EQ(w.readBlocks(f), 0);
+  EXPECT_EQ(seqOf(w), "ACDEFG\nACDEYG\n");
+  EXPECT_EQ(w.len(), 14);
+  EXPECT_EQ(w.readBlocks(f), 0);
+  EXPECT_EQ(seqOf(w), "KLMN\n");
+  EXPECT_EQ(w.readBlocks(f), 1);
+  fclose(f);
+
+  f = streamOf(bankText("pfam.sto"));
+  EXPECT_EQ(w.readPFam(f), 0);
+  EXPECT_EQ(seqOf(w), "AC--DE\nACGHDE\n");
+  EXPECT_EQ(w.len(), 14);
+  // Interleaved blocks give one row per line, lower case kept.
+  EXPECT_EQ(w.readPFam(f), 0);
+  EXPECT_EQ(seqOf(w), "AC--\nKLMN\n--DE\nPQRS\n");
+  EXPECT_EQ(w.readPFam(f), 1);
+  fclose(f);
+
+  struct Case {
+    const char *what, *text;
+    int (WorkSeq::*reader)(FILE *);
+    int ret;
+    const char *rows;
+  } cases[] = {
+      {"prints fd line of the sequence alone", "fd; ACDE\n", &WorkSeq::readPrints, 0, "ACDE\n"},
+      {"prints CRLF row", "fd; ACDE  X 1\r\nfd; KLM\r\n", &WorkSeq::readPrints, 0, "ACDE\nKLM\n"},
+      {"prints fd without a row", "fd;\nfd; AC\n", &WorkSeq::readPrints, 0, "AC\n"},
+      {"prints no fd", "fc; X\n", &WorkSeq::readPrints, 1, ""},
+      {"blocks CRLF last token", "BL  x\r\nN (1) ACDE\r\n//\r\n", &WorkSeq::readBlocks, 0, "ACDE\n"},
+      {"blocks name with ')'", "BL  x\nA)B (1) ACDE\n//\n", &WorkSeq::readBlocks, 0, "B\n"},
+      {"blocks no ')' and nothing after it", "BL  x\nplain\nN (1)\n//\n", &WorkSeq::readBlocks, 1, ""},
+      {"blocks no BL line", "ID x\n//\n", &WorkSeq::readBlocks, 1, ""},
+      {"pfam no rows", "# STOCKHOLM 1.0\n#=GF ID x\n//\n", &WorkSeq::readPFam, 1, ""},
+      {"pfam lower case and CRLF", "s1 ac.d\r\n", &WorkSeq::readPFam, 0, "ac-d\n"},
+      {"pfam starts at an empty line", "#x\n\ns1 AC\n/\ns2 KL\n", &WorkSeq::readPFam, 0, "AC\n"},
+  };
+  for (const Case &c : cases) {
+    WorkSeq s;
+    f = streamOf(c.text);
+    EXPECT_EQ((s.*c.reader)(f), c.ret) << c.what;
+    EXPECT_EQ(seqOf(s), c.rows) << c.what;
+    fclose(f);
+  }
+}
+
+TEST(SegmentReaders, ExtractorsNeverWritePastTheLine) {
+  // Exactly-sized buffers: the row must fit in the line's own bytes.
+  struct Case {
+    const char *line;
+    char *(*fn)(char *);
+    const char *row;
+  } cases[] = {
+      {"fd; ACDE", extrPrin, "ACDE\n"},
+      {"fd; ACDE rest\n", extrPrin, "ACDE\n"},
+      {"fd;", extrPrin, nullptr},
+      {"X (12) KLMN", extrBlock, "KLMN\n"},
+      {"X (12) KLMN 90\n", extrBlock, "KLMN\n"},
+      {"X (12)", extrBlock, nullptr},
+      {"no bracket", extrBlock, nullptr},
+      {"s/1-4 a..b", extrPFam, "a--b\n"},
+      {"s/1-4\t..b\t\n", extrPFam, "--b\n"},
+      {"", extrPFam, nullptr},
+  };
+  for (const Case &c : cases) {
+    std::vector<char> buf(c.line, c.line + strlen(c.line) + 1);
+    char *row = c.fn(buf.data());
+    if (!c.row) {
+      EXPECT_EQ(row, nullptr) << c.line;
+    } else {
+      ASSERT_NE(row, nullptr) << c.line;
+      EXPECT_STREQ(row, c.row) << c.line;
+    }
+  }
+}
+
+TEST(GetFormat, PrecedenceAndPositionKept) {
+  struct Case {
+    const char *what;
+    std::string text;
+    int code;
+  } cases[] = {
+      {"fasta header holding the banner", ">x Blocks Database\nAC\n", 1},
+      {"banner before fc;", "Blocks Database\nfc; X\n", 5},
+      {"fc; before the banner", "fc; X\nBlocks Database\n", 4},
+      {"indented fasta", "  >x\nAC\n", -1},
+      {"empty file", "", -1},
+      {"swiss", "ID   X\nSQ   SEQ\n", 2},
+      {"SQ with one blank", "SQ X\n", -1},
+      {"genbank", "LOCUS x\nORIGIN\n", 3},
+      {"stockholm", "# STOCKHOLM 1.0\n", 6},
+      {"lower-case tags", "sq  \norigin\n", -1},
+      {"banner past 1023 columns", std::string(1100, 'x') + "Blocks Database\n", 5},
+  };
+  for (const Case &c : cases) {
+    std::string text = std::string("pad line\n") + c.text;
+    FILE *f = streamOf(text);
+    fseek(f, 4, SEEK_SET);
+    EXPECT_EQ(getFormat(f), c.code) << c.what;
+    EXPECT_EQ(ftell(f), 4) << c.what;
+    fclose(f);
+  }
+}
+
+TEST(GetMolType, EightyFivePercentOfLetters) {
+  std::string s17 = std::string(17, 'a') + "KLM";  // 17 of 20
+  std::string s16 = std::string(16, 'u') + "KLMN";
+  EXPECT_EQ(getMolType(s17.c_str(), 20), 1);
+  EXPECT_EQ(getMolType(s16.c_str(), 20), 0);
+  EXPECT_EQ(getMolType("12-*", 4), 0);  // no letter
+  EXPECT_EQ(getMolType("", 0), 0);
+  EXPECT_EQ(getMolType("ACGTNNNNNN", 10), 0);  // N counts as a letter
+  EXPECT_EQ(getMolType("AC GT*--", 8), 1);
+  EXPECT_EQ(getMolType("ACGTKKKKKK", 4), 1);  // only the first len characters
+}
+
+// Banks of each format with their index, in one directory.
+class IndexedBank : public ::testing::Test {
+ protected:
+  TempDir dir;
+  std::string put(const std::string &name, const std::string &text, bool index = true) {
+    std::string p = dir.file(name);
+    writeFile(p, text);
+    if (index) {
+      EXPECT_TRUE(testutil::makeIndex(p));
+    }
+    return p;
+  }
+};
+
+TEST_F(IndexedBank, EveryFormatThroughItsIndex) {
+  struct Case {
+    const char *file;
+    std::vector<std::string> entries;
+  } cases[] = {
+      {"fasta.fa", {"ACGTACGTACGTACGT*", "MKVLLA"}},
+      {"swiss.dat", {"MVLSPADKTNVKAAWGKVGAHAGEYGAEAL", "ACGTACGTACGT"}},
+      {"genbank.gb", {"GATCCTCCATATACAACGGTATCTCCACCTCAGGTTTAGATCTCAACAACGGAACCATTG", "ACGTACGT"}},
+      {"prints.txt", {"ACDEFG\nACDEYG\n", "KLMNP\n"}},
+      {"blocks.txt", {"ACDEFG\nACDEYG\n", "KLMN\n"}},
+      {"pfam.sto", {"AC--DE\nACGHDE\n", "AC--\nKLMN\n--DE\nPQRS\n"}},
+  };
+  for (const Case &c : cases) {
+    std::string text = bankText(c.file);
+    // LF and CRLF copies give the same residues; offsets count the CR bytes.
+    for (int crlf = 0; crlf < 2; crlf++) {
+      std::string name = std::string(crlf ? "crlf_" : "lf_") + c.file;
+      std::string bank = put(name, crlf ? toCRLF(text) : text);
+      for (size_t k = 0; k < c.entries.size(); k++) {
+        WorkSeq w;
+        EXPECT_EQ(w.readSeq(bank.c_str(), (int)k), (int)c.entries[k].size()) << name << " " << k;
+        EXPECT_EQ(seqOf(w), c.entries[k]) << name << " " << k;
+      }
+      WorkSeq w;
+      EXPECT_EQ(w.readSeq(bank.c_str(), (int)c.entries.size()), 0) << name;  // past the index
+    }
+  }
+}
+
+TEST_F(IndexedBank, RecordsAreCheckedAndFailuresKeepTheSequence) {
+  // Entry 3 at byte 1500 of a FASTA bank.
+  std::string text = ">e0\nAC\n";
+  text += std::string(1500 - text.size() - 1, ';') + "\n";
+  text += ">e3\nKLMN\n";
+  std::string bank = put("b.fa", text, false);
+  std::string head = indexHeader();
+  auto setIndex = [&](const std::string &records) { writeFile(dir.file("b.idx"), head + records); };
+  std::string r012 = record(0, 0) + record(1, 0) + record(2, 0);
+
+  struct Case {
+    const char *what;
+    std::string records;
+    int num, ret;
+  } cases[] = {
+      {"record 3 at 1500", r012 + record(3, 1500), 3, 4},
+      {"record 3 holding 4", r012 + record(4, 1500), 3, 0},
+      {"index shorter than the record", r012, 3, 0},
+      {"record cut inside", r012 + "              3", 3, 0},
+      {"negative offset", r012 + "              3           -1500\n", 3, 0},
+      {"non-numeric offset", r012 + "              3           15x00\n", 3, 0},
+      {"non-numeric number", r012 + "              x            1500\n", 3, 0},
+      {"offset past the end", r012 + record(3, 999999), 3, 0},
+      {"record without its line feed", r012 + "3 1500" + std::string(26, ' ') + record(4, 0), 3, 4},
+      {"negative entry number", r012, -1, 0},
+  };
+  for (const Case &c : cases) {
+    setIndex(c.records);
+    WorkSeq w;
+    w.set("PREVIOUS", 8);
+    int r = w.readSeq(bank.c_str(), c.num);
+    EXPECT_EQ(r, c.ret) << c.what;
+    if (c.ret) {
+      EXPECT_EQ(seqOf(w), "KLMN") << c.what;
+    } else if (std::string(c.what) != "offset past the end") {
+      // An offset past the end reads an empty entry; every other failure keeps the content.
+      EXPECT_EQ(seqOf(w), "PREVIOUS") << c.what;
+    }
+  }
+
+  // Without an index only entry 0 can be read, from the start of the bank.
+  remove(dir.file("b.idx").c_str());
+  WorkSeq w;
+  EXPECT_EQ(w.readSeq(bank.c_str(), 0), 2);
+  EXPECT_EQ(seqOf(w), "AC");
+  EXPECT_EQ(w.readSeq(bank.c_str(), 3), 0);
+  EXPECT_EQ(seqOf(w), "AC");
+  EXPECT_EQ(w.readSeq(dir.file("missing.fa").c_str(), 0), 0);
+
+  // An unknown or indented-FASTA bank reads nothing.
+  std::string odd = put("odd.txt", "  >x\nACGT\n", false);
+  EXPECT_EQ(w.readSeq(odd.c_str(), 0), 0);
+  EXPECT_EQ(seqOf(w), "AC");
+}
+
+TEST_F(IndexedBank, IndexWriterCountsAsTheReaders) {
+  // Empty entries, a Swiss entry without "//", a trailing partial entry.
+  std::string swiss =
+      "ID   A\nSQ  \nAC\n//\n"
+      "ID   B\nSQ  \n//\n"                 // no residues: still an entry
+      "ID   C\nSQ  \nKL\n"                 // no "//": swallows D
+      "ID   D\nSQ  \nMN\n//\n"
+      "ID   E\nSQ  \nPQ\n//\n"
+      "ID   F\nDE   no sequence\n";        // never reaches SQ: no entry
+  std::string bank = put("s.dat", swiss);
+  std::string idx = testutil::readFile(dir.file("s.idx"));
+  EXPECT_EQ(idx.size(), 128u + 4 * 32u);
+  const char *want[] = {"AC", "", "KLIDDSQMN", "PQ"};
+  for (int k = 0; k < 4; k++) {
+    WorkSeq w;
+    EXPECT_EQ(w.readSeq(bank.c_str(), k), (int)strlen(want[k])) << k;
+    if (*want[k]) {
+      EXPECT_EQ(seqOf(w), want[k]) << k;
+    }
+  }
+  EXPECT_EQ(idx.substr(128, 32), record(0, 0));
+
+  // FASTA: indented headers are entries too (though getFormat refuses such a bank).
+  std::string fa = put("f.fa", ">a\nAC\n >b\nKL\n>c\n");
+  EXPECT_EQ(testutil::readFile(dir.file("f.idx")).size(), 128u + 3 * 32u);
+  WorkSeq w;
+  EXPECT_EQ(w.readSeq(fa.c_str(), 1), 2);
+  EXPECT_EQ(seqOf(w), "KL");
+  EXPECT_EQ(w.readSeq(fa.c_str(), 2), 0);
+
+  // Stockholm: an entry without rows runs on into the next entry's rows, as the reader
+  // does; its number is fetched from its own identification line.
+  std::string sto = put("p.sto",
+                        "# STOCKHOLM 1.0\n#=GF ID   NOROWS\n//\n"
+                        "# STOCKHOLM 1.0\n\n#=GF ID   LATE\n#=GF DE   Late id\ns1 KL\n//\n"
+                        "# STOCKHOLM 1.0\n#=GF ID   LAST\ns1 MN\n//\n\n");
+  EXPECT_EQ(testutil::readFile(dir.file("p.idx")).size(), 128u + 2 * 32u);
+  EXPECT_EQ(w.readSeq(sto.c_str(), 0), 3);
+  EXPECT_EQ(seqOf(w), "KL\n");
+  EXPECT_EQ(w.readSeq(sto.c_str(), 1), 3);
+  EXPECT_EQ(seqOf(w), "MN\n");
+  SeqInfo info;
+  EXPECT_EQ(info.readSeq(sto.c_str(), 0), 2);
+  EXPECT_STREQ(info[0], "//");
+
+  // PRINTS: one entry per element, fetched from its "fc;" line.
+  std::string pr = put("q.txt", "gc; G\nfc; E1\nfd; AC x\nbb;\nfc; E2\nft; t\nfd; KL x\nfd; MN y\n");
+  EXPECT_EQ(w.readSeq(pr.c_str(), 1), 6);
+  EXPECT_EQ(seqOf(w), "KL\nMN\n");
+  EXPECT_EQ(info.readSeq(pr.c_str(), 1), 2);
+  EXPECT_STREQ(info[1], "FT; T");
+}
+
+}  // namespace

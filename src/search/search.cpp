@@ -13,6 +13,7 @@
 #include "onbank.h"
 #include "params.h"
 #include "seahom_params.h"
+#include "searchit.h"
 #include "seqbase.h"
 
 namespace {
@@ -121,9 +122,9 @@ int run_search(int argc, char **argv) {
   int handle = 0;
   for (int qNum = 0; querBase.next(query, name, handle); qNum++) {
     search.readMatr(query);
-    // The threaded pipeline gives the same supermotifs; until it is linked in, both modes
-    // search in the calling thread.
-    int n = searchOnBank(search, base_list, query, super, search.selectSup);
+    int n = numThreads == 1
+                ? searchOnBank(search, base_list, query, super, search.selectSup)
+                : searchOnBankMultyThread(search, base_list, query, super, search.selectSup);
     printf("\n Search found %d supermotifs", n);
     fout = fopen(resultName, "ab");
     if (!fout) {

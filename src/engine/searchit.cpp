@@ -1,0 +1,240 @@
+// Threaded search of one query: the reader and counting thread bodies, the pipeline's set-up
+// and shutdown, and the merge of results in bank order.
+#include "searchit.h"
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <new>
+
+#include "errormsg.h"
+#include "seqbase.h"
+
+searchCountParameters::~searchCountParameters() {
+  for (size_t g = 0; g < super.size(); g++) {
+    if (!super[g]) continue;
+    for (int i = 0; i < numSuper[g]; i++) delete super[g][i];
+    delete[] super[g];
+  }
+}
+
+namespace {
+
+// The queue operations retry on signals and exit on any other failure, so a 0 here means the
+// pipeline lost a record; going on would drop results or hang.
+template <class T>
+void queuePut(FIFO<T> &q, T x) {
+  if (!q.put(x)) fatalExit(kExitBadData, "\n Search queue put failed\n");
+}
+
+template <class T>
+T queueGet(FIFO<T> &q) {
+  T x = nullptr;
+  if (!q.get(x)) fatalExit(kExitBadData, "\n Search queue get failed\n");
+  return x;
+}
+
+void reportNoStart(const char *which, int err) {
+  char buf[256];
+  const char *reason = strerror_r(err, buf, sizeof buf);
+  printf("\n Can't start the %s thread: %s", which, reason);
+  fflush(stdout);
+}
+
+// Collects each clustering of one bank sequence as the next group of its result record.
+class GroupSink : public SuperSink {
+ public:
+  searchCountParameters *rec = nullptr;
+  void take(int numSuper, Supermotif **super) override {
+    rec->numSuper.push_back(numSuper);
+    rec->super.push_back(super);
+    rec->numSupers++;
+  }
+};
+
+// Merges a result record's groups into the list, in frame-loop order, as the search in one
+// thread does; the record keeps no supermotif afterwards.
+void mergeRecord(searchCountParameters &r, std::vector<Supermotif *> &result, int maxSuper) {
+  for (int g = 0; g < r.numSupers; g++) {
+    if (r.super[g]) addSuper(result, r.numSuper[g], r.super[g], maxSuper, r.baseName, r.nSeq);
+    delete[] r.super[g];
+    r.super[g] = nullptr;
+    r.numSuper[g] = 0;
+  }
+}
+
+}  // namespace
+
+SearchHomolIterator::SearchHomolIterator(int numCountThreads, int _fifoSize,
+                                         const SearchHomolParams &_searchParams,
+                                         char **_base_list, const WorkSeq &_query, int offset,
+                                         int _select)
+    : numThreads(numCountThreads > 0 ? numCountThreads : 0),
+      fifoSize(_fifoSize),
+      readParameters(nullptr),
+      searchParams(&_searchParams),
+      base_list(_base_list),
+      numQFrame(0),
+      querIsTran(0),
+      querMolType(0),
+      thresholds(clusterThresholds(_searchParams)),
+      select(_select),
+      seqLen(_query.len() + offset),
+      ReadInFifo(_fifoSize),
+      ReadOutFifo(numThreads + _fifoSize),
+      ResultFifo(_fifoSize) {
+  frames.build(_searchParams, _query, _searchParams.baseMolType);
+  numQFrame = frames.numQFrame;
+  querIsTran = frames.querIsTran;
+  querMolType = frames.querMolType;
+
+  readParameters = new (std::nothrow) searchReadParameters[fifoSize];
+  if (!readParameters) noRoom((long long)fifoSize * (long long)sizeof(searchReadParameters));
+  for (int i = 0; i < fifoSize; i++) queuePut(ReadInFifo, &readParameters[i]);
+
+  // Counting threads first: the reader must know how many end markers to send.
+  for (int i = 0; i < numThreads; i++) {
+    Thread *t = new (std::nothrow) Thread(Count, this);
+    if (!t) noRoom((long long)sizeof(Thread));
+    if (!t->Started()) {
+      reportNoStart("counting", t->StartError);
+      delete t;
+      continue;
+    }
+    countThreads.push_back(t);
+  }
+  if (countThreads.empty()) return;
+
+  readThread = new (std::nothrow) Thread(Read, this);
+  if (!readThread) noRoom((long long)sizeof(Thread));
+  if (!readThread->Started()) {
+    reportNoStart("reader", readThread->StartError);
+    // Stop the counting threads as the reader would have, taking their null results so that
+    // none of them can block on a full result queue.
+    for (size_t i = 0; i < countThreads.size(); i++)
+      queuePut(ReadOutFifo, (searchReadParameters *)nullptr);
+    for (size_t i = 0; i < countThreads.size(); i++) delete queueGet(ResultFifo);
+    for (Thread *t : countThreads) t->Join();
+    return;
+  }
+  running_ = (int)countThreads.size();
+}
+
+SearchHomolIterator::~SearchHomolIterator() {
+  // Every thread ends before the queues, the frames and the records it uses go.
+  if (readThread) readThread->Join();
+  for (Thread *t : countThreads) t->Join();
+  delete readThread;
+  for (Thread *t : countThreads) delete t;
+  countThreads.clear();
+  searchCountParameters *r = nullptr;
+  while (ResultFifo.CircleBuffer<searchCountParameters *>::get(r)) delete r;
+  delete[] readParameters;
+}
+
+void *Read(void *iterator) {
+  SearchHomolIterator &it = *static_cast<SearchHomolIterator *>(iterator);
+  char name[1024];
+  long long ordinal = 0;
+  for (int nBank = 0; it.base_list && it.base_list[nBank]; nBank++) {
+    const char *path = it.base_list[nBank];
+    writeProgress(path, nBank);
+    SeqBase base(path);
+    if (!base.valid()) {
+      printf("\n Base %s invalid", path);
+      continue;
+    }
+    const int bankMol = base.getMolType();
+    if (it.querMolType == 0 && bankMol == 1) it.searchParams->requireCode();
+    int handle = 0;
+    for (int nSeq = 0;; nSeq++) {
+      searchReadParameters *rec = queueGet(it.ReadInFifo);
+      if (!base.next(rec->bank_seq, name, handle)) {
+        queuePut(it.ReadInFifo, rec);
+        break;
+      }
+      rec->nSeq = nSeq;
+      rec->baseName = path;
+      rec->baseMolType = bankMol;
+      rec->ordinal = ordinal++;
+      queuePut(it.ReadOutFifo, rec);
+    }
+  }
+  for (size_t i = 0; i < it.countThreads.size(); i++)
+    queuePut(it.ReadOutFifo, (searchReadParameters *)nullptr);
+  return nullptr;
+}
+
+void *Count(void *iterator) {
+  SearchHomolIterator &it = *static_cast<SearchHomolIterator *>(iterator);
+  SearchHomol *engine[7] = {};
+  it.frames.makeEngines(*it.searchParams, engine);
+  {
+    FrameLoopWork work;
+    GroupSink sink;
+    for (;;) {
+      searchReadParameters *rec = queueGet(it.ReadOutFifo);
+      if (!rec) break;
+      searchCountParameters *res = new (std::nothrow) searchCountParameters;
+      if (!res) noRoom((long long)sizeof(searchCountParameters));
+      res->nSeq = rec->nSeq;
+      res->baseName = rec->baseName;
+      res->baseMolType = rec->baseMolType;
+      res->queMolType = it.querMolType;
+      res->ordinal = rec->ordinal;
+      sink.rec = res;
+      compareBankSeq(engine, it.numQFrame, it.querMolType, it.querIsTran, rec->bank_seq,
+                     rec->baseMolType, it.thresholds, it.select, it.seqLen, work, sink);
+      // Even an empty result is sent: the merge waits for every ordinal.
+      queuePut(it.ResultFifo, res);
+      queuePut(it.ReadInFifo, rec);
+    }
+  }
+  queuePut(it.ResultFifo, (searchCountParameters *)nullptr);
+  for (int i = 0; i < 7; i++) delete engine[i];
+  return nullptr;
+}
+
+int searchOnBankMultyThread(SearchHomolParams &searchParams, char **base_list,
+                            const WorkSeq &_query, std::vector<Supermotif *> &result, int select) {
+  result.clear();
+  const int from = (searchParams.From > 1 ? searchParams.From : 1) - 1;
+  WorkSeq cut;
+  if (cut.cut(_query, from, searchParams.To)) return 0;
+  searchParams.correctParam(cut);
+  searchParams.requireColors();
+
+  int started;
+  {
+    SearchHomolIterator it(2, 12, searchParams, base_list, cut, from, select);
+    started = it.running();
+    // Results arrive in any order; they are merged strictly in reading order, so the list
+    // (ties and the cap included) is the one of the search in one thread.
+    std::map<long long, searchCountParameters *> pending;
+    long long next = 0;
+    for (int countdown = started; countdown > 0;) {
+      searchCountParameters *r = queueGet(it.ResultFifo);
+      if (!r) {
+        countdown--;
+        continue;
+      }
+      pending.emplace(r->ordinal, r);
+      for (auto p = pending.begin(); p != pending.end() && p->first == next;
+           p = pending.begin()) {
+        mergeRecord(*p->second, result, searchParams.maxSuper);
+        delete p->second;
+        pending.erase(p);
+        next++;
+      }
+    }
+    // Every ordinal has arrived once all end markers are in; anything left would be a gap.
+    for (auto &p : pending) {
+      mergeRecord(*p.second, result, searchParams.maxSuper);
+      delete p.second;
+    }
+  }
+  // The pipeline could not start: search in the calling thread (the corrections repeat as
+  // no-ops).
+  if (started == 0) return searchOnBank(searchParams, base_list, _query, result, select);
+  return (int)result.size();
+}

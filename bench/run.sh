@@ -126,7 +126,7 @@ for t in "${list[@]}"; do
 done
 
 status=0
-golden=$BENCH/golden/$size-$bank.txt
+golden=${BENCH_GOLDEN_DIR:-$BENCH/golden}/$size-$bank.txt
 if has search1 && has search2; then
   if python3 "$BENCH/report.py" same res_search1.txt res_search2.txt; then
     echo "bench: search -1 and search -2 results are identical"
@@ -137,7 +137,7 @@ if has search1 && has search2; then
 fi
 if ((make_golden)); then
   has search1 || { echo "bench: --make-golden needs search1" >&2; exit 2; }
-  mkdir -p "$BENCH/golden"
+  mkdir -p "$(dirname "$golden")"
   python3 "$BENCH/report.py" mask res_search1.txt "$golden"
   echo "bench: golden result written to $golden"
 elif [[ -f $golden ]]; then

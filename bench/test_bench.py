@@ -382,7 +382,9 @@ class RunScript(unittest.TestCase):
         shutil.rmtree(cls.tmp)
 
     def run_bench(self, *args, env=None):
-        full_env = dict(os.environ, **(env or {}))
+        # The stand-in writes its own results: keep the real golden files out of it.
+        full_env = dict(os.environ, BENCH_GOLDEN_DIR=os.path.join(self.tmp, "golden"),
+                        **(env or {}))
         return subprocess.run(["bash", os.path.join(HERE, "run.sh"), "--tiny",
                                "--workdir", self.work] + list(args),
                               capture_output=True, text=True, env=full_env)

@@ -46,6 +46,8 @@ bool hasBlank(const char *s) { return std::strpbrk(s, " \t\r\n") != nullptr; }
 
 }  // namespace
 
+int supCmp(const void *a, const void *b) { return cmpSup(a, b); }
+
 int run_search(int argc, char **argv) {
   int option = 1;
   const int hasOption = readOption(argc, argv, option);

@@ -6,6 +6,17 @@
 #include "errormsg.h"
 #include "inv_sqrt.h"
 
+namespace {
+
+// powerOf without the call: the same saturated product of sum and length factor.
+inline int power(long long sum, int len) {
+  long long p;
+  if (__builtin_mul_overflow(sum, (long long)lenFactor(len), &p)) return sum < 0 ? INT32_MIN : INT32_MAX;
+  return clampInt32(p);
+}
+
+}  // namespace
+
 int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_threshold,
              int power_low_threshold, int accurate) {
   std::vector<Homology_info> &found = work.found;
@@ -43,7 +54,7 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
         if (run < 0) break;
         if (run > best) {
           best = run;
-          const int pw = powerOf(run, i + 1);
+          const int pw = power(run, i + 1);
           if (pw >= bestPow) {
             bestPow = pw;
             end = i + 1;
@@ -66,7 +77,7 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
         run += elem[a + j];
         if (run > best) {
           best = run;
-          const int pw = powerOf(run, w - j);
+          const int pw = power(run, w - j);
           if (pw >= bestPow) {
             bestPow = pw;
             start = j;

@@ -2,6 +2,7 @@
 #include "sysconn.h"
 
 #include <algorithm>
+#include <climits>
 #include <new>
 
 #include "alibase.h"
@@ -44,9 +45,91 @@ Division_generator::Division_generator(const AA_groups *ag, const BankSeq *ws, i
       l_table[i] = Create_Looking_table(ag, ws->seq() + left[i], length[i], winWidth, coiNum,
                                         stringsAdd);
   }
+  if (l_table && numParts > 0) pairs = PairCounter::make(l_table, numParts);
+}
+
+PairCounter *PairCounter::make(Looking_table *const *tables, int numParts) {
+  const AA_groups *ag = nullptr;
+  int maxGap = 0, longest = 0;
+  for (int i = 0; i < numParts; i++) {
+    const auto *t = dynamic_cast<const Looking_Single_table *>(tables[i]);
+    if (!t || (ag && t->colors != ag)) return nullptr;
+    ag = t->colors;
+    maxGap = std::max(maxGap, t->w_width);
+    longest = std::max(longest, t->segm_length);
+  }
+  // Interleaved entries must stay within int.
+  if ((long long)longest * numParts >= INT32_MAX / 2) return nullptr;
+  PairCounter *pc = new (std::nothrow) PairCounter;
+  if (!pc) noRoom((long long)sizeof(PairCounter));
+  pc->numParts = numParts;
+  pc->maxGap = maxGap;
+  pc->stride = ag->num_colors + 1;
+  pc->longest = longest;
+  const size_t plane = (size_t)pc->stride * (size_t)pc->stride;
+  const size_t cells = plane * (size_t)maxGap;
+  pc->cellStart.assign(cells + 1, 0);
+  // Two passes, counting and then filling each merged cell.
+  for (int pass = 0; pass < 2; pass++) {
+    for (int i = 0; i < numParts; i++) {
+      const auto *t = static_cast<const Looking_Single_table *>(tables[i]);
+      for (int g = 1; g <= t->w_width; g++) {
+        const Single_table *st = t->table[g - 1];
+        const int nc = st->num_colors;
+        for (int c1 = 0; c1 < nc; c1++)
+          for (int c2 = 0; c2 < nc; c2++) {
+            const pair_info &cell = st->info_ptr[c1][c2];
+            if (!cell.num_entries) continue;
+            const size_t at = (size_t)(g - 1) * plane + (size_t)c1 * pc->stride + (size_t)c2;
+            if (pass == 0) {
+              pc->cellStart[at + 1] += (uint32_t)cell.num_entries;
+              continue;
+            }
+            uint32_t &fill = pc->cellStart[at];
+            for (int k = 0; k < cell.num_entries; k++) {
+              const int q = -st->position[cell.first_entry + k];
+              pc->entry[fill++] = (uint32_t)((t->segm_length - 1 - q) * numParts + i);
+            }
+          }
+      }
+    }
+    if (pass == 0) {
+      for (size_t c = 0; c < cells; c++) pc->cellStart[c + 1] += pc->cellStart[c];
+      pc->entry.resize(pc->cellStart[cells]);
+    } else {
+      // The fill moved every start to the next cell's: shift them back.
+      for (size_t c = cells; c > 0; c--) pc->cellStart[c] = pc->cellStart[c - 1];
+      pc->cellStart[0] = 0;
+    }
+  }
+  return pc;
+}
+
+void PairCounter::count(const unsigned char *sq, int cur_length, int *hist) const {
+  const size_t plane = (size_t)stride * (size_t)stride;
+  const unsigned top = (unsigned)stride - 1;
+  const uint32_t *cs = cellStart.data();
+  const uint32_t *en = entry.data();
+  for (int p = 0; p + 1 < cur_length; p++) {
+    const size_t row = (size_t)std::min((unsigned)sq[p], top) * (size_t)stride;
+    const int gmax = std::min(maxGap, cur_length - 1 - p);
+    int *hp = hist + (size_t)p * (size_t)numParts;
+    for (int g = 1; g <= gmax; g++) {
+      const size_t at = (size_t)(g - 1) * plane + row + std::min((unsigned)sq[p + g], top);
+      const uint32_t *e = en + cs[at], *end = en + cs[at + 1];
+      for (; e + 4 <= end; e += 4) {
+        hp[e[0]]++;
+        hp[e[1]]++;
+        hp[e[2]]++;
+        hp[e[3]]++;
+      }
+      for (; e < end; e++) hp[*e]++;
+    }
+  }
 }
 
 Division_generator::~Division_generator() {
+  delete pairs;
   if (l_table)
     for (int i = 0; i < numParts; i++) delete l_table[i];
   delete[] l_table;
@@ -205,6 +288,7 @@ Seq_division::Seq_division(const Division_parameters &parameters)
     : Division_parameters(parameters) {}
 
 void Seq_division::init(const BankSeq &b) {
+  mergedDone_ = false;
   curPart = -1;
   hist = nullptr;
   bank = &b;
@@ -213,6 +297,7 @@ void Seq_division::init(const BankSeq &b) {
 }
 
 void Seq_division::init(const WorkAli &ali) {
+  mergedDone_ = false;
   curPart = -1;
   hist = nullptr;
   bank = nullptr;
@@ -242,12 +327,28 @@ int Seq_division::nextPart(double coincRatio, int maxShifts) {
   }
 
   const int num_all = table->segm_length - 1 + B;
-  histBuf_.assign((size_t)std::max(num_all, 1), 0);
   bool counted = true;
-  if (bank)
+  // All parts at once when the merged table serves and its histograms stay small.
+  const long long mergedSize =
+      pairs && bank ? ((long long)pairs->longest - 1 + B) * pairs->numParts : 0;
+  if (mergedSize > 0 && mergedSize <= (1LL << 22)) {
+    if (!mergedDone_) {
+      merged_.assign((size_t)mergedSize, 0);
+      pairs->count(codes_.data(), B, merged_.data());
+      mergedDone_ = true;
+    }
+    if (histBuf_.size() < (size_t)std::max(num_all, 1)) histBuf_.resize((size_t)std::max(num_all, 1));
+    const int K = pairs->numParts;
+    const int *from = merged_.data() + curPart;
+    int *to = histBuf_.data();
+    for (int k = 0; k < num_all; k++) to[k] = from[(size_t)k * (size_t)K];
+  } else if (bank) {
+    histBuf_.assign((size_t)std::max(num_all, 1), 0);
     table->addCounts(codes_.data(), B, histBuf_.data());
-  else
+  } else {
+    histBuf_.assign((size_t)std::max(num_all, 1), 0);
     counted = table->addCounts(rows_.data(), B, width, histBuf_.data());
+  }
   if (counted) {
     const int thr = coverageThreshold(coincRatio, table->histWidth(), table->segm_length);
     shifts_.select(histBuf_.data(), table->segm_length - 1, num_all, thr, maxShifts, heap_);

@@ -11,6 +11,27 @@
 
 class WorkAli;
 
+// The pair tables of all parts of a division merged, so that one pass over a bank sequence
+// counts every part: the cell of gap g and codes (c1, c2) lists, for every part i holding that
+// pair at part position q, the entry (segm_length_i - 1 - q) x numParts + i. Bank position p
+// adds one at p x numParts + entry: the histograms of the parts interleaved, diagonal k of
+// part i at k x numParts + i.
+struct PairCounter {
+  int numParts = 0;
+  int maxGap = 0;     // largest w_width of the parts
+  int stride = 0;     // num_colors + 1
+  int longest = 0;    // letters of the longest part
+  std::vector<uint32_t> cellStart;  // maxGap x stride^2 + 1 offsets into entry
+  std::vector<uint32_t> entry;
+
+  // The merged table of the parts' pair tables, or null when a part has no pair table or the
+  // parts do not share their letter groups. Exit 7 when memory runs out.
+  static PairCounter *make(Looking_table *const *tables, int numParts);
+  // Counts the bank codes sq (cur_length of them) into hist, which must hold
+  // (longest - 1 + cur_length) x numParts cleared entries.
+  void count(const unsigned char *sq, int cur_length, int *hist) const;
+};
+
 // The parts of one query frame. A plain record: copies share the arrays.
 class Division_parameters {
  public:
@@ -19,6 +40,7 @@ class Division_parameters {
   int *left = nullptr;               // start of each part in the query
   int *length = nullptr;             // letters of each part
   Looking_table **l_table = nullptr;  // table of each part, or null without tables
+  const PairCounter *pairs = nullptr;  // the parts' pair tables merged, or null
 
   // Letters of the longest part (0 without parts): the room one diagonal profile needs.
   int longestPart() const;
@@ -119,6 +141,8 @@ class Seq_division : public Division_parameters {
   bool coded_ = false;
   std::vector<int> histBuf_;
   std::vector<uint64_t> heap_;
+  std::vector<int> merged_;  // all parts counted at once through `pairs`
+  bool mergedDone_ = false;
 };
 
 // The counting loop of the pair tables over window_width gap tables into the caller's hist,

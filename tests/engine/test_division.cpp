@@ -335,4 +335,49 @@ TEST(Division, AlignmentBlocksUsePairTablesOnly) {
   EXPECT_EQ(none.num_shifts, 0);
 }
 
+// The merged pair tables count every part as the part's own table does, for gaps clamped by
+// short parts, parts reaching past their neighbours, letters outside the groups and banks
+// shorter than a word.
+TEST(Division, MergedPairTablesCountLikeEachPart) {
+  std::mt19937 rng(4242);
+  const AA_groups prot = proteinGroups();
+  for (int iter = 0; iter < 300; iter++) {
+    const int P = 1 + (int)(rng() % 40);
+    const int W = 1 + (int)(rng() % 7);
+    const int lenThres = (int)(rng() % 12) - 2;
+    const std::string q = randomSeq(rng, 1 + (int)(rng() % 200), "ACDEGHKLMSTVWYXB");
+    const std::string b = randomSeq(rng, (int)(rng() % 120), "ACDEGHKLMSTVWYXZ*");
+    BankSeq query = seqOf(q);
+    Division_generator g(&prot, &query, W, 4, P, 1, lenThres, 0);
+    ASSERT_NE(g.pairs, nullptr);
+    const PairCounter &pc = *g.pairs;
+    ASSERT_EQ(pc.numParts, g.numParts);
+    const int B = (int)b.size();
+    std::vector<unsigned char> codes((size_t)B + 1);
+    codeLetters(&prot, b.data(), B, codes.data());
+    std::vector<int> merged(((size_t)pc.longest - 1 + (size_t)B) * (size_t)pc.numParts + 1, 0);
+    pc.count(codes.data(), B, merged.data());
+    for (int i = 0; i < g.numParts; i++) {
+      const int n = g.length[i] - 1 + B;
+      std::vector<int> own((size_t)n + 1, 0);
+      g.l_table[i]->addCounts(codes.data(), B, own.data());
+      for (int k = 0; k < n; k++)
+        ASSERT_EQ(merged[(size_t)k * (size_t)pc.numParts + (size_t)i], own[(size_t)k])
+            << "iteration " << iter << " part " << i << " diagonal " << k;
+    }
+  }
+}
+
+TEST(Division, TupleTablesAreNotMerged) {
+  AA_groups dna;
+  dna.makeDNA();
+  BankSeq query = seqOf("ACGTACGTACGTTTGACA");
+  Division_generator g(&dna, &query, 5, 4, 5, 1, 2, 0);
+  EXPECT_GT(g.numParts, 1);
+  EXPECT_EQ(g.pairs, nullptr);
+  // A coincidence number of 0 asks for pair tables whatever the groups.
+  Division_generator pairs(&dna, &query, 5, 0, 5, 1, 2, 0);
+  EXPECT_NE(pairs.pairs, nullptr);
+}
+
 }  // namespace

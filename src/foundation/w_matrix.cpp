@@ -202,21 +202,27 @@ int Weight_matrix::normalize(const double *freq_1, const double *freq_2) {
       if (o[i][j] < lo) lo = o[i][j];
       if (o[i][j] > hi) hi = o[i][j];
     }
-  // The range comes from the file: it may not fit an int, nor memory.
+  // The range comes from the file and may be huge. The quantile walk below assigns at most one
+  // entry per 0.001 step over [-5, 5): every index past kQuantileRoom ends with the final x, so
+  // the table needs no more room than that whatever the range.
+  constexpr long long kQuantileRoom = 10010;
   const long long n = (long long)hi - lo + 1;
-  if ((unsigned long long)(n + 1) > SIZE_MAX / sizeof(double)) noRoom(n + 1);
-  double *F = new (std::nothrow) double[(size_t)(n + 1)];
-  if (!F) noRoom(n + 1);
-  for (long long k = 0; k <= n; k++) F[k] = 0;
+  const long long m = n < kQuantileRoom ? n : kQuantileRoom;
+  double *F = new (std::nothrow) double[(size_t)(m + 1)];
+  if (!F) noRoom(m + 1);
+  for (long long k = 0; k <= m; k++) F[k] = 0;
   for (int i = 0; i < 21; i++)
-    for (int j = 0; j < 21; j++) F[(long long)o[i][j] - lo + 1] += freq_1[i] * freq_2[j];
-  for (long long k = 1; k <= n; k++) F[k] += F[k - 1];
-  for (long long k = 0; k < n; k++) F[k] = (F[k] + F[k + 1]) * 0.5;
+    for (int j = 0; j < 21; j++) {
+      const long long idx = (long long)o[i][j] - lo + 1;
+      if (idx <= m) F[idx] += freq_1[i] * freq_2[j];
+    }
+  for (long long k = 1; k <= m; k++) F[k] += F[k - 1];
+  for (long long k = 0; k < m; k++) F[k] = (F[k] + F[k + 1]) * 0.5;
   // Normal quantiles by a left Riemann sum of the density; one assignment per step.
   const double root2pi = std::sqrt(2.0 * M_PI);
   double x = -5.0, S = 0;
   long long k = 0;
-  while (k < n && x < 5.0) {
+  while (k < m && x < 5.0) {
     if (F[k] <= S) {
       F[k] = x;
       k++;
@@ -224,9 +230,12 @@ int Weight_matrix::normalize(const double *freq_1, const double *freq_2) {
     S += std::exp(-x * x / 2.0) * 0.001 / root2pi;
     x += 0.001;
   }
-  for (; k < n; k++) F[k] = x;
+  for (; k < m; k++) F[k] = x;
   for (int i = 0; i < 21; i++)
-    for (int j = 0; j < 21; j++) o[i][j] = (int)(F[(long long)o[i][j] - lo] * 2.5 + 12.500001);
+    for (int j = 0; j < 21; j++) {
+      const long long idx = (long long)o[i][j] - lo;
+      o[i][j] = (int)((idx < m ? F[idx] : x) * 2.5 + 12.500001);
+    }
   delete[] F;
   for (int t = 0; t < 22; t++) {
     elem[21][t] = 0;

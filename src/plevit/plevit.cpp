@@ -8,6 +8,7 @@
 
 #include "aa_code.h"
 #include "errormsg.h"
+#include "inv_sqrt.h"
 #include "motif.h"
 #include "seqbase.h"
 #include "seqinfo.h"
@@ -115,7 +116,7 @@ void printOneLiners(FILE *fin, FILE *fout, Supermotif &sup, int bFormat) {
       if (text.size() > 40) text.resize(39);
       const std::string field = text.size() > skip ? text.substr(skip) : std::string();
       fprintf(fout, "%s %-40s  %6d  %6d  %6.2f SD\n", kind, field.c_str(), sup.first->qBeg,
-              sup.first->qBeg + sup.first->len, sup.power / 4096000.0);
+              clampInt32((long long)sup.first->qBeg + sup.first->len), sup.power / 4096000.0);
     }
     sup.del();
   }

@@ -1,0 +1,581 @@
+// Bad inputs for the search and plevit programs, one table row each: missing, empty,
+// directory and garbage files, entries cut short, very long lines, CRLF files, a bank list
+// naming itself, tiny queries, absurd parameter values, unwritable and full result files.
+// Every row states its outcome (exit code and message); no row may crash, hang, leave a
+// sanitizer report, or exit 0 after a failure.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "testutil.h"
+
+namespace {
+
+using testutil::readFile;
+using testutil::TempDir;
+using testutil::writeFile;
+
+const std::string kSearch = SEQ_BIN_DIR "/search";
+const std::string kPlevit = SEQ_BIN_DIR "/plevit";
+// Long enough for a sanitizer build on a busy machine; a run past it is a hang.
+constexpr int kTimeoutSeconds = 120;
+
+// Exit status as the shell sees it: main's negative codes wrap to a byte.
+constexpr int status(int code) { return code & 0xff; }
+constexpr int kAnyFailure = -1000;  // any non-zero exit
+
+struct Outcome {
+  bool exited = false;
+  bool hung = false;
+  int code = -1;  // exit status, or the signal number when killed
+  std::string out, err;
+};
+
+// Runs prog with args in dir, standard output and error captured through pipes (so that a
+// file size limit only touches the files the program writes). fileLimit > 0 caps the size of
+// every file the program writes, as a full disk would: writes past it fail with EFBIG.
+// memLimit > 0 caps the address space, so that a runaway allocation fails instead of
+// exhausting the machine.
+Outcome run(const std::string &prog, const std::vector<std::string> &args, const std::string &dir,
+            long fileLimit = 0, long memLimit = 0) {
+  int outPipe[2], errPipe[2];
+  if (pipe(outPipe) != 0 || pipe(errPipe) != 0) abort();
+  pid_t pid = fork();
+  if (pid < 0) abort();
+  if (pid == 0) {
+    setpgid(0, 0);
+    dup2(outPipe[1], 1);
+    dup2(errPipe[1], 2);
+    close(outPipe[0]);
+    close(errPipe[0]);
+    if (chdir(dir.c_str()) != 0) _exit(126);
+    if (fileLimit > 0) {
+      signal(SIGXFSZ, SIG_IGN);
+      struct rlimit rl = {(rlim_t)fileLimit, (rlim_t)fileLimit};
+      setrlimit(RLIMIT_FSIZE, &rl);
+    }
+    if (memLimit > 0) {
+      struct rlimit rl = {(rlim_t)memLimit, (rlim_t)memLimit};
+      setrlimit(RLIMIT_AS, &rl);
+    }
+    std::vector<char *> argv;
+    argv.push_back(const_cast<char *>(prog.c_str()));
+    for (const std::string &a : args) argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(prog.c_str(), argv.data());
+    _exit(127);
+  }
+  close(outPipe[1]);
+  close(errPipe[1]);
+  Outcome r;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kTimeoutSeconds);
+  struct pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+  std::string *sinks[2] = {&r.out, &r.err};
+  int open = 2, st = 0;
+  while (open > 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      r.hung = true;
+      kill(-pid, SIGKILL);
+      break;
+    }
+    if (poll(fds, 2, 200) <= 0) continue;
+    for (int i = 0; i < 2; i++) {
+      if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+      char buf[65536];
+      ssize_t n = read(fds[i].fd, buf, sizeof buf);
+      if (n > 0) {
+        sinks[i]->append(buf, (size_t)n);
+      } else {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+        open--;
+      }
+    }
+  }
+  for (auto &f : fds)
+    if (f.fd >= 0) close(f.fd);
+  waitpid(pid, &st, 0);
+  r.exited = WIFEXITED(st);
+  r.code = r.exited ? WEXITSTATUS(st) : (WIFSIGNALED(st) ? WTERMSIG(st) : -1);
+  return r;
+}
+
+// The checks every row shares: the program ended by itself, without a sanitizer report,
+// with the stated exit status and message.
+void expectOutcome(const Outcome &r, int code, const std::string &message) {
+  ASSERT_FALSE(r.hung) << "no end within " << kTimeoutSeconds << " s";
+  ASSERT_TRUE(r.exited) << "killed by signal " << r.code << "\n" << r.err;
+  EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("runtime error"), std::string::npos) << r.err;
+  if (code == kAnyFailure) {
+    EXPECT_NE(r.code, 0) << r.out;
+  } else {
+    EXPECT_EQ(r.code, status(code)) << r.out;
+  }
+  if (!message.empty()) {
+    EXPECT_NE(r.out.find(message), std::string::npos) << r.out;
+  }
+}
+
+// The sanitizer runtime reserves terabytes of address space, so a build with it can't be
+// run under an address-space cap.
+bool sanitized(const std::string &prog) {
+  return testutil::readFile(prog).find("__asan_init") != std::string::npos;
+}
+constexpr long kMemCap = 2L << 30;
+
+// A weight matrix whose scores span the whole int range: its normal scores depend only on
+// the ranks of its 441 scores.
+const char kWideMatrix[] = "Scores at both ends of the int range\n   A  R  N\nA  4\n"
+                           "R -2147483648  5\nN  0  2147483647  6\n";
+
+// Bytes that look like nothing the suite reads (a fixed sequence, so failures repeat).
+std::string garbage(size_t n, bool noBang = false) {
+  std::string s;
+  uint32_t x = 2463534242u;
+  while (s.size() < n) {
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    char c = (char)(x & 0xff);
+    if (noBang && c == '!') continue;
+    s += c;
+  }
+  return s;
+}
+
+std::string withoutCR(std::string s) {
+  s.erase(std::remove(s.begin(), s.end(), '\r'), s.end());
+  return s;
+}
+
+// The banner's date line (ctime of the run) is the only part of a result file that differs
+// between two equal runs.
+std::string withoutDate(const std::string &result) {
+  std::string out;
+  size_t pos = 0;
+  while (pos < result.size()) {
+    size_t nl = result.find('\n', pos);
+    size_t end = nl == std::string::npos ? result.size() : nl + 1;
+    std::string line = result.substr(pos, end - pos);
+    if (line.rfind("           ", 0) != 0 || line.find(':') == std::string::npos) out += line;
+    pos = end;
+  }
+  return out;
+}
+
+const std::string kQ1 =
+    "YMKFNNMAILYECQNLYDGEAHMAILLQPHRYNQICWKNKPIHVFQCPAMTPNEQRMCEW\n"
+    "YGCLMHTAMVAIINNTQCVFDKKAYRKYYFDIMNRRPCDLIGSYQGGLYCVCRMDPNQEL\n";
+
+// ---- search ----
+
+// A working search set-up in a scratch directory: parameter file, bank list, one protein
+// bank and the query file, each replaceable by a row.
+class RobustSearch : public ::testing::Test {
+ protected:
+  TempDir dir;
+  std::string path(const std::string &name) const { return dir.file(name); }
+  void put(const std::string &name, const std::string &text) const { writeFile(path(name), text); }
+
+  void SetUp() override {
+    for (const char *f : {"colors.txt", "code.txt", "bank_prot.fa", "queries.fa"})
+      put(f, readFile(testutil::dataPath(std::string("search/") + f)));
+    put("p.prm", "!c colors.txt\n!e code.txt\n");
+    put("list", "bank_prot.fa\n");
+    mkdir(path("adir").c_str(), 0755);
+    put("empty", "");
+  }
+
+  Outcome search(const std::string &prm, const std::string &list, const std::string &query,
+                 const std::string &result = "res.txt", long fileLimit = 0) const {
+    return run(kSearch, {prm, list, query, result}, dir.path(), fileLimit);
+  }
+  std::string result() const { return readFile(path("res.txt")); }
+};
+
+struct FileRow {
+  const char *what;
+  int which;          // 0 parameter file, 1 bank list, 2 query file
+  std::string name;   // the file given in its place
+  int code;
+  const char *message;
+};
+
+TEST_F(RobustSearch, MissingEmptyDirectoryAndGarbageFiles) {
+  put("garbage", garbage(3000, true));
+  put("self", "self\n");
+  put("nobank", "nope.fa\n");
+  put("dirbank", "adir\n");
+  put("garbank", "garbage\n");
+  put("blankfirst", "\nbank_prot.fa\n");
+  std::string many;
+  for (int i = 0; i < 128; i++) many += "bank_prot.fa\n";
+  put("many", many);
+  const FileRow rows[] = {
+      {"missing parameter file", 0, "nope.prm", -2, "\n Can't open file with parameters nope.prm"},
+      // A directory or a file without settings reads as no setting: the letter groups,
+      // which have no default, are missing.
+      {"empty parameter file", 0, "empty", 111, "\n Can't open file with color file (null)"},
+      {"directory as parameter file", 0, "adir", 111, "\n Can't open file with color file (null)"},
+      {"garbage parameter file", 0, "garbage", 111, "\n Can't open file with color file (null)"},
+      {"missing bank list", 1, "nope", -4, "\n Can't open file with base list nope"},
+      {"empty bank list", 1, "empty", -5, "\n There are no banks in bankList"},
+      {"directory as bank list", 1, "adir", -5, "\n There are no banks in bankList"},
+      {"bank list naming itself", 1, "self", 99, "\n Unknown bank format"},
+      {"bank list naming a missing bank", 1, "nobank", 111, "\n Base nope.fa isn't valid"},
+      {"bank list naming a directory", 1, "dirbank", 99, "\n Unknown bank format"},
+      {"bank list naming garbage", 1, "garbank", 99, "\n Unknown bank format"},
+      {"bank list starting with a blank line", 1, "blankfirst", 111,
+       "All bases in given ase_list have unknown molecular type..."},
+      {"bank list of 128 banks", 1, "many", 111, "\n Too many banks in bankList"},
+      {"missing query file", 2, "nope.fa", -6, "\n File nope.fa with query sequences is invalid"},
+      {"empty query file", 2, "empty", 99, "\n Unknown bank format"},
+      {"directory as query file", 2, "adir", 99, "\n Unknown bank format"},
+      {"garbage query file", 2, "garbage", 99, "\n Unknown bank format"},
+  };
+  for (const FileRow &row : rows) {
+    SCOPED_TRACE(row.what);
+    std::string a[3] = {"p.prm", "list", "queries.fa"};
+    a[row.which] = row.name;
+    std::remove(path("res.txt").c_str());
+    Outcome r = search(a[0], a[1], a[2]);
+    expectOutcome(r, row.code, row.message);
+    // Nothing was searched: the result file, when made, holds the banner alone.
+    EXPECT_EQ(result().find("Query:"), std::string::npos);
+  }
+}
+
+TEST_F(RobustSearch, QueriesOfOneTwoAndThreeLetters) {
+  const struct {
+    const char *seq;
+    int code;
+    const char *message;
+  } rows[] = {
+      {"A", 111, "\n Too short qury, length = 1"},
+      {"AC", 111, "\n Too short qury, length = 2"},
+      {"ACD", 0, "\n Elapsed time:"},
+  };
+  for (const auto &row : rows) {
+    SCOPED_TRACE(row.seq);
+    put("q.fa", std::string(">q\n") + row.seq + "\n");
+    // In the calling thread and in the threaded pipeline alike.
+    for (const char *mode : {"-1", "-2"}) {
+      SCOPED_TRACE(mode);
+      std::remove(path("res.txt").c_str());
+      Outcome r = run(kSearch, {mode, "p.prm", "list", "q.fa", "res.txt"}, dir.path());
+      expectOutcome(r, row.code, row.message);
+      EXPECT_NE(result().find("Search 3.0"), std::string::npos);
+    }
+  }
+}
+
+TEST_F(RobustSearch, EntriesCutInTheMiddle) {
+  // The query's last line without its line end, then cut inside the line.
+  put("q.fa", ">q1 cut\n" + kQ1.substr(0, kQ1.size() - 1));
+  expectOutcome(search("p.prm", "list", "q.fa"), 0, "");
+  EXPECT_NE(result().find("\nQuery: >q1\n"), std::string::npos);
+  put("q.fa", ">q1 cut\n" + kQ1.substr(0, 75));
+  expectOutcome(search("p.prm", "list", "q.fa"), 0, "");
+  EXPECT_NE(result().find("\nQuery: >q1\n"), std::string::npos);
+
+  // A Swiss-Prot query entry without its "//" line, and one cut inside its sequence.
+  const std::string swiss = "ID   Q1_TEST  STANDARD;  PRT;  120 AA.\nSQ   SEQUENCE   120 AA;\n";
+  put("q.dat", swiss + kQ1);
+  expectOutcome(search("p.prm", "list", "q.dat"), 0, "");
+  EXPECT_NE(result().find("\nQuery: Q1_TEST\n"), std::string::npos);
+  put("q.dat", swiss + kQ1.substr(0, 90));
+  expectOutcome(search("p.prm", "list", "q.dat"), 0, "");
+  EXPECT_NE(result().find("\nQuery: Q1_TEST\n"), std::string::npos);
+
+  // A bank cut inside the entry after the first hit: the hits before the cut are kept.
+  std::string bank = readFile(path("bank_prot.fa"));
+  size_t b3 = bank.find(">b3");
+  ASSERT_NE(b3, std::string::npos);
+  put("cut.fa", bank.substr(0, b3 + 40));
+  put("cutlist", "cut.fa\n");
+  expectOutcome(search("p.prm", "cutlist", "queries.fa"), 0, "");
+  EXPECT_NE(result().find("cut.fa      2"), std::string::npos);
+}
+
+TEST_F(RobustSearch, LinesOf100000Characters) {
+  std::string filler(100000, 'w');
+  put("long.prm", "#" + filler + "\n!c colors.txt\n!e code.txt\n!P 4.0 " + filler + "\n");
+  put("long.list", "long.fa " + filler + "\n");
+  std::string seq;
+  for (size_t i = 0; seq.size() < 100000; i++) seq += "ACDEFGHIKLMNPQRSTVWY"[(i * 7 + i / 20) % 20];
+  std::string q1 = kQ1;
+  q1.erase(std::remove(q1.begin(), q1.end(), '\n'), q1.end());
+  put("long.fa", ">long " + filler + "\n" + seq.substr(0, 50000) + q1 + seq.substr(50000) + "\n");
+  const std::string name(3000, 'n');
+  put("longq.fa", ">" + name + " " + filler + "\n" + q1 + "\n");
+  Outcome r = search("long.prm", "long.list", "longq.fa");
+  expectOutcome(r, 0, "\n Search found 1 supermotifs");
+  // The name is kept up to the reader's 1023 characters; the hit lies past position 50000.
+  const std::string res = result();
+  EXPECT_NE(res.find("\nQuery: >" + name.substr(0, 1022) + "\n"), std::string::npos);
+  EXPECT_NE(res.find("     '+'      0  50000"), std::string::npos);
+}
+
+TEST_F(RobustSearch, CrlfFilesGiveTheSameResult) {
+  Outcome lf = search("p.prm", "list", "queries.fa", "lf.txt");
+  expectOutcome(lf, 0, "");
+  for (const char *f : {"colors.txt", "code.txt", "bank_prot.fa", "queries.fa"})
+    put(std::string("crlf-") + f, testutil::toCRLF(readFile(path(f))));
+  put("crlf.prm", "!c crlf-colors.txt\r\n!e crlf-code.txt\r\n");
+  put("crlf.list", "crlf-bank_prot.fa\r\n");
+  Outcome crlf = search("crlf.prm", "crlf.list", "crlf-queries.fa", "crlf.txt");
+  expectOutcome(crlf, 0, "");
+  std::string a = withoutDate(readFile(path("lf.txt")));
+  std::string b = withoutDate(readFile(path("crlf.txt")));
+  for (const char *f : {"bank_prot.fa", "queries.fa"}) {
+    for (size_t p; (p = b.find(std::string("crlf-") + f)) != std::string::npos;) b.erase(p, 5);
+  }
+  EXPECT_EQ(a, b);
+  EXPECT_NE(a.find("Supermotif"), std::string::npos);
+}
+
+TEST_F(RobustSearch, AbsurdParameterValues) {
+  // Every value is read as written; none may crash or hang the search (in the calling
+  // thread or the threaded pipeline), and each run ends with the result file complete.
+  const char *settings[] = {
+      "!P -1",         "!P 0",          "!P nan",       "!P 1e308",     "!P abc",
+      "!F -1",         "!F nan",        "!F 1e308",     "!L 0",         "!L -5",
+      "!L 2147483647", "!L 99999999999", "!L abc",      "!M 0",         "!M -5",
+      "!M 2147483647", "!M abc",        "!p 1",         "!p 0",         "!p -3",
+      "!p 2147483647", "!s 0",          "!s -1",        "!s 2147483647", "!T -5",
+      "!T 2147483647", "!t 0",          "!t -5",        "!T 100\n!t 5", "!T 60\n!t 62",
+      "!G -1e300",     "!G nan",        "!G 1e300",     "!W 99",        "!W -1",
+      "!k -1",         "!k 99",         "!C 1.5",       "!C -1",        "!H 1",
+      "!H 2",          "!E xyz",        "!E N",         "!E B",         "!E Y",
+      "!A",            "!m",            "!m nosuch.mat", "!m adir",     "!m garbage",
+      "!I -1",         "!w nan",        "!",
+  };
+  put("garbage", garbage(2000));
+  for (const char *s : settings) {
+    SCOPED_TRACE(s);
+    put("v.prm", std::string("!c colors.txt\n!e code.txt\n") + s + "\n");
+    for (const char *mode : {"-1", "-2"}) {
+      SCOPED_TRACE(mode);
+      std::remove(path("res.txt").c_str());
+      Outcome r = run(kSearch, {mode, "v.prm", "list", "queries.fa", "res.txt"}, dir.path());
+      expectOutcome(r, 0, "\n Elapsed time:");
+      EXPECT_NE(result().find("Search 3.0"), std::string::npos);
+    }
+  }
+  // A range of two letters leaves a query too short to search.
+  put("v.prm", "!c colors.txt\n!e code.txt\n!T 60\n!t 61\n");
+  expectOutcome(search("v.prm", "list", "queries.fa"), 111, "\n Too short qury, length = 2");
+}
+
+TEST_F(RobustSearch, MatrixOfExtremeScores) {
+  if (sanitized(kSearch)) GTEST_SKIP() << "an address-space cap is impossible under the sanitizers";
+  put("wide.mat", kWideMatrix);
+  put("w.prm", "!c colors.txt\n!e code.txt\n!m wide.mat\n");
+  Outcome r = run(kSearch, {"w.prm", "list", "queries.fa", "res.txt"}, dir.path(), 0, kMemCap);
+  expectOutcome(r, 0, "\n Elapsed time:");
+}
+
+TEST_F(RobustSearch, CommandLine) {
+  expectOutcome(run(kSearch, {"p.prm", "list", "queries.fa"}, dir.path()), -1,
+                "\nSearch homology USAGE:");
+  expectOutcome(run(kSearch, {"-2", "p.prm", "list", "queries.fa"}, dir.path()), -1,
+                "\nSearch homology USAGE:");
+  // "-x" is no option: it is the parameter file.
+  expectOutcome(run(kSearch, {"-x", "p.prm", "list", "queries.fa", "res.txt"}, dir.path()), -2,
+                "\n Can't open file with parameters -x");
+}
+
+TEST_F(RobustSearch, UnwritableAndFullResultFiles) {
+  expectOutcome(search("p.prm", "list", "queries.fa", "nodir/res.txt"), -7,
+                "\n search: Can't open result file nodir/res.txt");
+  expectOutcome(search("p.prm", "list", "queries.fa", "adir"), -7,
+                "\n search: Can't open result file adir");
+  expectOutcome(search("p.prm", "list", "queries.fa", "/dev/full"), kAnyFailure, "\n Can't write");
+
+  // The disk fills up after the banner: the first query's block can't be written whole, and
+  // the run must say so instead of ending as if the result were complete.
+  Outcome whole = search("p.prm", "list", "queries.fa");
+  expectOutcome(whole, 0, "");
+  const std::string full = result();
+  size_t firstQuery = full.find("\nQuery:");
+  ASSERT_NE(firstQuery, std::string::npos);
+  Outcome cut = search("p.prm", "list", "queries.fa", "res.txt", (long)firstQuery + 40);
+  expectOutcome(cut, kAnyFailure, "\n Can't write");
+}
+
+// ---- plevit ----
+
+// The small banks and motif files of the plevit tests, in a scratch directory (the motif
+// files name their banks relatively).
+class RobustPlevit : public ::testing::Test {
+ protected:
+  TempDir dir;
+  std::string path(const std::string &name) const { return dir.file(name); }
+  void put(const std::string &name, const std::string &text) const { writeFile(path(name), text); }
+
+  void SetUp() override {
+    for (const char *f : {"prot.dat", "prot.idx", "query.dat", "query.idx", "pr.dat", "pr.idx",
+                          "three.mot", "prints.mot", "code.txt"})
+      put(f, readFile(testutil::dataPath(std::string("plevit/") + f)));
+    mkdir(path("adir").c_str(), 0755);
+    put("empty", "");
+    put("garbage", garbage(3000));
+  }
+
+  Outcome plevit(std::vector<std::string> args, long fileLimit = 0) const {
+    return run(kPlevit, args, dir.path(), fileLimit);
+  }
+  std::string report() const { return readFile(path("rep.txt")); }
+};
+
+TEST_F(RobustPlevit, MissingEmptyDirectoryAndGarbageFiles) {
+  put("nobank.mot", "Supermotif query.dat 0 nope.dat 0 1.00 1 query-bank\n"
+                    "     '+'      0      0      5       1000    4096000\n");
+  put("dirbank.mot", "Supermotif query.dat 0 adir 0 1.00 1 query-bank\n"
+                     "     '+'      0      0      5       1000    4096000\n");
+  const struct {
+    const char *what;
+    std::vector<std::string> args;
+    int code;
+    const char *message;
+  } rows[] = {
+      {"no arguments", {}, 1, "Print supermotifs\nUSAGE:"},
+      {"one file only", {"-a", "three.mot"}, 1, "Print supermotifs\nUSAGE:"},
+      {"missing motif file", {"nope.mot", "rep.txt"}, 2, "\n Can't open Motif file nope.mot"},
+      {"empty motif file", {"empty", "rep.txt"}, 3, "Can't load motif from file empty\n"},
+      {"directory as motif file", {"adir", "rep.txt"}, 3, "Can't load motif from file adir\n"},
+      {"garbage motif file", {"garbage", "rep.txt"}, 3, "Can't load motif from file garbage\n"},
+      {"missing bank", {"nobank.mot", "rep.txt"}, 4, "Can't open base file nope.dat\n"},
+      // A directory opens but reads as no known format: the report stays empty.
+      {"directory as bank", {"dirbank.mot", "rep.txt"}, 0, ""},
+      {"missing matrix and code", {"three.mot", "rep.txt", "nope.mat", "nope.txt"}, 0,
+       "\n Can't open Matrix file nope.mat"},
+      {"directory as matrix and code", {"three.mot", "rep.txt", "adir", "adir"}, 0,
+       "\n Can't load Translation_code: adir"},
+      {"garbage matrix and code", {"three.mot", "rep.txt", "garbage", "garbage"}, 0,
+       "\n Can't load Translation_code: garbage"},
+  };
+  for (const auto &row : rows) {
+    SCOPED_TRACE(row.what);
+    expectOutcome(plevit(row.args), row.code, row.message);
+  }
+}
+
+TEST_F(RobustPlevit, MotifBlockCutInTheMiddle) {
+  Outcome whole = plevit({"three.mot", "rep.txt"});
+  expectOutcome(whole, 0, "");
+  const std::string full = report();
+  // The first block announces two motifs; the file ends after the first motif line, then
+  // inside it.
+  const std::string mot = readFile(path("three.mot"));
+  size_t second = mot.find("     '+'     10     12");
+  ASSERT_NE(second, std::string::npos);
+  for (size_t cut : {second, second - 20}) {
+    SCOPED_TRACE(cut);
+    put("cut.mot", mot.substr(0, cut));
+    expectOutcome(plevit({"cut.mot", "rep.txt"}), 0, "");
+    const std::string part = report();
+    EXPECT_NE(part.find(" Brief Descriptions\n"), std::string::npos);
+    EXPECT_NE(part.find("\n Supermotifs"), std::string::npos);
+    // The header lines before the block are copied as in the whole file.
+    EXPECT_EQ(part.substr(0, part.find(" Brief")), full.substr(0, full.find(" Brief")));
+  }
+}
+
+TEST_F(RobustPlevit, LongLinesAndCrlf) {
+  const std::string filler(100000, 'h');
+  const std::string mot = readFile(path("three.mot"));
+  expectOutcome(plevit({"three.mot", "lf.txt"}), 0, "");
+  const std::string lf = readFile(path("lf.txt"));
+
+  put("long.mot", filler + "\n" + mot);
+  expectOutcome(plevit({"long.mot", "rep.txt"}), 0, "");
+  EXPECT_EQ(report(), filler + "\n" + lf);
+
+  put("crlf.mot", testutil::toCRLF(mot));
+  expectOutcome(plevit({"crlf.mot", "rep.txt"}), 0, "");
+  EXPECT_EQ(withoutCR(report()), lf);
+
+  // A bank path of 100000 characters names no file.
+  put("longpath.mot", "Supermotif query.dat 0 " + filler + " 0 1.00 1 query-bank\n"
+                      "     '+'      0      0      5       1000    4096000\n");
+  expectOutcome(plevit({"longpath.mot", "rep.txt"}), 4, "Can't open base file hhhh");
+}
+
+TEST_F(RobustPlevit, AbsurdMotifValues) {
+  const char *blocks[] = {
+      "Supermotif query.dat 0 prot.dat 0 1.00 0 query-bank\n     '+' 0 0 5 1000 4096000\n",
+      "Supermotif query.dat 0 prot.dat 0 1.00 -3 query-bank\n     '+' 0 0 5 1000 4096000\n",
+      "Supermotif query.dat 0 prot.dat 0 1.00 1000000 query-bank\n     '+' 0 0 5 1000 4096000\n",
+      "Supermotif query.dat 0 prot.dat 0 1e308 1 query-bank\n     '+' 0 0 5 1000 4096000\n",
+      "Supermotif query.dat 0 prot.dat 0 nan 1 query-bank\n     '+' 0 0 5 1000 4096000\n",
+      "Supermotif query.dat 0 prot.dat 0 1.00 1 query-bank\n     '+' -5 -7 5 1000 4096000\n",
+      "Supermotif query.dat 0 prot.dat 0 1.00 1 query-bank\n     '+' 0 0 -5 1000 4096000\n",
+      "Supermotif query.dat 0 prot.dat 0 1.00 1 query-bank\n"
+      "     '+' 2147483647 2147483647 2147483647 2147483647 2147483647\n",
+      "Supermotif query.dat 0 prot.dat 0 1.00 1 query-bank\n"
+      "     '+' -2147483648 -2147483648 -2147483648 -2147483648 -2147483648\n",
+      "Supermotif query.dat 0 prot.dat 0 1.00 2 query-bank\n     '+' 0 0 5 1 1\n"
+      "     '+' 2147483640 2147483640 100 1 1\n",
+      "Supermotif query.dat 0 prot.dat 0 1.00 1 query-bank\n     'a' 0 0 5 1000 4096000\n",
+      "Supermotif query.dat 0 prot.dat 0 1.00 1 query-bank\n     'x 0 0 5 1000 4096000\n",
+      "Supermotif query.dat 0 prot.dat 0 1.00 1 query-bank\n     no quote at all\n",
+      "Supermotif query.dat -1 prot.dat 2147483647 1.00 1 query-bank\n     '+' 0 0 5 1 1\n",
+      "Supermotif query.dat 0 prot.dat\n     '+' 0 0 5 1 1\n",
+      "Supermotif query.dat 0 pr.dat 0 1.00 1 query-bank\n"
+      "     '+' 2147483647 0 2147483647 1 1\n",
+      "Supermotif query.dat 0 pr.dat 99999 1.00 1 query-bank\n     '+' 0 0 5 1 1\n",
+  };
+  for (const char *block : blocks) {
+    SCOPED_TRACE(block);
+    put("odd.mot", std::string("Query: odd\n\n") + block);
+    Outcome r = plevit({"odd.mot", "rep.txt", "nope.mat", "code.txt"});
+    ASSERT_FALSE(r.hung);
+    ASSERT_TRUE(r.exited) << "killed by signal " << r.code << "\n" << r.err;
+    EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("runtime error"), std::string::npos) << r.err;
+    // Either the block is printed (0) or the file holds no readable supermotif (3).
+    EXPECT_TRUE(r.code == 0 || r.code == 3) << r.code << r.out;
+  }
+}
+
+TEST_F(RobustPlevit, MatrixOfExtremeScores) {
+  if (sanitized(kPlevit)) GTEST_SKIP() << "an address-space cap is impossible under the sanitizers";
+  put("wide.mat", kWideMatrix);
+  Outcome r = run(kPlevit, {"three.mot", "rep.txt", "wide.mat", "code.txt"}, dir.path(), 0, kMemCap);
+  expectOutcome(r, 0, "");
+  EXPECT_NE(report().find("\n Supermotifs"), std::string::npos);
+}
+
+TEST_F(RobustPlevit, OptionIsSkipped) {
+  expectOutcome(plevit({"three.mot", "plain.txt"}), 0, "");
+  expectOutcome(plevit({"-a", "three.mot", "rep.txt"}), 0, "");
+  EXPECT_EQ(report(), readFile(path("plain.txt")));
+  expectOutcome(plevit({"-A", "three.mot", "rep.txt"}), 0, "");
+  EXPECT_EQ(report(), readFile(path("plain.txt")));
+}
+
+TEST_F(RobustPlevit, UnwritableAndFullReports) {
+  expectOutcome(plevit({"three.mot", "nodir/rep.txt"}), kAnyFailure, "nodir/rep.txt");
+  expectOutcome(plevit({"three.mot", "adir"}), kAnyFailure, "adir");
+  expectOutcome(plevit({"three.mot", "/dev/full"}), kAnyFailure, "\n Can't write");
+  expectOutcome(plevit({"three.mot", "rep.txt"}), 0, "");
+  const size_t whole = report().size();
+  ASSERT_GT(whole, 200u);
+  expectOutcome(plevit({"three.mot", "rep.txt"}, (long)whole / 2), kAnyFailure, "\n Can't write");
+}
+
+}  // namespace

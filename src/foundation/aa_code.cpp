@@ -32,17 +32,6 @@ constexpr signed char kNucValue[256] = {
 
 constexpr const char *kBlanks = " \n\r\t";
 
-// One line with its line end kept (its length decides whether it is a codon line).
-bool readRawLine(FILE *f, std::string &line) {
-  line.clear();
-  int c;
-  while ((c = getc(f)) != EOF) {
-    line.push_back((char)c);
-    if (c == '\n') break;
-  }
-  return !line.empty();
-}
-
 bool inList(const char *list, size_t size, char c) {
   return c && memchr(list, c, strnlen(list, size)) != nullptr;
 }

@@ -78,6 +78,16 @@ bool readLine(FILE *f, std::string &line) {
   return true;
 }
 
+bool readRawLine(FILE *f, std::string &line) {
+  line.clear();
+  int c;
+  while ((c = getc_unlocked(f)) != EOF) {
+    line.push_back((char)c);
+    if (c == '\n') break;
+  }
+  return !line.empty();
+}
+
 char *nextToken(char *&pos, const char *delims) {
   if (!pos) return nullptr;
   char *p = pos + strspn(pos, delims);

@@ -22,6 +22,9 @@ int letCmp(const void *a, const void *b);
 // False at end of file when nothing was read.
 bool readLine(FILE *f, std::string &line);
 
+// Reads one whole line of any length with its line end kept as read. False at end of file.
+bool readRawLine(FILE *f, std::string &line);
+
 // Splits text into tokens without shared state (a thread-safe strtok).
 // Returns the next token of [*pos...) delimited by any of `delims`, cutting it in
 // place with a zero; null when no token is left.

@@ -114,18 +114,25 @@ void Supermotif::printInfasSW(FILE *fout) {
   fprintf(fout, "%s %7.2f ! %s\n", label.c_str(), power / 4096000.0, orNull(de));
 }
 
-int Supermotif::printSupasSW(FILE *fout, Weight_matrix *wm, Translation_code *code, int) {
-  WorkSeq query, bank;
-  const int qLen = query.readSeq(qAdr, qNum);
+// Fetches both sequences of a supermotif: 0, or -1 (query) / -2 (bank) unreadable.
+static int readPair(const Supermotif &sup, WorkSeq &query, WorkSeq &bank, int &qLen, int &bLen) {
+  qLen = query.readSeq(sup.qAdr, sup.qNum);
   if (qLen <= 0) {
-    printf("\n Can't read query sequence: %s %d", orNull(qAdr), qNum);
+    printf("\n Can't read query sequence: %s %d", orNull(sup.qAdr), sup.qNum);
     return -1;
   }
-  const int bLen = bank.readSeq(bAdr, bNum);
+  bLen = bank.readSeq(sup.bAdr, sup.bNum);
   if (bLen <= 0) {
-    printf("\n Can't read bank sequence: %s %d", orNull(bAdr), bNum);
+    printf("\n Can't read bank sequence: %s %d", orNull(sup.bAdr), sup.bNum);
     return -2;
   }
+  return 0;
+}
+
+int Supermotif::printSupasSW(FILE *fout, Weight_matrix *wm, Translation_code *code, int) {
+  WorkSeq query, bank;
+  int qLen = 0, bLen = 0;
+  if (int rc = readPair(*this, query, bank, qLen, bLen)) return rc;
   if (!first) {
     motifOutOfSequence(bAdr, bNum);
     return -4;
@@ -275,16 +282,8 @@ int Supermotif::printSupasSW(FILE *fout, Weight_matrix *wm, Translation_code *co
 
 int Supermotif::printAlign(FILE *fout, int nSup) {
   WorkSeq query, bank;
-  const int qLen = query.readSeq(qAdr, qNum);
-  if (qLen <= 0) {
-    printf("\n Can't read query sequence: %s %d", orNull(qAdr), qNum);
-    return -1;
-  }
-  const int bLen = bank.readSeq(bAdr, bNum);
-  if (bLen <= 0) {
-    printf("\n Can't read bank sequence: %s %d", orNull(bAdr), bNum);
-    return -2;
-  }
+  int qLen = 0, bLen = 0;
+  if (int rc = readPair(*this, query, bank, qLen, bLen)) return rc;
   const char *text = bank.seq();
   const char *lf = std::strchr(text, '\n');
   const long long lenRow = lf ? (long long)(lf - text) + 1 : 0;

@@ -8,6 +8,7 @@
 
 #include "aa_code.h"
 #include "errormsg.h"
+#include "params.h"
 #include "inv_sqrt.h"
 #include "motif.h"
 #include "seqbase.h"
@@ -19,18 +20,6 @@ const char kPlevitUsageText[] =
     "[Wmatrix TranslationCode]\n";
 
 namespace {
-
-// One line with its line end as read, so that header lines are copied byte for byte.
-// False at end of file.
-bool readRawLine(FILE *f, std::string &line) {
-  line.clear();
-  int c;
-  while ((c = getc(f)) != EOF) {
-    line.push_back((char)c);
-    if (c == '\n') break;
-  }
-  return !line.empty();
-}
 
 bool contains(const std::string &line, const char *word) {
   return line.find(word) != std::string::npos;

@@ -1,6 +1,8 @@
 // Dot-helix segment finder.
 #include "dothelix.h"
 
+#include <algorithm>
+#include <climits>
 #include <new>
 
 #include "errormsg.h"
@@ -15,7 +17,72 @@ inline int power(long long sum, int len) {
   return clampInt32(p);
 }
 
+// Longest segment that can have a power: the length factor is 0 beyond.
+constexpr int kLongestFactor = 32767;
+// Each band of lengths spans this ratio: the secant of sqrt over [x, 4x] stays within 5 %.
+constexpr int kBandRatio = 4;
+
+// The least sum whose power at n positions reaches P (n within the factor's range).
+inline long long needSum(int P, int n) {
+  const long long f = lenFactor(n);
+  return (P + f - 1) / f;
+}
+
 }  // namespace
+
+void HelixFilter::prepare(int length_low_threshold, int power_low_threshold) {
+  const int L = length_low_threshold < 1 ? 1 : length_low_threshold;
+  const int P = power_low_threshold < 1 ? 1 : power_low_threshold;
+  if (L == L_ && P == P_) return;
+  L_ = L;
+  P_ = P;
+  bands_.clear();
+}
+
+void HelixFilter::addBand() {
+  const int lo = bands_.empty() ? L_ : bands_.back().hi + 1;
+  const int hi = (int)std::min<long long>((long long)lo * kBandRatio - 1, kLongestFactor);
+  Band b{lo, hi, 0, 0};
+  if (hi > lo) b.beta = (needSum(P_, hi) - needSum(P_, lo)) / (hi - lo);
+  b.alpha = needSum(P_, lo) - b.beta * lo;
+  for (int n = lo + 1; n <= hi; n++) b.alpha = std::min(b.alpha, needSum(P_, n) - b.beta * n);
+  bands_.push_back(b);
+}
+
+namespace {
+
+// Best sums of (elem - beta) over all runs, for two slopes at once (independent chains).
+inline void bestRuns2(const int *elem, int n, long long beta0, long long beta1, long long &best0,
+                      long long &best1) {
+  long long c0 = 0, c1 = 0, b0 = LLONG_MIN, b1 = LLONG_MIN;
+  for (int i = 0; i < n; i++) {
+    const long long x = elem[i];
+    c0 = std::max(c0, 0LL) + (x - beta0);
+    c1 = std::max(c1, 0LL) + (x - beta1);
+    b0 = std::max(b0, c0);
+    b1 = std::max(b1, c1);
+  }
+  best0 = b0;
+  best1 = b1;
+}
+
+}  // namespace
+
+bool HelixFilter::rejects(const int *elem, int length) {
+  if (length < L_) return true;
+  const int top = std::min(length, kLongestFactor);
+  while (top >= L_ && (bands_.empty() || bands_.back().hi < top)) addBand();
+  size_t nb = 0;
+  while (nb < bands_.size() && bands_[nb].lo <= length) nb++;
+  for (size_t k = 0; k < nb; k += 2) {
+    const Band &a = bands_[k];
+    const Band &b = k + 1 < nb ? bands_[k + 1] : a;
+    long long best0, best1;
+    bestRuns2(elem, length, a.beta, b.beta, best0, best1);
+    if (best0 >= a.alpha || best1 >= b.alpha) return false;
+  }
+  return true;
+}
 
 int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_threshold,
              int power_low_threshold, int accurate) {
@@ -26,6 +93,9 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
   const int L = length_low_threshold < 1 ? 1 : length_low_threshold;
   const int P = power_low_threshold < 1 ? 1 : power_low_threshold;
   if (length < L) return 0;
+  work.filter_.prepare(L, P);
+  // Most diagonals hold nothing: a cheap proof of that spares the search.
+  if (work.filter_.rejects(elem, length)) return 0;
 
   stack.push_back({0, length});
   while (!stack.empty()) {

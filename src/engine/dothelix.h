@@ -12,6 +12,30 @@ struct Homology_info {
   int power;   // sum x length factor, saturated to int32
 };
 
+// A quick proof that a profile holds no segment. A segment of n positions needs a sum of at
+// least need(n) = ceil(P / factor(n)), which grows like sqrt(n). Over a band of lengths
+// [lo, hi] a line alpha + beta x n stays at or below need (alpha is the exact minimum of
+// need(n) - beta x n there), so a passing run of such a length makes the best run of
+// (elem - beta) reach alpha. When no band's best run reaches its alpha, nothing passes.
+class HelixFilter {
+ public:
+  // Thresholds as DotHelix takes them (below 1 count as 1).
+  void prepare(int length_low_threshold, int power_low_threshold);
+  // True when no run of elem[0 .. length) has length >= L and power >= P, so DotHelix
+  // returns nothing. False says nothing.
+  bool rejects(const int *elem, int length);
+
+ private:
+  struct Band {
+    int lo, hi;       // lengths covered
+    long long beta;   // slope
+    long long alpha;  // intercept, the least need(n) - beta x n over the band
+  };
+  int L_ = 0, P_ = 0;
+  std::vector<Band> bands_;  // consecutive from L on, added as longer profiles come
+  void addBand();
+};
+
 // Reusable work space of one thread: the segments of the last call and the interval stack.
 // Buffers only grow, so repeated calls allocate nothing.
 class DotHelixWork {
@@ -24,6 +48,7 @@ class DotHelixWork {
     int left, length;
   };
   std::vector<Interval> stack_;
+  HelixFilter filter_;
 };
 
 // Segments of elem[0 .. length) at least length_low_threshold long (below 1: 1) with power at

@@ -50,27 +50,49 @@ void SearchHomol::recastMatr(const BankSeq *bank) {
   delete[] f;
 }
 
+void SearchHomol::scoreProfile(int ishCurr, int ishBank, int n, int *weight) const {
+  const unsigned char *q = queryIdx_.data() + ishCurr, *b = bankIdx_.data() + ishBank;
+  for (int k = 0; k < n; k++) weight[k] = score_[q[k]][b[k]];
+}
+
 int SearchHomol::compTwoSeq(const BankSeq &bank, MotifWei *motifs, int room) {
   int cap = room < kMaxMotifs ? room : kMaxMotifs;
   if (cap <= 0 || !division) return 0;
   motCap_ = cap;
   division->init(bank);
   const int P = toPowerScale(thPower);
+  // The only matrix kind: its scores are read from indices (any other goes through getWeight).
+  const Weight_matrix *fast = dynamic_cast<const Weight_matrix *>(wm);
   bool recast = false;
   int homFac = 0;
   int count = 0;
-  int ishCurr = 0, ishBank = 0;
+  int ishCurr = 0, ishBank = 0, n = 0;
   // Past the cap every further segment would be dropped, so the walk stops there.
   while (count < cap && division->nextPart(coincRatio, maxShifts)) {
-    while (count < cap && division->nextShift(ishCurr, shCurr_, ishBank, shBank_)) {
+    while (count < cap && (fast ? division->nextShift(ishCurr, ishBank, n)
+                                : division->nextShift(ishCurr, shCurr_, ishBank, shBank_))) {
       if (!recast) {  // a bank sequence without any shift leaves the matrix unused
         recastMatr(&bank);
         homFac = wm->rescale(minHomolRatio);
         recast = true;
+        if (fast) {
+          const int ql = query->len(), bl = bank.len() > 0 ? bank.len() : 0;
+          if ((int)queryIdx_.size() != ql) {
+            queryIdx_.resize((size_t)ql);
+            for (int k = 0; k < ql; k++) queryIdx_[(size_t)k] = fast->ord(query->seq()[k]);
+          }
+          bankIdx_.resize((size_t)bl);
+          for (int k = 0; k < bl; k++) bankIdx_[(size_t)k] = fast->ord(bank.seq()[k]);
+          for (int i = 0; i < 22; i++)
+            for (int j = 0; j < 22; j++) score_[i][j] = fast->elem[i][j] - homFac;
+        }
       }
-      int n = shCurr_.len();
+      if (!fast) n = shCurr_.len();
       ensureWeight(n);
-      wm->getWeight(shCurr_, shBank_, weight_.data(), homFac, ishCurr);
+      if (fast)
+        scoreProfile(ishCurr, ishBank, n, weight_.data());
+      else
+        wm->getWeight(shCurr_, shBank_, weight_.data(), homFac, ishCurr);
       int numHelix = DotHelix(dh_, weight_.data(), n, thLength, P, accurateDotHelix);
       addMotifs(count, motifs, numHelix, dh_.found.data(), ishCurr, ishBank, bank, homFac,
                 weight_.data());

@@ -12,6 +12,7 @@
 #include "sysconn.h"
 
 class WorkAli;
+class Weight_matrix;
 
 // Most records one comparison writes.
 constexpr int kMaxMotifs = 10000;
@@ -63,6 +64,11 @@ class SearchHomol : public SearchHomolParams {
 
  private:
   std::vector<int> weight_;  // one diagonal's profile, sized by the longest part
+  // Scoring from matrix indices: the query's once, the bank's once per comparison, and the
+  // scores with homFac taken off, row by row (the query letter's row).
+  std::vector<unsigned char> queryIdx_, bankIdx_;
+  int score_[22][22];
+  void scoreProfile(int ishCurr, int ishBank, int n, int *weight) const;
   BankSeq shCurr_, shBank_;
   DotHelixWork dh_;
   int motCap_ = kMaxMotifs;

@@ -194,7 +194,8 @@ void codeLetters(const AA_groups *ag, const char *sq, int len, unsigned char *co
 // Shift_histogram
 
 void Shift_histogram::select(const int *hist, int num_neg_shifts, int num_all_shifts,
-                             int threshold, int max_num_shifts, std::vector<uint64_t> &heap) {
+                             int threshold, int max_num_shifts, std::vector<uint64_t> &heap,
+                             int stride) {
   if (max_num_shifts < 1) max_num_shifts = 1;
   const int cap = std::max(1, std::min(max_num_shifts, num_all_shifts));
   if (cap > capacity_) {
@@ -214,8 +215,9 @@ void Shift_histogram::select(const int *hist, int num_neg_shifts, int num_all_sh
   };
   heap.clear();
   const size_t want = (size_t)cap;
+  const size_t step = (size_t)stride;
   for (int i = 0; i < num_all_shifts; i++) {
-    const int c = hist[i];
+    const int c = hist[(size_t)i * step];
     if (c < threshold) continue;
     const uint64_t k = key(c, i);
     if (heap.size() < want) {
@@ -337,11 +339,12 @@ int Seq_division::nextPart(double coincRatio, int maxShifts) {
       pairs->count(codes_.data(), B, merged_.data());
       mergedDone_ = true;
     }
-    if (histBuf_.size() < (size_t)std::max(num_all, 1)) histBuf_.resize((size_t)std::max(num_all, 1));
-    const int K = pairs->numParts;
-    const int *from = merged_.data() + curPart;
-    int *to = histBuf_.data();
-    for (int k = 0; k < num_all; k++) to[k] = from[(size_t)k * (size_t)K];
+    // The part's diagonals are read in place, every numParts-th entry.
+    const int thr = coverageThreshold(coincRatio, table->histWidth(), table->segm_length);
+    shifts_.select(merged_.data() + curPart, table->segm_length - 1, num_all, thr, maxShifts,
+                   heap_, pairs->numParts);
+    hist = &shifts_;
+    return 1;
   } else if (bank) {
     histBuf_.assign((size_t)std::max(num_all, 1), 0);
     table->addCounts(codes_.data(), B, histBuf_.data());

@@ -98,9 +98,9 @@ class Shift_histogram {
 
   // Keeps at most max_num_shifts (below 1: 1) diagonals of hist whose count reaches
   // threshold: the highest counts, the smaller shift first among equal counts. `heap` is the
-  // caller's scratch. Restarts the hand-out.
+  // caller's scratch. Restarts the hand-out. Diagonal k is read at hist[k x stride].
   void select(const int *hist, int num_neg_shifts, int num_all_shifts, int threshold,
-              int max_num_shifts, std::vector<uint64_t> &heap);
+              int max_num_shifts, std::vector<uint64_t> &heap, int stride = 1);
 
  private:
   int capacity_ = 0;

@@ -2,6 +2,7 @@
 // standardisation for two compositions, rank normalisation and segment rescoring.
 #include "w_matrix.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 #include <cstring>
@@ -19,6 +20,9 @@ namespace {
 bool isAsciiLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
+// Widest score range whose scaled values recast keeps in a table.
+constexpr int kScaledRoom = 64;
+
 // Composition of seq[0..len) into f (index 21 not counted); the number of counted letters.
 int countFreq(const unsigned char *nalpha, int len, const char *seq, double *f) {
   int count[22] = {0};
@@ -35,24 +39,34 @@ int countFreq(const unsigned char *nalpha, int len, const char *seq, double *f) 
   return counted;
 }
 
+// Indices below 21 whose frequency is not zero, ascending; their number.
+int nonZero(const double *f, int (&idx)[21]) {
+  int n = 0;
+  for (int i = 0; i < 21; i++)
+    if (f[i] != 0) idx[n++] = i;
+  return n;
+}
+
 // Mean and variance of the raw scores under two compositions. One running accumulator,
 // i outer, j inner, (f1*f2)*o: every caller sums in this order. Zero-weight terms add
 // nothing and are skipped.
 void meanAndVariance(const int (&o)[22][22], const double *f1, const double *f2, double &mean,
                      double &var) {
+  int i1[21], i2[21];
+  const int n1 = nonZero(f1, i1), n2 = nonZero(f2, i2);
   double m = 0;
-  for (int i = 0; i < 21; i++) {
-    if (f1[i] == 0) continue;
-    for (int j = 0; j < 21; j++) {
-      if (f2[j] == 0) continue;
+  for (int a = 0; a < n1; a++) {
+    const int i = i1[a];
+    for (int b = 0; b < n2; b++) {
+      const int j = i2[b];
       m += (f1[i] * f2[j]) * o[i][j];
     }
   }
   double v = 0;
-  for (int i = 0; i < 21; i++) {
-    if (f1[i] == 0) continue;
-    for (int j = 0; j < 21; j++) {
-      if (f2[j] == 0) continue;
+  for (int a = 0; a < n1; a++) {
+    const int i = i1[a];
+    for (int b = 0; b < n2; b++) {
+      const int j = i2[b];
       double d = o[i][j] - m;
       v += (f1[i] * f2[j]) * (d * d);
     }
@@ -149,16 +163,39 @@ void Weight_matrix::recast(const double *f1, const double *f2) {
   mdisp = std::sqrt(disp);
   double d = 0;
   for (int i = 0; i < 21; i++) d += f1[i] * o[i][i];
+  int i2[21];
+  const int n2 = nonZero(f2, i2);
   double c = 0;
   for (int i = 0; i < 21; i++) {
     if (f1[i] == 0) continue;
     double r = 0;
-    for (int j = 0; j < 21; j++) r += f2[j] * (o[i][j] - mean);
+    for (int b = 0; b < n2; b++) r += f2[i2[b]] * (o[i][i2[b]] - mean);
     c += f1[i] * (r * r);
   }
+  // The scores take few distinct values (0..25 after normalize): each is scaled once.
+  int lo = o[0][0], hi = o[0][0];
   for (int i = 0; i < 21; i++)
-    for (int j = 0; j < 21; j++)
-      elem[i][j] = scaleToInt(((o[i][j] - mean) / mdisp) * 1000.0, 1.0L);
+    for (int j = 0; j < 21; j++) {
+      lo = std::min(lo, o[i][j]);
+      hi = std::max(hi, o[i][j]);
+    }
+  if ((long long)hi - lo < kScaledRoom) {
+    int scaled[kScaledRoom];
+    bool done[kScaledRoom] = {};
+    for (int i = 0; i < 21; i++)
+      for (int j = 0; j < 21; j++) {
+        const int k = o[i][j] - lo;
+        if (!done[k]) {
+          scaled[k] = scaleToInt(((o[i][j] - mean) / mdisp) * 1000.0, 1.0L);
+          done[k] = true;
+        }
+        elem[i][j] = scaled[k];
+      }
+  } else {
+    for (int i = 0; i < 21; i++)
+      for (int j = 0; j < 21; j++)
+        elem[i][j] = scaleToInt(((o[i][j] - mean) / mdisp) * 1000.0, 1.0L);
+  }
   for (int k = 0; k < 22; k++) {
     elem[21][k] = 0;
     elem[k][21] = 0;

@@ -1,0 +1,148 @@
+// The quick proof that a profile holds no segment: never wrong (checked against every run of
+// the profile), exact at the threshold, and useful on noise at the search's own scale.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "dothelix.h"
+#include "inv_sqrt.h"
+
+namespace {
+
+// Some run of at least L positions reaches power P (the definition, over every run).
+bool somethingPasses(const std::vector<int> &e, int L, int P) {
+  L = L < 1 ? 1 : L;
+  P = P < 1 ? 1 : P;
+  const int n = (int)e.size();
+  for (int i = 0; i < n; i++) {
+    long long s = 0;
+    for (int j = i; j < n; j++) {
+      s += e[(size_t)j];
+      if (j - i + 1 >= L && powerOf(s, j - i + 1) >= P) return true;
+    }
+  }
+  return false;
+}
+
+// The least sum a run of n positions needs to reach P.
+long long need(int P, int n) {
+  long long f = lenFactor(n);
+  return (P + f - 1) / f;
+}
+
+// A run of n positions summing to `sum` (spread evenly, the rest on the first) between walls.
+std::vector<int> plantedRun(int n, long long sum, int wall) {
+  std::vector<int> p(3, -wall);
+  for (int i = 0; i < n; i++) p.push_back((int)(sum / n + (i == 0 ? sum % n : 0)));
+  p.insert(p.end(), 3, -wall);
+  return p;
+}
+
+TEST(HelixFilter, NeverRejectsAProfileWithAPassingRun) {
+  std::mt19937 rng(777);
+  HelixFilter filter;
+  int rejected = 0, passing = 0;
+  for (int iter = 0; iter < 4000; iter++) {
+    const int len = 1 + (int)(rng() % 250);
+    const int spread = 1 + (int)(rng() % 3000);
+    const int bias = (int)(rng() % 600) - 400;
+    std::vector<int> p((size_t)len);
+    for (int &v : p) v = (int)(rng() % (2 * spread + 1)) - spread + bias;
+    // A few related stretches, as a kept diagonal of two relatives shows them.
+    if (rng() % 3 == 0) {
+      const int at = (int)(rng() % (unsigned)len), run = 1 + (int)(rng() % 40);
+      for (int i = at; i < len && i < at + run; i++) p[(size_t)i] += 1500;
+    }
+    const int L = (int)(rng() % 12) - 1;
+    const int P = iter % 2 ? 16384000 : (int)(rng() % 20000000);
+    filter.prepare(L, P);
+    const bool passes = somethingPasses(p, L, P);
+    passing += passes;
+    if (filter.rejects(p.data(), len)) {
+      rejected++;
+      ASSERT_FALSE(passes) << "iteration " << iter;
+      // And so the search finds nothing.
+      int num = -1;
+      Homology_info *h = DotHelix(p.data(), len, L, P, num, (int)(rng() % 2));
+      ASSERT_EQ(h, nullptr);
+      ASSERT_EQ(num, 0);
+    }
+  }
+  // Both outcomes occur, so the check above is not empty.
+  EXPECT_GT(rejected, 1000);
+  EXPECT_GT(passing, 200);
+}
+
+TEST(HelixFilter, ExactAtThePowerThreshold) {
+  // A run that just reaches P at lengths across several bands is let through; one short of it
+  // is proved empty when nothing else in the profile comes near.
+  const int P = 16384000, L = 7;
+  HelixFilter filter;
+  filter.prepare(L, P);
+  for (int n : {7, 8, 13, 27, 28, 55, 56, 107, 111, 112, 199, 447, 448, 2048, 2049, 5000}) {
+    const long long s = need(P, n);
+    std::vector<int> hit = plantedRun(n, s, 1000000);
+    ASSERT_TRUE(somethingPasses(hit, L, P)) << n;
+    EXPECT_FALSE(filter.rejects(hit.data(), (int)hit.size())) << n;
+    int num = 0;
+    Homology_info *h = DotHelix(hit.data(), (int)hit.size(), L, P, num, 1);
+    EXPECT_EQ(num, 1) << n;
+    delete[] h;
+  }
+  // One below the need at the shortest length: the best run of the profile misses P.
+  std::vector<int> miss = plantedRun(L, need(P, L) - 1, 1000000);
+  ASSERT_FALSE(somethingPasses(miss, L, P));
+  EXPECT_TRUE(filter.rejects(miss.data(), (int)miss.size()));
+}
+
+TEST(HelixFilter, ShortProfilesAndLengthsWithoutFactor) {
+  HelixFilter filter;
+  filter.prepare(5, 1);
+  std::vector<int> p{100, 100, 100, 100};
+  EXPECT_TRUE(filter.rejects(p.data(), 4));  // shorter than L
+  filter.prepare(0, 0);                      // act as 1 and 1
+  EXPECT_FALSE(filter.rejects(p.data(), 1));
+  std::vector<int> neg{0, -1, 0};
+  EXPECT_TRUE(filter.rejects(neg.data(), 3));
+  // Beyond 32767 positions the length factor is 0: such runs have no power.
+  filter.prepare(33000, 1);
+  std::vector<int> lng(33100, 50);
+  EXPECT_TRUE(filter.rejects(lng.data(), (int)lng.size()));
+  int num = -1;
+  EXPECT_EQ(DotHelix(lng.data(), (int)lng.size(), 33000, 1, num, 1), nullptr);
+  // The same profile with a shorter L has segments, and the bands grow to cover it.
+  filter.prepare(20000, 1);
+  EXPECT_FALSE(filter.rejects(lng.data(), (int)lng.size()));
+}
+
+TEST(HelixFilter, HugeScoresDoNotOverflow) {
+  HelixFilter filter;
+  filter.prepare(2, 2147483647);
+  std::vector<int> p(3000, 2000000000);
+  EXPECT_FALSE(filter.rejects(p.data(), (int)p.size()));
+  std::vector<int> q(3000, -2000000000);
+  EXPECT_TRUE(filter.rejects(q.data(), (int)q.size()));
+  // Alternating extremes: sums far beyond 32 bits, and no run of two or more reaches P.
+  for (size_t i = 0; i < q.size(); i += 2) q[i] = 2000000000;
+  q[0] = -2000000000;
+  for (size_t i = 0; i + 1 < q.size(); i += 2) q[i + 1] = -2000000001;
+  EXPECT_EQ(filter.rejects(q.data(), (int)q.size()) && somethingPasses(q, 2, 2147483647), false);
+}
+
+TEST(HelixFilter, ProvesMostNoiseEmptyAtTheSearchScale) {
+  // Scores of unrelated letters: mean 0, spread about 1000; thresholds of the default search.
+  std::mt19937 rng(99);
+  std::normal_distribution<double> noise(0.0, 1000.0);
+  HelixFilter filter;
+  filter.prepare(7, 16384000);
+  int rejected = 0;
+  for (int iter = 0; iter < 500; iter++) {
+    std::vector<int> p(107);
+    for (int &v : p) v = (int)noise(rng);
+    if (filter.rejects(p.data(), 107)) rejected++;
+  }
+  EXPECT_GT(rejected, 400);
+}
+
+}  // namespace

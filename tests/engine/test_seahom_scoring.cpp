@@ -1,0 +1,124 @@
+// The engine scores a weight matrix from letter indices; any other matrix kind goes through
+// getWeight. Both must give the same motifs, record for record, running sums included.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <random>
+#include <string>
+
+#include "seahom.h"
+#include "w_matrix.h"
+
+namespace {
+
+// A matrix of another kind that forwards everything to a weight matrix.
+class ForwardMatrix : public TMatrix {
+ public:
+  Weight_matrix w;
+  ForwardMatrix() { std::copy(w.nalpha, w.nalpha + 256, nalpha); }
+  TMatrix *duplicate() override { return new ForwardMatrix(*this); }
+  int recalcSum(int len, const char *a, const char *b, int sum, int x, double &mult,
+                double &add) const override {
+    return w.recalcSum(len, a, b, sum, x, mult, add);
+  }
+  int fread(FILE *f) override { return w.fread(f); }
+  int normalize(const double *f1, const double *f2) override { return w.normalize(f1, f2); }
+  void recast(const double *f1, const double *f2) override { w.recast(f1, f2); }
+  int rescale(double h) const override { return w.rescale(h); }
+  void getWeight(const BankSeq &a, const BankSeq &b, int *wei, int homFact, int x) const override {
+    w.getWeight(a, b, wei, homFact, x);
+  }
+  void getWeight(int ishSeq, const BankSeq &seq, int ishAli, WorkAli &ali, int len, int *weight,
+                 int homFac) const override {
+    w.getWeight(ishSeq, seq, ishAli, ali, len, weight, homFac);
+  }
+};
+
+std::string mutate(const std::string &s, double keep, std::mt19937 &rng) {
+  const char *aa = "ACDEFGHIKLMNPQRSTVWYXB*";
+  std::string t = s;
+  for (char &c : t)
+    if (std::uniform_real_distribution<double>(0, 1)(rng) > keep) c = aa[rng() % 23];
+  return t;
+}
+
+BankSeq seqOf(const std::string &s, char frame) {
+  BankSeq b;
+  b.set(s.c_str(), (int)s.size());
+  b.frame = frame;
+  return b;
+}
+
+struct EngineRun {
+  BankSeq query;
+  std::unique_ptr<Division_generator> gen;
+  std::unique_ptr<SearchHomol> e;
+  std::unique_ptr<MotifWei[]> mot{new MotifWei[10000]};
+  EngineRun(const SearchHomolParams &p, const BankSeq &q) : query(q) {
+    gen.reset(new Division_generator(&p.ag, &query, p.winWidth, p.coiNum, p.partSize,
+                                     p.useLookingTable, p.thLength, 0));
+    e.reset(new SearchHomol(p));
+    e->makeDivision(*gen);
+    e->makeFreq();
+    e->normMatr();
+  }
+};
+
+TEST(EngineScoring, IndexedScoresGiveTheSameMotifsAsGetWeight) {
+  std::mt19937 rng(4242);
+  const char *aa = "ACDEFGHIKLMNPQRSTVWY";
+  for (int iter = 0; iter < 40; iter++) {
+    SearchHomolParams p;
+    FILE *f = fopen(SEQ_TEST_DATA "/search/colors.txt", "rb");
+    ASSERT_NE(f, nullptr);
+    p.ag.fread(f);
+    fclose(f);
+    p.useLookingTable = 1;
+    p.helixFreqRecalc = (int)(rng() % 2);
+    p.accurateDotHelix = (int)(rng() % 2);
+    p.minHomolRatio = iter % 3 == 0 ? 0.0 : 0.1 * (double)(rng() % 5);
+    p.thPower = 2.0 + (double)(rng() % 30) / 10;
+    p.thLength = 3 + (int)(rng() % 8);
+    p.partSize = 30 + (int)(rng() % 120);
+    std::string q;
+    for (int i = 0, n = 50 + (int)(rng() % 400); i < n; i++) q += aa[rng() % 20];
+    // The bank entry: a relative of a piece of the query between unrelated letters.
+    std::string b;
+    for (int i = 0, n = (int)(rng() % 200); i < n; i++) b += aa[rng() % 20];
+    const size_t from = rng() % (q.size() / 2);
+    b += mutate(q.substr(from, q.size() / 2), 0.4 + 0.1 * (rng() % 6), rng);
+    for (int i = 0, n = (int)(rng() % 200); i < n; i++) b += aa[rng() % 20];
+    const BankSeq query = seqOf(q, '+'), bank = seqOf(b, '+');
+
+    Weight_matrix *w = new Weight_matrix;
+    w->makeBlos62();
+    p.wm = w;
+    EngineRun fast(p, query);
+    ForwardMatrix *fm = new ForwardMatrix;
+    fm->w.makeBlos62();
+    delete p.wm;
+    p.wm = fm;
+    EngineRun slow(p, query);
+    ASSERT_EQ(dynamic_cast<Weight_matrix *>(slow.e->wm), nullptr);
+
+    for (int rep = 0; rep < 2; rep++) {  // reused buffers give the same again
+      const int n = fast.e->compTwoSeq(bank, fast.mot.get());
+      ASSERT_EQ(n, slow.e->compTwoSeq(bank, slow.mot.get())) << "iteration " << iter;
+      for (int k = 0; k < n; k++) {
+        const MotifWei &x = fast.mot[k], &y = slow.mot[k];
+        ASSERT_EQ(x.qBeg, y.qBeg);
+        ASSERT_EQ(x.bBeg, y.bBeg);
+        ASSERT_EQ(x.len, y.len);
+        ASSERT_EQ(x.sum, y.sum);
+        ASSERT_EQ(x.pow, y.pow);
+        for (int i = 0; i <= x.len; i++) ASSERT_EQ(x.wei[i], y.wei[i]);
+      }
+      if (iter == 0) {
+        EXPECT_GT(n, 0);
+      }
+    }
+  }
+}
+
+}  // namespace

@@ -1,0 +1,120 @@
+// Recasting reads the standardised scores from a table of the few distinct raw scores and skips
+// letters of zero frequency; a plain transcription of the definition must agree to the bit.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+
+#include "inv_sqrt.h"
+#include "w_matrix.h"
+
+namespace {
+
+// The definition: every term of all 21 x 21 pairs, in order, nothing skipped.
+struct Plain {
+  double mean, disp, mdisp, diag, cov;
+  int elem[22][22];
+  Plain(const int (&o)[22][22], const double *f1, const double *f2) {
+    double m = 0;
+    for (int i = 0; i < 21; i++)
+      for (int j = 0; j < 21; j++) m += (f1[i] * f2[j]) * o[i][j];
+    double v = 0;
+    for (int i = 0; i < 21; i++)
+      for (int j = 0; j < 21; j++) {
+        double d = o[i][j] - m;
+        v += (f1[i] * f2[j]) * (d * d);
+      }
+    mean = m;
+    disp = v < 1e-8 ? 1.0 : v;
+    mdisp = std::sqrt(disp);
+    double d = 0;
+    for (int i = 0; i < 21; i++) d += f1[i] * o[i][i];
+    double c = 0;
+    for (int i = 0; i < 21; i++) {
+      double r = 0;
+      for (int j = 0; j < 21; j++) r += f2[j] * (o[i][j] - mean);
+      c += f1[i] * (r * r);
+    }
+    memset(elem, 0, sizeof elem);
+    for (int i = 0; i < 21; i++)
+      for (int j = 0; j < 21; j++) elem[i][j] = scaleToInt(((o[i][j] - mean) / mdisp) * 1000.0, 1.0L);
+    diag = (d - mean) / mdisp;
+    cov = c / disp;
+  }
+};
+
+void randomFreq(std::mt19937 &rng, double *f, int zeros) {
+  int count[22] = {0}, total = 0;
+  for (int i = 0; i < 21; i++) {
+    count[i] = (int)(rng() % 50);
+    total += count[i];
+  }
+  for (int z = 0; z < zeros; z++) {
+    const int i = (int)(rng() % 21);
+    total -= count[i];
+    count[i] = 0;
+  }
+  for (int i = 0; i < 22; i++) f[i] = (double)count[i] / (total ? total : 1);
+}
+
+void expectSame(const Weight_matrix &w, const Plain &p) {
+  EXPECT_EQ(memcmp(&w.mean, &p.mean, sizeof(double)), 0);
+  EXPECT_EQ(memcmp(&w.dispersion, &p.disp, sizeof(double)), 0);
+  EXPECT_EQ(memcmp(&w.diag_average, &p.diag, sizeof(double)), 0);
+  EXPECT_EQ(memcmp(&w.covariation, &p.cov, sizeof(double)), 0);
+  for (int i = 0; i < 22; i++)
+    for (int j = 0; j < 22; j++) ASSERT_EQ(w.elem[i][j], p.elem[i][j]) << i << " " << j;
+}
+
+TEST(MatrixRecast, AgreesWithTheDefinitionForNarrowAndWideScoreRanges) {
+  std::mt19937 rng(2024);
+  for (int iter = 0; iter < 300; iter++) {
+    Weight_matrix w;
+    // Raw scores of BLOSUM (normalised or not), or a wide range the table cannot hold.
+    const int kind = iter % 3;
+    w.makeBlos62();
+    if (kind == 2)
+      for (int i = 0; i < 22; i++)
+        for (int j = 0; j <= i; j++)
+          w.orig_elem[i][j] = w.orig_elem[j][i] = (int)(rng() % 2001) - 1000;
+    double f1[22], f2[22];
+    randomFreq(rng, f1, (int)(rng() % 15));
+    randomFreq(rng, f2, (int)(rng() % 21));  // sparse: a short bank entry
+    if (kind == 1) w.normalize(aa_frequences, f1);
+    w.recast(f1, f2);
+    expectSame(w, Plain(w.orig_elem, f1, f2));
+  }
+}
+
+TEST(MatrixRecast, ScoreRangeAtTheTableEdge) {
+  // 63 apart fits the table, 64 apart does not: both must give the definition.
+  for (int span : {63, 64}) {
+    Weight_matrix w;
+    for (int i = 0; i < 22; i++)
+      for (int j = 0; j < 22; j++) w.orig_elem[i][j] = ((i * 7 + j * 3) % 2) ? span : 0;
+    w.orig_elem[3][3] = span / 2;
+    w.recast(aa_frequences, aa_frequences);
+    expectSame(w, Plain(w.orig_elem, aa_frequences, aa_frequences));
+  }
+}
+
+TEST(MatrixRecast, SegmentRescoringWithFewLetters) {
+  // recalcSum shares the sparse mean and variance: compare with the definition.
+  Weight_matrix w;
+  w.makeBlos62();
+  w.recast(aa_frequences, aa_frequences);
+  const char *a = "WWCCWHHW", *b = "WCCCYHHW";
+  double ca[22] = {0}, cb[22] = {0};
+  for (int k = 0; k < 8; k++) {
+    ca[w.ord(a[k])] += 1.0 / 8;
+    cb[w.ord(b[k])] += 1.0 / 8;
+  }
+  const Plain p(w.orig_elem, ca, cb);
+  const double mdispHel = p.disp < 1e-6 ? 1.0 : std::sqrt(p.disp);
+  const int want = scaleToInt(((w.mean - p.mean) * (8.0 * 1000) + w.mdisp * 12345) / mdispHel, 1.0L);
+  double mult = 0, add = 0;
+  EXPECT_EQ(w.recalcSum(8, a, b, 12345, 0, mult, add), want);
+}
+
+}  // namespace

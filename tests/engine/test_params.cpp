@@ -4,7 +4,7 @@
 #include <climits>
 #include <cstdio>
 #include <fstream>
-#include <regex>
+#include <cctype>
 #include <sstream>
 #include <string>
 
@@ -56,8 +56,16 @@ std::string bannerOf(const SearchHomolParams &p) {
   for (int c; (c = fgetc(f)) != EOF;) out += (char)c;
   fclose(f);
   // The one line that changes from run to run: the date written by ctime.
-  return std::regex_replace(out, std::regex("\n           [A-Z][a-z][a-z] [^\n]*\n"),
-                            "\n           DATE\n", std::regex_constants::format_first_only);
+  const std::string mark = "\n           ";
+  size_t at = out.find(mark);
+  while (at != std::string::npos &&
+         !(at + mark.size() + 3 < out.size() && isupper((unsigned char)out[at + mark.size()]) &&
+           out[at + mark.size() + 3] == ' '))
+    at = out.find(mark, at + 1);
+  if (at == std::string::npos) return out;
+  size_t from = at + mark.size(), end = out.find('\n', from);
+  if (end == std::string::npos) return out;
+  return out.substr(0, from) + "DATE" + out.substr(end);
 }
 
 std::string fileText(const std::string &path) {

@@ -105,7 +105,9 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
       s++;
       n--;
     }
-    if (n < L) {
+    // A rest left of or right of a segment is searched only when it may hold one: what the
+    // filter proves empty yields nothing, and neither do its own rests.
+    if (n < L || (n < length && work.filter_.rejects(elem + s, n))) {
       stack.pop_back();
       continue;
     }

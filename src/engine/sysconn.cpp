@@ -58,18 +58,23 @@ PairCounter *PairCounter::make(Looking_table *const *tables, int numParts) {
     maxGap = std::max(maxGap, t->w_width);
     longest = std::max(longest, t->segm_length);
   }
+  const int columns = numParts + 1;
   // Interleaved entries must stay within int.
-  if ((long long)longest * numParts >= INT32_MAX / 2) return nullptr;
+  if ((long long)longest * columns >= INT32_MAX / 2) return nullptr;
   PairCounter *pc = new (std::nothrow) PairCounter;
   if (!pc) noRoom((long long)sizeof(PairCounter));
   pc->numParts = numParts;
+  pc->columns = columns;
   pc->maxGap = maxGap;
   pc->stride = ag->num_colors + 1;
   pc->longest = longest;
   const size_t plane = (size_t)pc->stride * (size_t)pc->stride;
   const size_t cells = plane * (size_t)maxGap;
-  pc->cellStart.assign(cells + 1, 0);
-  // Two passes, counting and then filling each merged cell.
+  std::vector<uint32_t> used(cells, 0);
+  auto cellOf = [&](int g, int c1, int c2) {
+    return (size_t)(g - 1) * plane + (size_t)c1 * pc->stride + (size_t)c2;
+  };
+  // Two passes: the sizes, then the entries of each merged cell.
   for (int pass = 0; pass < 2; pass++) {
     for (int i = 0; i < numParts; i++) {
       const auto *t = static_cast<const Looking_Single_table *>(tables[i]);
@@ -80,26 +85,30 @@ PairCounter *PairCounter::make(Looking_table *const *tables, int numParts) {
           for (int c2 = 0; c2 < nc; c2++) {
             const pair_info &cell = st->info_ptr[c1][c2];
             if (!cell.num_entries) continue;
-            const size_t at = (size_t)(g - 1) * plane + (size_t)c1 * pc->stride + (size_t)c2;
+            const size_t at = cellOf(g, c1, c2);
             if (pass == 0) {
-              pc->cellStart[at + 1] += (uint32_t)cell.num_entries;
+              used[at] += (uint32_t)cell.num_entries;
               continue;
             }
-            uint32_t &fill = pc->cellStart[at];
+            uint32_t *out = pc->entry.data() + pc->cellStart[at] + used[at];
             for (int k = 0; k < cell.num_entries; k++) {
               const int q = -st->position[cell.first_entry + k];
-              pc->entry[fill++] = (uint32_t)((t->segm_length - 1 - q) * numParts + i);
+              out[k] = (uint32_t)((t->segm_length - 1 - q) * columns + i);
             }
+            used[at] += (uint32_t)cell.num_entries;
           }
       }
     }
     if (pass == 0) {
-      for (size_t c = 0; c < cells; c++) pc->cellStart[c + 1] += pc->cellStart[c];
-      pc->entry.resize(pc->cellStart[cells]);
-    } else {
-      // The fill moved every start to the next cell's: shift them back.
-      for (size_t c = cells; c > 0; c--) pc->cellStart[c] = pc->cellStart[c - 1];
-      pc->cellStart[0] = 0;
+      pc->cellStart.assign(cells + 1, 0);
+      for (size_t c = 0; c < cells; c++) {
+        const uint64_t next = pc->cellStart[c] + ((used[c] + 7u) & ~7u);
+        if (next > UINT32_MAX) noRoom((long long)(next * sizeof(uint32_t)));
+        pc->cellStart[c + 1] = (uint32_t)next;
+      }
+      // Padding counts into row 0 of the spare column.
+      pc->entry.assign(pc->cellStart[cells], (uint32_t)numParts);
+      std::fill(used.begin(), used.end(), 0);
     }
   }
   return pc;
@@ -107,23 +116,27 @@ PairCounter *PairCounter::make(Looking_table *const *tables, int numParts) {
 
 void PairCounter::count(const unsigned char *sq, int cur_length, int *hist) const {
   const size_t plane = (size_t)stride * (size_t)stride;
-  const unsigned top = (unsigned)stride - 1;
   const uint32_t *cs = cellStart.data();
   const uint32_t *en = entry.data();
+  const size_t cols = (size_t)columns;
+  const unsigned top = (unsigned)stride - 1;
   for (int p = 0; p + 1 < cur_length; p++) {
-    const size_t row = (size_t)std::min((unsigned)sq[p], top) * (size_t)stride;
     const int gmax = std::min(maxGap, cur_length - 1 - p);
-    int *hp = hist + (size_t)p * (size_t)numParts;
-    for (int g = 1; g <= gmax; g++) {
-      const size_t at = (size_t)(g - 1) * plane + row + std::min((unsigned)sq[p + g], top);
-      const uint32_t *e = en + cs[at], *end = en + cs[at + 1];
-      for (; e + 4 <= end; e += 4) {
+    int *hp = hist + (size_t)p * cols;
+    const uint32_t *row = cs + (size_t)std::min((unsigned)sq[p], top) * (size_t)stride;
+    for (int g = 1; g <= gmax; g++, row += plane) {
+      const uint32_t *c = row + std::min((unsigned)sq[p + g], top);
+      const uint32_t *e = en + c[0], *end = en + c[1];
+      for (; e < end; e += 8) {
         hp[e[0]]++;
         hp[e[1]]++;
         hp[e[2]]++;
         hp[e[3]]++;
+        hp[e[4]]++;
+        hp[e[5]]++;
+        hp[e[6]]++;
+        hp[e[7]]++;
       }
-      for (; e < end; e++) hp[*e]++;
     }
   }
 }
@@ -331,8 +344,7 @@ int Seq_division::nextPart(double coincRatio, int maxShifts) {
   const int num_all = table->segm_length - 1 + B;
   bool counted = true;
   // All parts at once when the merged table serves and its histograms stay small.
-  const long long mergedSize =
-      pairs && bank ? ((long long)pairs->longest - 1 + B) * pairs->numParts : 0;
+  const long long mergedSize = pairs && bank ? pairs->histSize(B) : 0;
   if (mergedSize > 0 && mergedSize <= (1LL << 22)) {
     if (!mergedDone_) {
       merged_.assign((size_t)mergedSize, 0);
@@ -342,7 +354,7 @@ int Seq_division::nextPart(double coincRatio, int maxShifts) {
     // The part's diagonals are read in place, every numParts-th entry.
     const int thr = coverageThreshold(coincRatio, table->histWidth(), table->segm_length);
     shifts_.select(merged_.data() + curPart, table->segm_length - 1, num_all, thr, maxShifts,
-                   heap_, pairs->numParts);
+                   heap_, pairs->columns);
     hist = &shifts_;
     return 1;
   } else if (bank) {

@@ -13,11 +13,14 @@ class WorkAli;
 
 // The pair tables of all parts of a division merged, so that one pass over a bank sequence
 // counts every part: the cell of gap g and codes (c1, c2) lists, for every part i holding that
-// pair at part position q, the entry (segm_length_i - 1 - q) x numParts + i. Bank position p
-// adds one at p x numParts + entry: the histograms of the parts interleaved, diagonal k of
-// part i at k x numParts + i.
+// pair at part position q, the entry (segm_length_i - 1 - q) x columns + i. Bank position p
+// adds one at p x columns + entry: the histograms of the parts interleaved, diagonal k of
+// part i at k x columns + i. Every cell is padded to a multiple of 4 entries with `numParts`,
+// which only ever counts into the spare last column: the counting loop then runs whole groups
+// of 4 and leaves a cell with one hard-to-predict branch instead of two.
 struct PairCounter {
   int numParts = 0;
+  int columns = 0;    // numParts + 1: the parts, then the padding's column
   int maxGap = 0;     // largest w_width of the parts
   int stride = 0;     // num_colors + 1
   int longest = 0;    // letters of the longest part
@@ -27,8 +30,12 @@ struct PairCounter {
   // The merged table of the parts' pair tables, or null when a part has no pair table or the
   // parts do not share their letter groups. Exit 7 when memory runs out.
   static PairCounter *make(Looking_table *const *tables, int numParts);
-  // Counts the bank codes sq (cur_length of them) into hist, which must hold
-  // (longest - 1 + cur_length) x numParts cleared entries.
+  // Entries of the histogram of a bank sequence of cur_length letters.
+  long long histSize(int cur_length) const {
+    return ((long long)longest - 1 + (cur_length > 0 ? cur_length : 0)) * columns;
+  }
+  // Counts the bank codes sq (cur_length of them, each at most stride - 1) into hist, which
+  // must hold histSize(cur_length) cleared entries.
   void count(const unsigned char *sq, int cur_length, int *hist) const;
 };
 

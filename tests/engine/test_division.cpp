@@ -355,14 +355,15 @@ TEST(Division, MergedPairTablesCountLikeEachPart) {
     const int B = (int)b.size();
     std::vector<unsigned char> codes((size_t)B + 1);
     codeLetters(&prot, b.data(), B, codes.data());
-    std::vector<int> merged(((size_t)pc.longest - 1 + (size_t)B) * (size_t)pc.numParts + 1, 0);
+    ASSERT_EQ(pc.columns, pc.numParts + 1);
+    std::vector<int> merged((size_t)pc.histSize(B) + 1, 0);
     pc.count(codes.data(), B, merged.data());
     for (int i = 0; i < g.numParts; i++) {
       const int n = g.length[i] - 1 + B;
       std::vector<int> own((size_t)n + 1, 0);
       g.l_table[i]->addCounts(codes.data(), B, own.data());
       for (int k = 0; k < n; k++)
-        ASSERT_EQ(merged[(size_t)k * (size_t)pc.numParts + (size_t)i], own[(size_t)k])
+        ASSERT_EQ(merged[(size_t)k * (size_t)pc.columns + (size_t)i], own[(size_t)k])
             << "iteration " << iter << " part " << i << " diagonal " << k;
     }
   }

@@ -148,4 +148,36 @@ TEST(DotHelix, AgreesWithTwinOnRandomProfiles) {
   }
 }
 
+// Diagonals of the default search: noise with a few strong stretches planted, so that the
+// rests left and right of each segment are often provably empty and skipped; the segments
+// must be those of the twin, which searches every rest.
+TEST(DotHelix, RestsBesidePlantedSegmentsAgreeWithTwin) {
+  std::mt19937 rng(2024);
+  std::normal_distribution<double> noise(-150.0, 1000.0);
+  DotHelixWork work;
+  int withSeveral = 0;
+  for (int iter = 0; iter < 2000; iter++) {
+    const int len = 20 + (int)(rng() % 400);
+    std::vector<int> p((size_t)len);
+    for (int &v : p) v = (int)noise(rng);
+    const int planted = (int)(rng() % 5);
+    for (int k = 0; k < planted; k++) {
+      const int w = 5 + (int)(rng() % 30);
+      const int at = (int)(rng() % (unsigned)len);
+      for (int i = at; i < at + w && i < len; i++) p[(size_t)i] += 800 + (int)(rng() % 1500);
+    }
+    const int acc = (int)(rng() % 2);
+    const std::vector<Seg> want = ref(p, 7, 16384000, acc);
+    if (want.size() > 1) withSeveral++;
+    const int n = DotHelix(work, p.data(), len, 7, 16384000, acc);
+    ASSERT_EQ(n, (int)want.size()) << "iteration " << iter;
+    for (int i = 0; i < n; i++)
+      ASSERT_EQ(Seg(work.found[i].left, work.found[i].length, work.found[i].sum,
+                    work.found[i].power),
+                want[(size_t)i])
+          << "iteration " << iter;
+  }
+  EXPECT_GT(withSeveral, 100);  // the rests were really searched
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <new>
 
 #include "errormsg.h"
@@ -84,8 +85,118 @@ bool HelixFilter::rejects(const int *elem, int length) {
   return true;
 }
 
+namespace {
+
+typedef int32_t Lanes __attribute__((vector_size(HelixFilter::kLanes * sizeof(int32_t))));
+
+// Best runs of (elem - beta) per lane for two bands at once (independent chains) against
+// their alpha: the lanes that reach either. Kadane per lane, as bestRuns2 does in 64 bits; the
+// caller bounds the sums within 32 bits.
+__attribute__((always_inline)) inline unsigned passingLanes(const int *elem, int rows,
+                                                            int32_t beta0, int32_t alpha0,
+                                                            int32_t beta1, int32_t alpha1) {
+  const Lanes zero = {}, be0 = zero + beta0, be1 = zero + beta1;
+  Lanes c0 = zero, c1 = zero, b0 = zero + INT32_MIN, b1 = b0;
+  for (int i = 0; i < rows; i++) {
+    Lanes x;
+    __builtin_memcpy(&x, elem + (size_t)i * HelixFilter::kLanes, sizeof x);
+    c0 = (c0 > zero ? c0 : zero) + (x - be0);
+    c1 = (c1 > zero ? c1 : zero) + (x - be1);
+    b0 = b0 > c0 ? b0 : c0;
+    b1 = b1 > c1 ? b1 : c1;
+  }
+  unsigned m = 0;
+  for (int l = 0; l < HelixFilter::kLanes; l++)
+    m |= (unsigned)(b0[l] >= alpha0 || b1[l] >= alpha1) << l;
+  return m;
+}
+
+__attribute__((always_inline)) inline unsigned passingAll(const int *elem, int rows, int nb,
+                                                          const int32_t *beta,
+                                                          const int32_t *alpha) {
+  const unsigned all = (1u << HelixFilter::kLanes) - 1;
+  unsigned pass = 0;
+  for (int k = 0; k < nb && pass != all; k += 2) {
+    const int k1 = k + 1 < nb ? k + 1 : k;
+    pass |= passingLanes(elem, rows, beta[k], alpha[k], beta[k1], alpha[k1]);
+  }
+  return pass;
+}
+
+#if defined(__x86_64__) || defined(__i386__)
+__attribute__((target("avx2"))) unsigned passingWide(const int *elem, int rows, int nb,
+                                                     const int32_t *beta, const int32_t *alpha) {
+  return passingAll(elem, rows, nb, beta, alpha);
+}
+bool haveWide() { return __builtin_cpu_supports("avx2"); }
+#else
+unsigned passingWide(const int *, int, int, const int32_t *, const int32_t *) { return 0; }
+bool haveWide() { return false; }
+#endif
+
+constexpr int kMaxBatchBands = 8;
+
+}  // namespace
+
+int HelixFilter::batchBands(int rows, int maxScore) {
+  if (rows < L_ || rows > kBatchRows || maxScore < 0 || maxScore > kBatchScore) return 0;
+  const int top = std::min(rows, kLongestFactor);
+  while (bands_.empty() || bands_.back().hi < top) addBand();
+  int nb = 0;
+  while (nb < (int)bands_.size() && bands_[(size_t)nb].lo <= rows) {
+    // |x - beta| x rows and the pads minus beta stay far inside int32.
+    const long long beta = bands_[(size_t)nb].beta;
+    if (beta > kBatchScore || beta < -kBatchScore) return 0;
+    nb++;
+  }
+  return nb <= kMaxBatchBands ? nb : 0;
+}
+
+unsigned HelixFilter::rejectsBatch(const int *elem, const int *len, int rows, int maxScore,
+                                   bool &ran) {
+  const int nb = batchBands(rows, maxScore);
+  ran = nb > 0;
+  if (!nb) return 0;
+  // Bands a lane is too short for only let more through: the proof stays sound.
+  int32_t beta[kMaxBatchBands], alpha[kMaxBatchBands];
+  for (int k = 0; k < nb; k++) {
+    beta[k] = (int32_t)bands_[(size_t)k].beta;
+    alpha[k] = clampInt32(bands_[(size_t)k].alpha);
+  }
+  if (vectorForm < 0) vectorForm = haveWide() ? 1 : 0;
+  if (vectorForm != 1 || !haveWide()) return rejectsBatchPlain(elem, len, rows, maxScore);
+  unsigned pass = passingWide(elem, rows, nb, beta, alpha);
+  for (int l = 0; l < kLanes; l++)
+    if (len[l] < L_) pass &= ~(1u << l);
+  return ~pass & ((1u << kLanes) - 1);
+}
+
+unsigned HelixFilter::rejectsBatchPlain(const int *elem, const int *len, int rows,
+                                        int maxScore) {
+  const int nb = batchBands(rows, maxScore);
+  if (!nb) return 0;
+  unsigned rejected = 0;
+  for (int l = 0; l < kLanes; l++) {
+    if (len[l] < L_) {
+      rejected |= 1u << l;
+      continue;
+    }
+    bool pass = false;
+    for (int k = 0; k < nb && !pass; k++) {
+      long long c = 0, b = LLONG_MIN;
+      for (int i = 0; i < rows; i++) {
+        c = std::max(c, 0LL) + ((long long)elem[(size_t)i * kLanes + l] - bands_[(size_t)k].beta);
+        b = std::max(b, c);
+      }
+      pass = b >= bands_[(size_t)k].alpha;
+    }
+    if (!pass) rejected |= 1u << l;
+  }
+  return rejected;
+}
+
 int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_threshold,
-             int power_low_threshold, int accurate) {
+             int power_low_threshold, int accurate, bool screened) {
   std::vector<Homology_info> &found = work.found;
   std::vector<DotHelixWork::Interval> &stack = work.stack_;
   found.clear();
@@ -95,7 +206,7 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
   if (length < L) return 0;
   work.filter_.prepare(L, P);
   // Most diagonals hold nothing: a cheap proof of that spares the search.
-  if (work.filter_.rejects(elem, length)) return 0;
+  if (!screened && work.filter_.rejects(elem, length)) return 0;
 
   stack.push_back({0, length});
   while (!stack.empty()) {

@@ -19,11 +19,30 @@ struct Homology_info {
 // (elem - beta) reach alpha. When no band's best run reaches its alpha, nothing passes.
 class HelixFilter {
  public:
+  // Profiles screened at once by rejectsBatch.
+  static constexpr int kLanes = 8;
+  // What rejectsBatch reads past a lane's own length: no run through it can gain.
+  static constexpr int kPad = -(1 << 26);
+  // Longest profile and largest |score| the batch takes: within them its 32-bit sums are exact.
+  static constexpr int kBatchRows = 4096;
+  static constexpr int kBatchScore = 1 << 16;
+
   // Thresholds as DotHelix takes them (below 1 count as 1).
   void prepare(int length_low_threshold, int power_low_threshold);
   // True when no run of elem[0 .. length) has length >= L and power >= P, so DotHelix
   // returns nothing. False says nothing.
   bool rejects(const int *elem, int length);
+  // The same for kLanes profiles at once, interleaved: value i of lane l at elem[i x kLanes +
+  // l] for i < rows, lane l holding len[l] values and kPad from there to rows (rows is the
+  // largest len). Every |value| is at most maxScore. Bit l of the result set proves lane l
+  // empty; a clear bit says nothing (also for every lane when the bounds above are exceeded;
+  // `ran` tells whether the screen ran).
+  unsigned rejectsBatch(const int *elem, const int *len, int rows, int maxScore, bool &ran);
+  // rejectsBatch computed in 64 bits, lane by lane: the twin the vector forms are checked on.
+  unsigned rejectsBatchPlain(const int *elem, const int *len, int rows, int maxScore);
+  // Which form rejectsBatch runs: 1 the vector one (when the processor has it), 0 the 64-bit
+  // twin. Tests set it to compare both.
+  int vectorForm = -1;
 
  private:
   struct Band {
@@ -34,6 +53,8 @@ class HelixFilter {
   int L_ = 0, P_ = 0;
   std::vector<Band> bands_;  // consecutive from L on, added as longer profiles come
   void addBand();
+  // Bands of the lengths up to rows (their number), or 0 when a 32-bit batch may overflow.
+  int batchBands(int rows, int maxScore);
 };
 
 // Reusable work space of one thread: the segments of the last call and the interval stack.
@@ -43,7 +64,7 @@ class DotHelixWork {
   std::vector<Homology_info> found;  // segments of the last call, in the order found
 
  private:
-  friend int DotHelix(DotHelixWork &, const int *, int, int, int, int);
+  friend int DotHelix(DotHelixWork &, const int *, int, int, int, int, bool);
   struct Interval {
     int left, length;
   };
@@ -53,9 +74,10 @@ class DotHelixWork {
 
 // Segments of elem[0 .. length) at least length_low_threshold long (below 1: 1) with power at
 // least power_low_threshold (below 1: 1), into work.found; returns their number. With
-// `accurate` each segment is narrowed again until its start no longer moves.
+// `accurate` each segment is narrowed again until its start no longer moves. `screened` skips
+// the filter on the whole profile, for a caller that has just run it without a rejection.
 int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_threshold,
-             int power_low_threshold, int accurate);
+             int power_low_threshold, int accurate, bool screened = false);
 
 // The same as a new array the caller frees with delete[] (num_found records), or null with
 // num_found 0 when no segment is found. Exit 7 when the array cannot be had.

@@ -1,5 +1,7 @@
 #include "seahom.h"
 
+#include <algorithm>
+#include <climits>
 #include <new>
 
 #include "alibase.h"
@@ -55,6 +57,35 @@ void SearchHomol::scoreProfile(int ishCurr, int ishBank, int n, int *weight) con
   for (int k = 0; k < n; k++) weight[k] = score_[q[k]][b[k]];
 }
 
+void SearchHomol::prepareScores(const BankSeq &bank, int homFac) {
+  const Weight_matrix *fast = static_cast<const Weight_matrix *>(wm);
+  const int ql = query->len(), bl = bank.len() > 0 ? bank.len() : 0;
+  if ((int)queryIdx_.size() != ql) {
+    queryIdx_.resize((size_t)ql);
+    for (int k = 0; k < ql; k++) queryIdx_[(size_t)k] = fast->ord(query->seq()[k]);
+  }
+  bankIdx_.resize((size_t)bl);
+  for (int k = 0; k < bl; k++) bankIdx_[(size_t)k] = fast->ord(bank.seq()[k]);
+  long long top = 0;
+  for (int i = 0; i < 22; i++)
+    for (int j = 0; j < 22; j++) {
+      const long long v = (long long)fast->elem[i][j] - homFac;
+      score_[i][j] = clampInt32(v);
+      top = std::max(top, v < 0 ? -v : v);
+    }
+  maxScore_ = (int)std::min<long long>(top, INT32_MAX);
+}
+
+void SearchHomol::segments(int ishCurr, int ishBank, int n, const BankSeq &bank, int homFac,
+                           int &count, bool screened) {
+  ensureWeight(n);
+  scoreProfile(ishCurr, ishBank, n, weight_.data());
+  const int P = toPowerScale(thPower);
+  int numHelix = DotHelix(dh_, weight_.data(), n, thLength, P, accurateDotHelix, screened);
+  addMotifs(count, motifs_, numHelix, dh_.found.data(), ishCurr, ishBank, bank, homFac,
+            weight_.data());
+}
+
 int SearchHomol::compTwoSeq(const BankSeq &bank, MotifWei *motifs, int room) {
   int cap = room < kMaxMotifs ? room : kMaxMotifs;
   if (cap <= 0 || !division) return 0;
@@ -67,32 +98,68 @@ int SearchHomol::compTwoSeq(const BankSeq &bank, MotifWei *motifs, int room) {
   int homFac = 0;
   int count = 0;
   int ishCurr = 0, ishBank = 0, n = 0;
+  if (fast) {
+    // A part's diagonals are screened kLanes at a time; the survivors are cut in their order.
+    // Taking all of a part's shifts at once changes nothing: the division is restarted per
+    // bank sequence and the screen only skips diagonals DotHelix finds empty.
+    motifs_ = motifs;
+    filter_.prepare(thLength, P);
+    constexpr int W = HelixFilter::kLanes;
+    while (count < cap && division->nextPart(coincRatio, maxShifts)) {
+      batch_.clear();
+      while (division->nextShift(ishCurr, ishBank, n)) batch_.push_back({ishCurr, ishBank, n});
+      if (batch_.empty()) continue;
+      if (!recast) {  // a bank sequence without any shift leaves the matrix unused
+        recastMatr(&bank);
+        homFac = wm->rescale(minHomolRatio);
+        prepareScores(bank, homFac);
+        recast = true;
+      }
+      for (size_t at = 0; at < batch_.size() && count < cap; at += W) {
+        const int lanes = (int)std::min<size_t>(W, batch_.size() - at);
+        int len[W], rows = 0;
+        for (int l = 0; l < W; l++) {
+          len[l] = l < lanes ? batch_[at + (size_t)l].len : 0;
+          rows = std::max(rows, len[l]);
+        }
+        unsigned rejected = 0;
+        bool screened = false;
+        if (lanes > 1 && rows <= HelixFilter::kBatchRows) {
+          lanes_.resize((size_t)rows * W);
+          int *out = lanes_.data();
+          for (int l = 0; l < W; l++) {
+            int i = 0;
+            if (l < lanes) {
+              const Diagonal &d = batch_[at + (size_t)l];
+              const unsigned char *q = queryIdx_.data() + d.cur, *b = bankIdx_.data() + d.bank;
+              for (; i < d.len; i++) out[(size_t)i * W + l] = score_[q[i]][b[i]];
+            }
+            for (; i < rows; i++) out[(size_t)i * W + l] = HelixFilter::kPad;
+          }
+          // A lane the screen lets through is rarely proved empty by the whole-profile
+          // filter of DotHelix: that one is skipped.
+          rejected = filter_.rejectsBatch(out, len, rows, maxScore_, screened);
+        }
+        for (int l = 0; l < lanes && count < cap; l++) {
+          if (rejected >> l & 1u) continue;
+          const Diagonal &d = batch_[at + (size_t)l];
+          segments(d.cur, d.bank, d.len, bank, homFac, count, screened);
+        }
+      }
+    }
+    return count;
+  }
   // Past the cap every further segment would be dropped, so the walk stops there.
   while (count < cap && division->nextPart(coincRatio, maxShifts)) {
-    while (count < cap && (fast ? division->nextShift(ishCurr, ishBank, n)
-                                : division->nextShift(ishCurr, shCurr_, ishBank, shBank_))) {
+    while (count < cap && division->nextShift(ishCurr, shCurr_, ishBank, shBank_)) {
       if (!recast) {  // a bank sequence without any shift leaves the matrix unused
         recastMatr(&bank);
         homFac = wm->rescale(minHomolRatio);
         recast = true;
-        if (fast) {
-          const int ql = query->len(), bl = bank.len() > 0 ? bank.len() : 0;
-          if ((int)queryIdx_.size() != ql) {
-            queryIdx_.resize((size_t)ql);
-            for (int k = 0; k < ql; k++) queryIdx_[(size_t)k] = fast->ord(query->seq()[k]);
-          }
-          bankIdx_.resize((size_t)bl);
-          for (int k = 0; k < bl; k++) bankIdx_[(size_t)k] = fast->ord(bank.seq()[k]);
-          for (int i = 0; i < 22; i++)
-            for (int j = 0; j < 22; j++) score_[i][j] = fast->elem[i][j] - homFac;
-        }
       }
-      if (!fast) n = shCurr_.len();
+      n = shCurr_.len();
       ensureWeight(n);
-      if (fast)
-        scoreProfile(ishCurr, ishBank, n, weight_.data());
-      else
-        wm->getWeight(shCurr_, shBank_, weight_.data(), homFac, ishCurr);
+      wm->getWeight(shCurr_, shBank_, weight_.data(), homFac, ishCurr);
       int numHelix = DotHelix(dh_, weight_.data(), n, thLength, P, accurateDotHelix);
       addMotifs(count, motifs, numHelix, dh_.found.data(), ishCurr, ishBank, bank, homFac,
                 weight_.data());

@@ -68,7 +68,19 @@ class SearchHomol : public SearchHomolParams {
   // scores with homFac taken off, row by row (the query letter's row).
   std::vector<unsigned char> queryIdx_, bankIdx_;
   int score_[22][22];
+  int maxScore_ = 0;  // largest |score_|
   void scoreProfile(int ishCurr, int ishBank, int n, int *weight) const;
+  void prepareScores(const BankSeq &bank, int homFac);
+  // Scores one diagonal, cuts it and adds its motifs (indexed scoring).
+  void segments(int ishCurr, int ishBank, int n, const BankSeq &bank, int homFac, int &count,
+                bool screened);
+  struct Diagonal {
+    int cur, bank, len;
+  };
+  std::vector<Diagonal> batch_;  // the shifts of the current part
+  std::vector<int> lanes_;       // their profiles interleaved for the screen
+  HelixFilter filter_;
+  MotifWei *motifs_ = nullptr;
   BankSeq shCurr_, shBank_;
   DotHelixWork dh_;
   int motCap_ = kMaxMotifs;

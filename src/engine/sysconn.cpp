@@ -106,8 +106,14 @@ PairCounter *PairCounter::make(Looking_table *const *tables, int numParts) {
         if (next > UINT32_MAX) noRoom((long long)(next * sizeof(uint32_t)));
         pc->cellStart[c + 1] = (uint32_t)next;
       }
-      // Padding counts into row 0 of the spare column.
+      // Padding counts into the spare column, entry k of a cell into row k: increments of
+      // one address in a row would wait on each other. Bank position p then reaches row
+      // p + k <= cur_length - 2 + 7, inside the histogram while k < longest.
       pc->entry.assign(pc->cellStart[cells], (uint32_t)numParts);
+      const uint32_t spread = (uint32_t)std::min(8, std::max(1, longest));
+      for (size_t c = 0; c < cells; c++)
+        for (uint32_t k = used[c]; k < pc->cellStart[c + 1] - pc->cellStart[c]; k++)
+          pc->entry[pc->cellStart[c] + k] = (uint32_t)numParts + (k % spread) * (uint32_t)columns;
       std::fill(used.begin(), used.end(), 0);
     }
   }

@@ -15,9 +15,10 @@ class WorkAli;
 // counts every part: the cell of gap g and codes (c1, c2) lists, for every part i holding that
 // pair at part position q, the entry (segm_length_i - 1 - q) x columns + i. Bank position p
 // adds one at p x columns + entry: the histograms of the parts interleaved, diagonal k of
-// part i at k x columns + i. Every cell is padded to a multiple of 4 entries with `numParts`,
-// which only ever counts into the spare last column: the counting loop then runs whole groups
-// of 4 and leaves a cell with one hard-to-predict branch instead of two.
+// part i at k x columns + i. Every cell is padded to a multiple of 8 entries that only ever
+// count into the spare last column (pad k at row k of it, so pads never queue on one address):
+// the counting loop then runs whole groups of 8 and leaves a cell with one hard-to-predict
+// branch instead of two.
 struct PairCounter {
   int numParts = 0;
   int columns = 0;    // numParts + 1: the parts, then the padding's column

@@ -2,6 +2,7 @@
 // the profile), exact at the threshold, and useful on noise at the search's own scale.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <vector>
 
@@ -146,3 +147,127 @@ TEST(HelixFilter, ProvesMostNoiseEmptyAtTheSearchScale) {
 }
 
 }  // namespace
+
+namespace {
+
+// kLanes random profiles interleaved as the batch screen reads them, padded past their length.
+struct Batch {
+  std::vector<int> elem;
+  int len[HelixFilter::kLanes];
+  int rows = 0;
+  std::vector<int> lane(int l) const {
+    std::vector<int> v;
+    for (int i = 0; i < len[l]; i++) v.push_back(elem[(size_t)i * HelixFilter::kLanes + l]);
+    return v;
+  }
+};
+
+Batch randomBatch(std::mt19937 &rng, int maxLen, int spread) {
+  constexpr int W = HelixFilter::kLanes;
+  Batch b;
+  for (int l = 0; l < W; l++) {
+    b.len[l] = (int)(rng() % (unsigned)(maxLen + 1));
+    b.rows = std::max(b.rows, b.len[l]);
+  }
+  b.elem.assign((size_t)b.rows * W, HelixFilter::kPad);
+  const int bias = (int)(rng() % 600) - 400;
+  for (int l = 0; l < W; l++) {
+    for (int i = 0; i < b.len[l]; i++)
+      b.elem[(size_t)i * W + l] = (int)(rng() % (2 * spread + 1)) - spread + bias;
+    if (rng() % 3 == 0 && b.len[l] > 0) {
+      const int at = (int)(rng() % (unsigned)b.len[l]), run = 1 + (int)(rng() % 40);
+      for (int i = at; i < b.len[l] && i < at + run; i++) b.elem[(size_t)i * W + l] += 1500;
+    }
+  }
+  return b;
+}
+
+}  // namespace
+
+TEST(HelixFilterBatch, VectorFormsMatchTheirTwinAndNeverRejectAPassingLane) {
+  std::mt19937 rng(9191);
+  HelixFilter filter;
+  int rejected = 0, kept = 0;
+  for (int iter = 0; iter < 1500; iter++) {
+    Batch b = randomBatch(rng, iter % 10 == 0 ? 900 : 220, 1 + (int)(rng() % 3000));
+    const int L = (int)(rng() % 12) - 1;
+    const int P = iter % 2 ? 16384000 : (int)(rng() % 20000000);
+    filter.prepare(L, P);
+    const unsigned twin = filter.rejectsBatchPlain(b.elem.data(), b.len, b.rows, 5000);
+    for (int form = 0; form < 2; form++) {
+      filter.vectorForm = form;  // the wide form falls back to plain code where absent
+      bool ran = false;
+      ASSERT_EQ(filter.rejectsBatch(b.elem.data(), b.len, b.rows, 5000, ran), twin)
+          << "iteration " << iter << " form " << form;
+      ASSERT_EQ(ran, b.rows >= (L < 1 ? 1 : L));
+    }
+    for (int l = 0; l < HelixFilter::kLanes; l++) {
+      const std::vector<int> v = b.lane(l);
+      if (twin >> l & 1u) {
+        rejected++;
+        ASSERT_FALSE(somethingPasses(v, L, P)) << "iteration " << iter << " lane " << l;
+      } else {
+        kept++;
+      }
+      // DotHelix told the lane was screened finds what it finds unscreened.
+      DotHelixWork a, s;
+      const int n = DotHelix(a, v.data(), (int)v.size(), L, P, 1);
+      ASSERT_EQ(DotHelix(s, v.data(), (int)v.size(), L, P, 1, true), n);
+      for (int k = 0; k < n; k++) {
+        ASSERT_EQ(a.found[(size_t)k].left, s.found[(size_t)k].left);
+        ASSERT_EQ(a.found[(size_t)k].length, s.found[(size_t)k].length);
+        ASSERT_EQ(a.found[(size_t)k].power, s.found[(size_t)k].power);
+      }
+    }
+  }
+  EXPECT_GT(rejected, 2000);
+  EXPECT_GT(kept, 500);
+}
+
+TEST(HelixFilterBatch, ScreensNothingPastItsBounds) {
+
+  HelixFilter filter;
+  filter.prepare(7, 16384000);
+  constexpr int W = HelixFilter::kLanes;
+  // Flat noise: every lane is proved empty within the bounds.
+  Batch b;
+  for (int l = 0; l < W; l++) b.len[l] = 100;
+  b.rows = 100;
+  b.elem.assign((size_t)b.rows * W, -50);
+  bool ran = false;
+  EXPECT_EQ(filter.rejectsBatch(b.elem.data(), b.len, b.rows, 50, ran), (1u << W) - 1);
+  EXPECT_TRUE(ran);
+  // Scores the 32-bit sums cannot vouch for, or profiles too long: no lane is touched.
+  EXPECT_EQ(filter.rejectsBatch(b.elem.data(), b.len, b.rows, HelixFilter::kBatchScore + 1, ran),
+            0u);
+  EXPECT_FALSE(ran);
+  EXPECT_EQ(filter.rejectsBatchPlain(b.elem.data(), b.len, b.rows, -1), 0u);
+  Batch longer;
+  for (int l = 0; l < W; l++) longer.len[l] = HelixFilter::kBatchRows + 1;
+  longer.rows = HelixFilter::kBatchRows + 1;
+  longer.elem.assign((size_t)longer.rows * W, -50);
+  EXPECT_EQ(filter.rejectsBatch(longer.elem.data(), longer.len, longer.rows, 50, ran), 0u);
+  EXPECT_FALSE(ran);
+  // Lanes shorter than the length threshold hold nothing; a strong one next to them is kept.
+  for (int l = 0; l < W; l++) b.len[l] = l == 3 ? 100 : 6;
+  for (int i = 0; i < b.rows; i++)
+    for (int l = 0; l < W; l++)
+      b.elem[(size_t)i * W + l] = l == 3 ? 20000 : (i < 6 ? 20000 : HelixFilter::kPad);
+  EXPECT_EQ(filter.rejectsBatch(b.elem.data(), b.len, b.rows, 20000, ran), 0xffu & ~(1u << 3));
+  // The sums of the largest admitted scores over the longest admitted profile stay exact.
+  for (int l = 0; l < W; l++) longer.len[l] = HelixFilter::kBatchRows;
+  longer.rows = HelixFilter::kBatchRows;
+  for (int i = 0; i < longer.rows; i++)
+    for (int l = 0; l < W; l++)
+      longer.elem[(size_t)i * W + l] = (l % 2 ? 1 : -1) * HelixFilter::kBatchScore;
+  for (int form = 0; form < 2; form++) {
+    filter.vectorForm = form;
+    EXPECT_EQ(filter.rejectsBatch(longer.elem.data(), longer.len, longer.rows,
+                                  HelixFilter::kBatchScore, ran),
+              filter.rejectsBatchPlain(longer.elem.data(), longer.len, longer.rows,
+                                       HelixFilter::kBatchScore));
+  }
+  EXPECT_EQ(filter.rejectsBatchPlain(longer.elem.data(), longer.len, longer.rows,
+                                     HelixFilter::kBatchScore),
+            0x55u);
+}

@@ -58,7 +58,7 @@ PairCounter *PairCounter::make(Looking_table *const *tables, int numParts) {
     maxGap = std::max(maxGap, t->w_width);
     longest = std::max(longest, t->segm_length);
   }
-  const int columns = numParts + 1;
+  const int columns = numParts;
   // Interleaved entries must stay within int.
   if ((long long)longest * columns >= INT32_MAX / 2) return nullptr;
   PairCounter *pc = new (std::nothrow) PairCounter;
@@ -90,7 +90,7 @@ PairCounter *PairCounter::make(Looking_table *const *tables, int numParts) {
               used[at] += (uint32_t)cell.num_entries;
               continue;
             }
-            uint32_t *out = pc->entry.data() + pc->cellStart[at] + used[at];
+            uint32_t *out = pc->entry.data() + pc->cellStart[pc->cellId[at]] + used[at];
             for (int k = 0; k < cell.num_entries; k++) {
               const int q = -st->position[cell.first_entry + k];
               out[k] = (uint32_t)((t->segm_length - 1 - q) * columns + i);
@@ -100,50 +100,104 @@ PairCounter *PairCounter::make(Looking_table *const *tables, int numParts) {
       }
     }
     if (pass == 0) {
-      pc->cellStart.assign(cells + 1, 0);
-      for (size_t c = 0; c < cells; c++) {
-        const uint64_t next = pc->cellStart[c] + ((used[c] + 7u) & ~7u);
-        if (next > UINT32_MAX) noRoom((long long)(next * sizeof(uint32_t)));
-        pc->cellStart[c + 1] = (uint32_t)next;
-      }
-      // Padding counts into the spare column, entry k of a cell into row k: increments of
-      // one address in a row would wait on each other. Bank position p then reaches row
-      // p + k <= cur_length - 2 + 7, inside the histogram while k < longest.
-      pc->entry.assign(pc->cellStart[cells], (uint32_t)numParts);
-      const uint32_t spread = (uint32_t)std::min(8, std::max(1, longest));
+      // Cells numbered by their number of entries: counting then meets cells of one size in
+      // a row, and the branches on that size predict well.
+      std::vector<uint32_t> order;
       for (size_t c = 0; c < cells; c++)
-        for (uint32_t k = used[c]; k < pc->cellStart[c + 1] - pc->cellStart[c]; k++)
-          pc->entry[pc->cellStart[c] + k] = (uint32_t)numParts + (k % spread) * (uint32_t)columns;
+        if (used[c]) order.push_back((uint32_t)c);
+      std::stable_sort(order.begin(), order.end(),
+                       [&](uint32_t a, uint32_t b) { return used[a] < used[b]; });
+      pc->numCells = (uint32_t)order.size();
+      pc->cellId.assign(cells, pc->numCells);
+      pc->cellStart.assign(1, 0);
+      uint64_t total = 0;
+      for (uint32_t c : order) {
+        pc->cellId[c] = (uint32_t)pc->cellStart.size() - 1;
+        total += used[c];
+        if (total > UINT32_MAX) noRoom((long long)(total * sizeof(uint32_t)));
+        pc->cellStart.push_back((uint32_t)total);
+      }
+      pc->entry.assign((size_t)total, 0);
       std::fill(used.begin(), used.end(), 0);
     }
   }
   return pc;
 }
 
-void PairCounter::count(const unsigned char *sq, int cur_length, int *hist) const {
+namespace {
+
+// Every position of bucket [b, bend) adds one at each of the M entries e: the entries are
+// read once and the inner loop has a fixed length.
+template <int M>
+void countCell(int *hist, size_t cols, const uint32_t *b, const uint32_t *bend,
+               const uint32_t *e) {
+  uint32_t r[M];
+  for (int k = 0; k < M; k++) r[k] = e[k];
+  for (; b < bend; ++b) {
+    int *h = hist + (size_t)*b * cols;
+    for (int k = 0; k < M; k++) h[r[k]]++;
+  }
+}
+
+void countCellAny(int *hist, size_t cols, const uint32_t *b, const uint32_t *bend,
+                  const uint32_t *e, uint32_t m) {
+  for (; m >= 8; m -= 8, e += 8) countCell<8>(hist, cols, b, bend, e);
+  switch (m) {
+    case 7: countCell<7>(hist, cols, b, bend, e); break;
+    case 6: countCell<6>(hist, cols, b, bend, e); break;
+    case 5: countCell<5>(hist, cols, b, bend, e); break;
+    case 4: countCell<4>(hist, cols, b, bend, e); break;
+    case 3: countCell<3>(hist, cols, b, bend, e); break;
+    case 2: countCell<2>(hist, cols, b, bend, e); break;
+    case 1: countCell<1>(hist, cols, b, bend, e); break;
+    default: break;
+  }
+}
+
+}  // namespace
+
+void PairCounter::count(const unsigned char *sq, int cur_length, int *hist,
+                        Workspace &ws) const {
+  if (cur_length < 2 || numCells == 0) return;
   const size_t plane = (size_t)stride * (size_t)stride;
-  const uint32_t *cs = cellStart.data();
-  const uint32_t *en = entry.data();
-  const size_t cols = (size_t)columns;
   const unsigned top = (unsigned)stride - 1;
+  const uint32_t *ids = cellId.data();
+  const size_t pairsMax = (size_t)(cur_length - 1) * (size_t)maxGap;
+  if (ws.hit.size() < pairsMax) ws.hit.resize(pairsMax);
+  if (ws.bucket.size() < pairsMax) ws.bucket.resize(pairsMax);
+  ws.bound.assign((size_t)numCells + 2, 0);
+  uint32_t *hit = ws.hit.data();
+  uint32_t *bound = ws.bound.data();
+
+  // The cell of every (position, gap) and the size of every cell's bucket.
+  size_t n = 0;
   for (int p = 0; p + 1 < cur_length; p++) {
     const int gmax = std::min(maxGap, cur_length - 1 - p);
-    int *hp = hist + (size_t)p * cols;
-    const uint32_t *row = cs + (size_t)std::min((unsigned)sq[p], top) * (size_t)stride;
+    const uint32_t *row = ids + (size_t)std::min((unsigned)sq[p], top) * (size_t)stride;
     for (int g = 1; g <= gmax; g++, row += plane) {
-      const uint32_t *c = row + std::min((unsigned)sq[p + g], top);
-      const uint32_t *e = en + c[0], *end = en + c[1];
-      for (; e < end; e += 8) {
-        hp[e[0]]++;
-        hp[e[1]]++;
-        hp[e[2]]++;
-        hp[e[3]]++;
-        hp[e[4]]++;
-        hp[e[5]]++;
-        hp[e[6]]++;
-        hp[e[7]]++;
-      }
+      const uint32_t id = row[std::min((unsigned)sq[p + g], top)];
+      hit[n++] = id;
+      bound[id + 1]++;
     }
+  }
+  for (uint32_t c = 1; c <= numCells + 1; c++) bound[c] += bound[c - 1];
+  // Positions into their buckets; bound[c] then ends bucket c.
+  uint32_t *bucket = ws.bucket.data();
+  n = 0;
+  for (int p = 0; p + 1 < cur_length; p++) {
+    const int gmax = std::min(maxGap, cur_length - 1 - p);
+    for (int g = 1; g <= gmax; g++) bucket[bound[hit[n++]]++] = (uint32_t)p;
+  }
+
+  const size_t cols = (size_t)columns;
+  const uint32_t *en = entry.data();
+  const uint32_t *cs = cellStart.data();
+  uint32_t from = 0;
+  for (uint32_t c = 0; c < numCells; c++) {
+    const uint32_t to = bound[c];
+    if (to != from)
+      countCellAny(hist, cols, bucket + from, bucket + to, en + cs[c], cs[c + 1] - cs[c]);
+    from = to;
   }
 }
 
@@ -232,25 +286,36 @@ void Shift_histogram::select(const int *hist, int num_neg_shifts, int num_all_sh
   auto key = [](int count, int index) {
     return (uint64_t)((uint32_t)count ^ 0x80000000u) << 32 | (uint32_t)~(uint32_t)index;
   };
-  heap.clear();
+  // First the diagonals that reach the threshold, without a branch on each count (most miss
+  // it, unpredictably); the front of `heap` holds them in index order.
   const size_t want = (size_t)cap;
   const size_t step = (size_t)stride;
-  for (int i = 0; i < num_all_shifts; i++) {
-    const int c = hist[(size_t)i * step];
-    if (c < threshold) continue;
-    const uint64_t k = key(c, i);
-    if (heap.size() < want) {
-      heap.push_back(k);
-      std::push_heap(heap.begin(), heap.end(), std::greater<uint64_t>());
-    } else if (k > heap.front()) {
-      std::pop_heap(heap.begin(), heap.end(), std::greater<uint64_t>());
-      heap.back() = k;
-      std::push_heap(heap.begin(), heap.end(), std::greater<uint64_t>());
+  const size_t all = num_all_shifts > 0 ? (size_t)num_all_shifts : 0;
+  if (heap.size() < all + 1) heap.resize(all + 1);
+  uint64_t *cand = heap.data();
+  size_t n = 0;
+  for (size_t i = 0; i < all; i++) {
+    const int c = hist[i * step];
+    cand[n] = key(c, (int)i);
+    n += c >= threshold;
+  }
+  // Then the best `want` of them: the kept ones form a min-heap at the front, behind which
+  // the candidates not yet read still lie.
+  size_t kept = 0;
+  for (size_t j = 0; j < n; j++) {
+    const uint64_t k = cand[j];
+    if (kept < want) {
+      cand[kept++] = k;
+      std::push_heap(cand, cand + kept, std::greater<uint64_t>());
+    } else if (k > cand[0]) {
+      std::pop_heap(cand, cand + kept, std::greater<uint64_t>());
+      cand[kept - 1] = k;
+      std::push_heap(cand, cand + kept, std::greater<uint64_t>());
     }
   }
-  std::sort(heap.begin(), heap.end(), std::greater<uint64_t>());
-  for (uint64_t k : heap) {
-    const int index = (int)~(uint32_t)k;
+  std::sort(cand, cand + kept, std::greater<uint64_t>());
+  for (size_t j = 0; j < kept; j++) {
+    const int index = (int)~(uint32_t)cand[j];
     shift_value[num_shifts++] = index - num_neg_shifts;
   }
 }
@@ -354,7 +419,7 @@ int Seq_division::nextPart(double coincRatio, int maxShifts) {
   if (mergedSize > 0 && mergedSize <= (1LL << 22)) {
     if (!mergedDone_) {
       merged_.assign((size_t)mergedSize, 0);
-      pairs->count(codes_.data(), B, merged_.data());
+      pairs->count(codes_.data(), B, merged_.data(), pairWork_);
       mergedDone_ = true;
     }
     // The part's diagonals are read in place, every numParts-th entry.

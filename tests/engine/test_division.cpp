@@ -179,7 +179,13 @@ TEST(Division, SelectionMatchesTheInsertionRule) {
     const int S = (int)(rng() % 25) - 2;
     sh.select(h.data(), numNeg, n, thr, S, heap);
     std::vector<int> got(sh.shift_value, sh.shift_value + sh.num_shifts);
-    ASSERT_EQ(got, insertionTopS(h.data(), numNeg, n, thr, S)) << iter;
+    const std::vector<int> want = insertionTopS(h.data(), numNeg, n, thr, S);
+    ASSERT_EQ(got, want) << iter;
+    // The same counts read every third entry, the others above every count.
+    std::vector<int> wide((size_t)n * 3, 99);
+    for (int i = 0; i < n; i++) wide[(size_t)i * 3] = h[(size_t)i];
+    sh.select(wide.data(), numNeg, n, thr, S, heap, 3);
+    ASSERT_EQ(std::vector<int>(sh.shift_value, sh.shift_value + sh.num_shifts), want) << iter;
   }
 }
 
@@ -355,9 +361,10 @@ TEST(Division, MergedPairTablesCountLikeEachPart) {
     const int B = (int)b.size();
     std::vector<unsigned char> codes((size_t)B + 1);
     codeLetters(&prot, b.data(), B, codes.data());
-    ASSERT_EQ(pc.columns, pc.numParts + 1);
+    ASSERT_EQ(pc.columns, pc.numParts);
     std::vector<int> merged((size_t)pc.histSize(B) + 1, 0);
-    pc.count(codes.data(), B, merged.data());
+    PairCounter::Workspace ws;
+    pc.count(codes.data(), B, merged.data(), ws);
     for (int i = 0; i < g.numParts; i++) {
       const int n = g.length[i] - 1 + B;
       std::vector<int> own((size_t)n + 1, 0);
@@ -365,6 +372,45 @@ TEST(Division, MergedPairTablesCountLikeEachPart) {
       for (int k = 0; k < n; k++)
         ASSERT_EQ(merged[(size_t)k * (size_t)pc.columns + (size_t)i], own[(size_t)k])
             << "iteration " << iter << " part " << i << " diagonal " << k;
+    }
+  }
+}
+
+// Low-complexity queries put dozens of entries in one cell; one workspace serves bank
+// sequences of falling and rising lengths, and a bank of one letter counts nothing.
+TEST(Division, MergedPairTablesReuseTheirWorkspace) {
+  std::mt19937 rng(77);
+  const AA_groups prot = proteinGroups();
+  const std::string q = randomSeq(rng, 150, "AV") + randomSeq(rng, 200, "ACDKLMFP") +
+                        std::string(40, 'L');
+  BankSeq query = seqOf(q);
+  Division_generator g(&prot, &query, 7, 4, 60, 1, 9, 0);
+  ASSERT_NE(g.pairs, nullptr);
+  const PairCounter &pc = *g.pairs;
+  PairCounter::Workspace ws;
+  for (int B : {300, 40, 1, 0, 2, 8, 500, 3, 120}) {
+    const std::string b = randomSeq(rng, B, B % 2 ? "AVL" : "ACDKLMFPAV");
+    std::vector<unsigned char> codes((size_t)B + 1);
+    codeLetters(&prot, b.data(), B, codes.data());
+    std::vector<int> merged((size_t)pc.histSize(B) + 1, 0);
+    pc.count(codes.data(), B, merged.data(), ws);
+    long long total = 0;
+    for (int i = 0; i < g.numParts; i++) {
+      const int n = g.length[i] - 1 + B;
+      std::vector<int> own((size_t)n + 1, 0);
+      g.l_table[i]->addCounts(codes.data(), B, own.data());
+      for (int k = 0; k < n; k++) {
+        ASSERT_EQ(merged[(size_t)k * (size_t)pc.columns + (size_t)i], own[(size_t)k])
+            << "bank " << B << " part " << i << " diagonal " << k;
+        total += own[(size_t)k];
+      }
+    }
+    EXPECT_EQ(merged.back(), 0) << "bank " << B;  // nothing past the histogram
+    if (B < 2) {
+      EXPECT_EQ(total, 0);
+    }
+    if (B == 500) {
+      EXPECT_GT(total, 10000);
     }
   }
 }

@@ -18,6 +18,14 @@ inline int power(long long sum, int len) {
   return clampInt32(p);
 }
 
+// Windows up to this length take the branch-free scans: a run of them stays within 2^42 and
+// its factor within 2^12, so the product cannot overflow and only the top clamp is needed.
+constexpr int kShortWindow = 2048;
+// power() for 0 <= sum, len <= kShortWindow, as just said.
+inline int shortPower(long long sum, int len) {
+  return (int)std::min<long long>(sum * power_scale::strict[len], INT32_MAX);
+}
+
 // Longest segment that can have a power: the length factor is 0 beyond.
 constexpr int kLongestFactor = 32767;
 // Each band of lengths spans this ratio: the secant of sqrt over [x, 4x] stays within 5 %.
@@ -38,6 +46,13 @@ void HelixFilter::prepare(int length_low_threshold, int power_low_threshold) {
   L_ = L;
   P_ = P;
   bands_.clear();
+  newProfile();
+}
+
+void HelixFilter::newProfile() {
+  sufElem_ = nullptr;
+  sufEnd_ = -1;
+  scan_.clear();
 }
 
 void HelixFilter::addBand() {
@@ -81,6 +96,44 @@ bool HelixFilter::rejects(const int *elem, int length) {
     long long best0, best1;
     bestRuns2(elem, length, a.beta, b.beta, best0, best1);
     if (best0 >= a.alpha || best1 >= b.alpha) return false;
+  }
+  return true;
+}
+
+bool HelixFilter::rejectsSuffix(const int *elem, int s, int end) {
+  const int n = end - s;
+  if (n < L_) return true;
+  const int top = std::min(n, kLongestFactor);
+  while (top >= L_ && (bands_.empty() || bands_.back().hi < top)) addBand();
+  if (elem != sufElem_ || end != sufEnd_) {
+    sufElem_ = elem;
+    sufEnd_ = end;
+    scan_.clear();
+  }
+  // The best run within [s, end) only grows as s moves left, so each band passes exactly
+  // from some start leftwards: a backward scan finds it once for every stretch ending here.
+  for (size_t k = 0; k < bands_.size() && bands_[k].lo <= n; k++) {
+    if (k == scan_.size()) scan_.push_back({end, -1, 0, LLONG_MIN});
+    SuffixScan &st = scan_[k];
+    if (st.passAt >= 0) {
+      if (s <= st.passAt) return false;
+      continue;
+    }
+    const long long beta = bands_[k].beta, alpha = bands_[k].alpha;
+    int p = st.pos;
+    long long c = st.c, b = st.b;
+    while (p > s && b < alpha) {
+      p--;
+      c = std::max(c, 0LL) + ((long long)elem[p] - beta);
+      b = std::max(b, c);
+    }
+    st.pos = p;
+    st.c = c;
+    st.b = b;
+    if (b >= alpha) {
+      st.passAt = p;
+      return false;
+    }
   }
   return true;
 }
@@ -205,6 +258,7 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
   const int P = power_low_threshold < 1 ? 1 : power_low_threshold;
   if (length < L) return 0;
   work.filter_.prepare(L, P);
+  work.filter_.newProfile();
   // Most diagonals hold nothing: a cheap proof of that spares the search.
   if (!screened && work.filter_.rejects(elem, length)) return 0;
 
@@ -218,7 +272,7 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
     }
     // A rest left of or right of a segment is searched only when it may hold one: what the
     // filter proves empty yields nothing, and neither do its own rests.
-    if (n < L || (n < length && work.filter_.rejects(elem + s, n))) {
+    if (n < L || (n < length && work.filter_.rejectsSuffix(elem, s, s + n))) {
       stack.pop_back();
       continue;
     }
@@ -232,15 +286,28 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
       long long run = 0, best = 0;
       int end = 0;
       bestPow = 0;
-      for (int i = 0; i < w; i++) {
-        run += elem[a + i];
-        if (run < 0) break;
-        if (run > best) {
-          best = run;
-          const int pw = power(run, i + 1);
-          if (pw >= bestPow) {
-            bestPow = pw;
-            end = i + 1;
+      if (w <= kShortWindow) {
+        for (int i = 0; i < w; i++) {
+          run += elem[a + i];
+          if (run < 0) break;
+          const bool better = run > best;
+          best = better ? run : best;
+          const int pw = shortPower(run, i + 1);
+          const bool take = better & (pw >= bestPow);
+          bestPow = take ? pw : bestPow;
+          end = take ? i + 1 : end;
+        }
+      } else {
+        for (int i = 0; i < w; i++) {
+          run += elem[a + i];
+          if (run < 0) break;
+          if (run > best) {
+            best = run;
+            const int pw = power(run, i + 1);
+            if (pw >= bestPow) {
+              bestPow = pw;
+              end = i + 1;
+            }
           }
         }
       }
@@ -256,15 +323,28 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
       bestPow = 0;
       start = 0;
       segSum = 0;
-      for (int j = w - 1; j >= 0; j--) {
-        run += elem[a + j];
-        if (run > best) {
-          best = run;
-          const int pw = power(run, w - j);
-          if (pw >= bestPow) {
-            bestPow = pw;
-            start = j;
-            segSum = run;
+      if (w <= kShortWindow) {
+        for (int j = w - 1; j >= 0; j--) {
+          run += elem[a + j];
+          const bool better = run > best;
+          best = better ? run : best;
+          const int pw = shortPower(better ? run : 0, w - j);
+          const bool take = better & (pw >= bestPow);
+          bestPow = take ? pw : bestPow;
+          start = take ? j : start;
+          segSum = take ? run : segSum;
+        }
+      } else {
+        for (int j = w - 1; j >= 0; j--) {
+          run += elem[a + j];
+          if (run > best) {
+            best = run;
+            const int pw = power(run, w - j);
+            if (pw >= bestPow) {
+              bestPow = pw;
+              start = j;
+              segSum = run;
+            }
           }
         }
       }

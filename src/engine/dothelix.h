@@ -32,6 +32,10 @@ class HelixFilter {
   // True when no run of elem[0 .. length) has length >= L and power >= P, so DotHelix
   // returns nothing. False says nothing.
   bool rejects(const int *elem, int length);
+  // rejects(elem + s, end - s), sharing its work among the stretches of one profile that end
+  // at the same place. newProfile() forgets that work: call it whenever elem's values change.
+  bool rejectsSuffix(const int *elem, int s, int end);
+  void newProfile();
   // The same for kLanes profiles at once, interleaved: value i of lane l at elem[i x kLanes +
   // l] for i < rows, lane l holding len[l] values and kPad from there to rows (rows is the
   // largest len). Every |value| is at most maxScore. Bit l of the result set proves lane l
@@ -52,6 +56,15 @@ class HelixFilter {
   };
   int L_ = 0, P_ = 0;
   std::vector<Band> bands_;  // consecutive from L on, added as longer profiles come
+  // Backward scan of each band over the stretches ending at sufEnd_: reached pos with the
+  // running best start c and best run b, or the largest start passAt from which it passes.
+  struct SuffixScan {
+    int pos, passAt;
+    long long c, b;
+  };
+  const int *sufElem_ = nullptr;
+  int sufEnd_ = -1;
+  std::vector<SuffixScan> scan_;
   void addBand();
   // Bands of the lengths up to rows (their number), or 0 when a 32-bit batch may overflow.
   int batchBands(int rows, int maxScore);

@@ -148,6 +148,34 @@ TEST(DotHelix, AgreesWithTwinOnRandomProfiles) {
   }
 }
 
+// Windows just within and just past 2048 positions, with scores whose powers saturate (their
+// sums still within int32): the short scans and the general ones meet there, and both must
+// give the twin's segments.
+TEST(DotHelix, WindowsAroundTwoThousandFortyEightAgreeWithTwin) {
+  std::mt19937 rng(2048);
+  DotHelixWork work;
+  for (int iter = 0; iter < 60; iter++) {
+    const int len = 2040 + (int)(rng() % 20);
+    const bool huge = iter % 3 == 0;
+    std::vector<int> p((size_t)len);
+    for (int &v : p) {
+      v = huge ? (int)(rng() % 2 ? 1000000 - (int)(rng() % 1000) : -(int)(rng() % 1000000))
+               : (int)(rng() % 2001) - 600;
+    }
+    if (iter % 4 == 1) p[(size_t)(rng() % (unsigned)len)] = INT_MIN;  // a wall somewhere
+    const int acc = (int)(rng() % 2), L = 1 + (int)(rng() % 5);
+    const int P = huge ? INT_MAX : (int)(rng() % 3000000);
+    const std::vector<Seg> want = ref(p, L, P, acc);
+    const int n = DotHelix(work, p.data(), len, L, P, acc);
+    ASSERT_EQ(n, (int)want.size()) << "iteration " << iter;
+    for (int i = 0; i < n; i++)
+      ASSERT_EQ(Seg(work.found[i].left, work.found[i].length, work.found[i].sum,
+                    work.found[i].power),
+                want[(size_t)i])
+          << "iteration " << iter;
+  }
+}
+
 // Diagonals of the default search: noise with a few strong stretches planted, so that the
 // rests left and right of each segment are often provably empty and skipped; the segments
 // must be those of the twin, which searches every rest.

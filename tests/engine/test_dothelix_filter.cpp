@@ -131,6 +131,38 @@ TEST(HelixFilter, HugeScoresDoNotOverflow) {
   EXPECT_EQ(filter.rejects(q.data(), (int)q.size()) && somethingPasses(q, 2, 2147483647), false);
 }
 
+TEST(HelixFilter, StretchesSharingAnEndAgreeWithTheWholeCheck) {
+  // Stretches asked in any order (same end, starts moving either way, ends changing, values
+  // rewritten in place) give what the check of the stretch on its own gives.
+  std::mt19937 rng(4242);
+  HelixFilter filter, whole;
+  int rejected = 0, passed = 0;
+  std::vector<int> p(300);
+  for (int round = 0; round < 300; round++) {
+    const int spread = 200 + (int)(rng() % 2000), bias = (int)(rng() % 400) - 300;
+    for (int &v : p) v = (int)(rng() % (2 * spread + 1)) - spread + bias;
+    for (int k = 0; k < 3; k++) {
+      const int at = (int)(rng() % 300), run = 1 + (int)(rng() % 30);
+      for (int i = at; i < 300 && i < at + run; i++) p[(size_t)i] += 1200;
+    }
+    const int L = 1 + (int)(rng() % 12), P = (int)(rng() % 30000000);
+    filter.prepare(L, P);
+    whole.prepare(L, P);
+    filter.newProfile();  // the values changed under the same pointer
+    int end = 1 + (int)(rng() % 300);
+    for (int q = 0; q < 40; q++) {
+      if (rng() % 8 == 0) end = 1 + (int)(rng() % 300);
+      const int s = (int)(rng() % (unsigned)end);
+      const bool twin = whole.rejects(p.data() + s, end - s);
+      ASSERT_EQ(filter.rejectsSuffix(p.data(), s, end), twin)
+          << "round " << round << " stretch " << s << ".." << end;
+      (twin ? rejected : passed)++;
+    }
+  }
+  EXPECT_GT(rejected, 1000);
+  EXPECT_GT(passed, 1000);
+}
+
 TEST(HelixFilter, ProvesMostNoiseEmptyAtTheSearchScale) {
   // Scores of unrelated letters: mean 0, spread about 1000; thresholds of the default search.
   std::mt19937 rng(99);

@@ -443,15 +443,20 @@ class ListSink : public SuperSink {
 
 }  // namespace
 
+int cutQuery(SearchHomolParams &searchParams, const WorkSeq &_query, WorkSeq &cut) {
+  const int from = (searchParams.From > 1 ? searchParams.From : 1) - 1;
+  if (cut.cut(_query, from, searchParams.To)) return -1;
+  searchParams.correctParam(cut);
+  searchParams.requireColors();
+  return from;
+}
+
 int searchOnBank(SearchHomolParams &searchParams, char **base_list, const WorkSeq &_query,
                  std::vector<Supermotif *> &result, int select) {
   result.clear();
-  const int from = (searchParams.From > 1 ? searchParams.From : 1) - 1;
   WorkSeq cut;
-  if (cut.cut(_query, from, searchParams.To)) return 0;
-
-  searchParams.correctParam(cut);
-  searchParams.requireColors();
+  const int from = cutQuery(searchParams, _query, cut);
+  if (from < 0) return 0;
   QueryFrames qf;
   qf.build(searchParams, cut, searchParams.baseMolType);
   const ClusterThresholds th = clusterThresholds(searchParams);

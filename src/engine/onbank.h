@@ -126,6 +126,10 @@ void compareBankSeq(SearchHomol *const *engine, int numQFrame, int querMolType, 
 // Writes " \n Bank %s  " to the progress file "ctr" (created anew for the first bank).
 void writeProgress(const char *bankPath, int nBank);
 
+// Cuts the query to its letters From..To and corrects the thresholds for it (exit 111 for a
+// query too short, no color file). Returns the offset of the cut in the query, -1 when empty.
+int cutQuery(SearchHomolParams &searchParams, const WorkSeq &_query, WorkSeq &cut);
+
 // Searches the query (cut to From..To, thresholds corrected) against every bank of base_list
 // and fills `result` (cleared first, owned by the caller afterwards) with the strongest
 // supermotifs, decreasing power. `select` enables SelectSuper. Returns their number.

@@ -198,11 +198,9 @@ void *Count(void *iterator) {
 int searchOnBankMultyThread(SearchHomolParams &searchParams, char **base_list,
                             const WorkSeq &_query, std::vector<Supermotif *> &result, int select) {
   result.clear();
-  const int from = (searchParams.From > 1 ? searchParams.From : 1) - 1;
   WorkSeq cut;
-  if (cut.cut(_query, from, searchParams.To)) return 0;
-  searchParams.correctParam(cut);
-  searchParams.requireColors();
+  const int from = cutQuery(searchParams, _query, cut);
+  if (from < 0) return 0;
 
   int started;
   {

@@ -31,6 +31,7 @@ void SearchHomol::makeDivision(const Division_generator &gen) {
   delete division;
   division = new (std::nothrow) Seq_division(gen);
   if (!division) noRoom((long long)sizeof(Seq_division));
+  queryRow_.clear();  // another query: its letters are coded again on the next comparison
   // A part is partSize + thLength letters, or up to 2 x partSize - 1 for the last one.
   ensureWeight(gen.longestPart());
 }
@@ -53,16 +54,18 @@ void SearchHomol::recastMatr(const BankSeq *bank) {
 }
 
 void SearchHomol::scoreProfile(int ishCurr, int ishBank, int n, int *weight) const {
-  const unsigned char *q = queryIdx_.data() + ishCurr, *b = bankIdx_.data() + ishBank;
-  for (int k = 0; k < n; k++) weight[k] = score_[q[k]][b[k]];
+  const uint16_t *q = queryRow_.data() + ishCurr;
+  const unsigned char *b = bankIdx_.data() + ishBank;
+  const int *sc = &score_[0][0];
+  for (int k = 0; k < n; k++) weight[k] = sc[q[k] + b[k]];
 }
 
 void SearchHomol::prepareScores(const BankSeq &bank, int homFac) {
   const Weight_matrix *fast = static_cast<const Weight_matrix *>(wm);
   const int ql = query->len(), bl = bank.len() > 0 ? bank.len() : 0;
-  if ((int)queryIdx_.size() != ql) {
-    queryIdx_.resize((size_t)ql);
-    for (int k = 0; k < ql; k++) queryIdx_[(size_t)k] = fast->ord(query->seq()[k]);
+  if ((int)queryRow_.size() != ql) {
+    queryRow_.resize((size_t)ql);
+    for (int k = 0; k < ql; k++) queryRow_[(size_t)k] = (uint16_t)(fast->ord(query->seq()[k]) * 22);
   }
   bankIdx_.resize((size_t)bl);
   for (int k = 0; k < bl; k++) bankIdx_[(size_t)k] = fast->ord(bank.seq()[k]);
@@ -131,8 +134,10 @@ int SearchHomol::compTwoSeq(const BankSeq &bank, MotifWei *motifs, int room) {
             int i = 0;
             if (l < lanes) {
               const Diagonal &d = batch_[at + (size_t)l];
-              const unsigned char *q = queryIdx_.data() + d.cur, *b = bankIdx_.data() + d.bank;
-              for (; i < d.len; i++) out[(size_t)i * W + l] = score_[q[i]][b[i]];
+              const uint16_t *q = queryRow_.data() + d.cur;
+              const unsigned char *b = bankIdx_.data() + d.bank;
+              const int *sc = &score_[0][0];
+              for (; i < d.len; i++) out[(size_t)i * W + l] = sc[q[i] + b[i]];
             }
             for (; i < rows; i++) out[(size_t)i * W + l] = HelixFilter::kPad;
           }

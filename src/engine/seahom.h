@@ -3,6 +3,7 @@
 // profiles into segments, and every segment becomes a MotifWei record.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "bankseq.h"
@@ -64,9 +65,11 @@ class SearchHomol : public SearchHomolParams {
 
  private:
   std::vector<int> weight_;  // one diagonal's profile, sized by the longest part
-  // Scoring from matrix indices: the query's once, the bank's once per comparison, and the
-  // scores with homFac taken off, row by row (the query letter's row).
-  std::vector<unsigned char> queryIdx_, bankIdx_;
+  // Scoring from matrix indices: the query's once (as the offset of its row in score_), the
+  // bank's once per comparison, and the scores with homFac taken off, row by row (the query
+  // letter's row).
+  std::vector<uint16_t> queryRow_;
+  std::vector<unsigned char> bankIdx_;
   int score_[22][22];
   int maxScore_ = 0;  // largest |score_|
   void scoreProfile(int ishCurr, int ishBank, int n, int *weight) const;

@@ -49,9 +49,12 @@ int nonZero(const double *f, int (&idx)[21]) {
 
 // Mean and variance of the raw scores under two compositions. One running accumulator,
 // i outer, j inner, (f1*f2)*o: every caller sums in this order. Zero-weight terms add
-// nothing and are skipped.
+// nothing and are skipped. With Cov, also the covariation sum of recast,
+// sum over i of f1[i] x (sum over j of f2[j] x (o - mean))^2, in the same order as its own
+// loops would take: it rides on the variance pass, which has the same terms.
+template <bool Cov>
 void meanAndVariance(const int (&o)[22][22], const double *f1, const double *f2, double &mean,
-                     double &var) {
+                     double &var, double &cov) {
   int i1[21], i2[21];
   const int n1 = nonZero(f1, i1), n2 = nonZero(f2, i2);
   double m = 0;
@@ -62,17 +65,21 @@ void meanAndVariance(const int (&o)[22][22], const double *f1, const double *f2,
       m += (f1[i] * f2[j]) * o[i][j];
     }
   }
-  double v = 0;
+  double v = 0, c = 0;
   for (int a = 0; a < n1; a++) {
     const int i = i1[a];
+    double r = 0;
     for (int b = 0; b < n2; b++) {
       const int j = i2[b];
       double d = o[i][j] - m;
       v += (f1[i] * f2[j]) * (d * d);
+      if (Cov) r += f2[j] * d;
     }
+    if (Cov) c += f1[i] * (r * r);
   }
   mean = m;
   var = v;
+  cov = c;
 }
 
 }  // namespace
@@ -155,23 +162,14 @@ void Weight_matrix::makeDiag() {
 
 void Weight_matrix::recast(const double *f1, const double *f2) {
   const int(&o)[22][22] = orig_elem;
-  double m, disp;
-  meanAndVariance(o, f1, f2, m, disp);
+  double m, disp, c;
+  meanAndVariance<true>(o, f1, f2, m, disp, c);
   mean = m;
   if (disp < 1e-8) disp = 1.0;
   dispersion = disp;
   mdisp = std::sqrt(disp);
   double d = 0;
   for (int i = 0; i < 21; i++) d += f1[i] * o[i][i];
-  int i2[21];
-  const int n2 = nonZero(f2, i2);
-  double c = 0;
-  for (int i = 0; i < 21; i++) {
-    if (f1[i] == 0) continue;
-    double r = 0;
-    for (int b = 0; b < n2; b++) r += f2[i2[b]] * (o[i][i2[b]] - mean);
-    c += f1[i] * (r * r);
-  }
   // The scores take few distinct values (0..25 after normalize): each is scaled once.
   int lo = o[0][0], hi = o[0][0];
   for (int i = 0; i < 21; i++)
@@ -286,8 +284,8 @@ int Weight_matrix::recalcSum(int len, const char *sq1, const char *sq2, int sum,
   double c1[22], c2[22];
   countFreq(nalpha, len, sq1, c1);
   countFreq(nalpha, len, sq2, c2);
-  double meanHel, v;
-  meanAndVariance(orig_elem, c1, c2, meanHel, v);
+  double meanHel, v, unused;
+  meanAndVariance<false>(orig_elem, c1, c2, meanHel, v, unused);
   if (v < 1e-6) v = 1.0;
   const double mdispHel = std::sqrt(v);
   int numLet = 0;

@@ -2,6 +2,7 @@
 // getWeight. Both must give the same motifs, record for record, running sums included.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <random>
@@ -118,6 +119,48 @@ TEST(EngineScoring, IndexedScoresGiveTheSameMotifsAsGetWeight) {
         EXPECT_GT(n, 0);
       }
     }
+  }
+}
+
+// Rebinding an engine to another query of the same length: the new letters are scored. The two
+// queries share their composition, so both engines see the same matrix history.
+TEST(EngineScoring, RebindingToAnotherQueryOfTheSameLengthScoresTheNewOne) {
+  std::mt19937 rng(77);
+  const char *aa = "ACDEFGHIKLMNPQRSTVWY";
+  SearchHomolParams p;
+  FILE *f = fopen(SEQ_TEST_DATA "/search/colors.txt", "rb");
+  ASSERT_NE(f, nullptr);
+  p.ag.fread(f);
+  fclose(f);
+  p.useLookingTable = 1;
+  std::string qb;
+  for (int i = 0; i < 150; i++) qb += aa[rng() % 20];
+  std::string qa = qb;
+  std::shuffle(qa.begin(), qa.end(), rng);
+  const BankSeq a = seqOf(qa, '+'), b = seqOf(qb, '+');
+  // Related to both queries, so that the first comparison codes the first query's letters.
+  const BankSeq bank = seqOf(qa.substr(10, 80) + qb.substr(20, 100), '+');
+  Weight_matrix *w = new Weight_matrix;
+  w->makeBlos62();
+  p.wm = w;
+
+  auto rebindAndCompare = [&](EngineRun &run) {
+    run.e->compTwoSeq(bank, run.mot.get());
+    Division_generator genB(&p.ag, &b, p.winWidth, p.coiNum, p.partSize, p.useLookingTable,
+                            p.thLength, 0);
+    run.e->makeDivision(genB);
+    run.e->makeFreq();
+    run.e->normMatr();
+    return run.e->compTwoSeq(bank, run.mot.get());
+  };
+  EngineRun fromB(p, b), fromA(p, a);
+  const int want = rebindAndCompare(fromB);
+  ASSERT_GT(want, 0);
+  ASSERT_EQ(rebindAndCompare(fromA), want);
+  for (int k = 0; k < want; k++) {
+    EXPECT_EQ(fromA.mot[k].qBeg, fromB.mot[k].qBeg);
+    EXPECT_EQ(fromA.mot[k].sum, fromB.mot[k].sum);
+    EXPECT_EQ(fromA.mot[k].pow, fromB.mot[k].pow);
   }
 }
 

@@ -12,7 +12,17 @@
 
 #include <unistd.h>
 
+#include "bankseq.h"
+
 namespace testutil {
+
+// A sequence built in memory from text, with the given frame letter.
+inline BankSeq seqOf(const std::string &s, char frame = ' ') {
+  BankSeq b;
+  b.set(s.data(), (int)s.size());
+  b.frame = frame;
+  return b;
+}
 
 // In a death test: sends standard output (where the suite's messages go) to standard
 // error, which the death test matches.

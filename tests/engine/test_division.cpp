@@ -11,14 +11,11 @@
 
 #include "alibase.h"
 #include "sysconn.h"
+#include "testutil.h"
 
 namespace {
 
-BankSeq seqOf(const std::string &s) {
-  BankSeq b;
-  b.set(s.data(), (int)s.size());
-  return b;
-}
+using testutil::seqOf;
 
 std::string randomSeq(std::mt19937 &rng, int len, const char *alphabet) {
   std::string s;

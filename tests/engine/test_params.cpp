@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "seahom_params.h"
+#include "testutil.h"
 
 // Fatal messages go to standard output, which the death tests do not read: send it to
 // standard error inside the dying child.
@@ -41,11 +42,7 @@ SearchHomolParams paramsOf(const std::string &text) {
   return p;
 }
 
-BankSeq seqOf(const std::string &s) {
-  BankSeq b;
-  b.set(s.data(), (int)s.size());
-  return b;
-}
+using testutil::seqOf;
 
 std::string bannerOf(const SearchHomolParams &p) {
   FILE *f = tmpfile();

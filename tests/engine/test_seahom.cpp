@@ -7,6 +7,7 @@
 
 #include "seahom.h"
 #include "w_matrix.h"
+#include "testutil.h"
 
 namespace {
 
@@ -20,12 +21,7 @@ std::string randomProtein(int n, unsigned seed) {
   return s;
 }
 
-BankSeq seqOf(const std::string &s, char frame) {
-  BankSeq b;
-  b.set(s.c_str(), (int)s.size());
-  b.frame = frame;
-  return b;
-}
+using testutil::seqOf;
 
 // Parameters with the test color file, BLOSUM62 and no rescoring.
 struct Params : SearchHomolParams {

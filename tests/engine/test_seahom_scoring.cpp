@@ -10,6 +10,7 @@
 
 #include "seahom.h"
 #include "w_matrix.h"
+#include "testutil.h"
 
 namespace {
 
@@ -44,12 +45,7 @@ std::string mutate(const std::string &s, double keep, std::mt19937 &rng) {
   return t;
 }
 
-BankSeq seqOf(const std::string &s, char frame) {
-  BankSeq b;
-  b.set(s.c_str(), (int)s.size());
-  b.frame = frame;
-  return b;
-}
+using testutil::seqOf;
 
 struct EngineRun {
   BankSeq query;

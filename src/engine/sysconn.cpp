@@ -269,26 +269,8 @@ void codeLetters(const AA_groups *ag, const char *sq, int len, unsigned char *co
 void Shift_histogram::select(const int *hist, int num_neg_shifts, int num_all_shifts,
                              int threshold, int max_num_shifts, std::vector<uint64_t> &heap,
                              int stride) {
-  if (max_num_shifts < 1) max_num_shifts = 1;
-  const int cap = std::max(1, std::min(max_num_shifts, num_all_shifts));
-  if (cap > capacity_) {
-    delete[] shift_value;
-    shift_value = allocArray<int>(cap);
-    capacity_ = cap;
-  }
-  num_shifts = 0;
-  cur_shift = 0;
-
-  // The kept diagonals are the first ones of the order (count descending, index ascending)
-  // among those that reach the threshold: the incremental rule (a newcomer of equal count
-  // never displaces a kept one) keeps exactly those. Keys pack that order, larger = better;
-  // a min-heap holds the worst kept diagonal at its front.
-  auto key = [](int count, int index) {
-    return (uint64_t)((uint32_t)count ^ 0x80000000u) << 32 | (uint32_t)~(uint32_t)index;
-  };
   // First the diagonals that reach the threshold, without a branch on each count (most miss
   // it, unpredictably); the front of `heap` holds them in index order.
-  const size_t want = (size_t)cap;
   const size_t step = (size_t)stride;
   const size_t all = num_all_shifts > 0 ? (size_t)num_all_shifts : 0;
   if (heap.size() < all + 1) heap.resize(all + 1);
@@ -299,8 +281,25 @@ void Shift_histogram::select(const int *hist, int num_neg_shifts, int num_all_sh
     cand[n] = key(c, (int)i);
     n += c >= threshold;
   }
-  // Then the best `want` of them: the kept ones form a min-heap at the front, behind which
-  // the candidates not yet read still lie.
+  selectKeys(cand, n, num_neg_shifts, num_all_shifts, max_num_shifts);
+}
+
+void Shift_histogram::selectKeys(uint64_t *cand, size_t n, int num_neg_shifts,
+                                 int num_all_shifts, int max_num_shifts) {
+  if (max_num_shifts < 1) max_num_shifts = 1;
+  const int cap = std::max(1, std::min(max_num_shifts, num_all_shifts));
+  if (cap > capacity_) {
+    delete[] shift_value;
+    shift_value = allocArray<int>(cap);
+    capacity_ = cap;
+  }
+  num_shifts = 0;
+  cur_shift = 0;
+  // The kept diagonals are the first ones of the order (count descending, index ascending)
+  // among those that reach the threshold: the incremental rule (a newcomer of equal count
+  // never displaces a kept one) keeps exactly those. The kept ones form a min-heap at the
+  // front (its worst at the top), behind which the candidates not yet read still lie.
+  const size_t want = (size_t)cap;
   size_t kept = 0;
   for (size_t j = 0; j < n; j++) {
     const uint64_t k = cand[j];
@@ -375,6 +374,7 @@ Seq_division::Seq_division(const Division_parameters &parameters)
 
 void Seq_division::init(const BankSeq &b) {
   mergedDone_ = false;
+  bitsReady_ = false;
   curPart = -1;
   hist = nullptr;
   bank = &b;
@@ -384,6 +384,7 @@ void Seq_division::init(const BankSeq &b) {
 
 void Seq_division::init(const WorkAli &ali) {
   mergedDone_ = false;
+  bitsReady_ = false;
   curPart = -1;
   hist = nullptr;
   bank = nullptr;
@@ -413,6 +414,31 @@ int Seq_division::nextPart(double coincRatio, int maxShifts) {
   }
 
   const int num_all = table->segm_length - 1 + B;
+  // Pair tables are counted in bit planes when the threshold leaves out the zero counts.
+  const auto *pt = bank ? dynamic_cast<const Looking_Single_table *>(table) : nullptr;
+  if (pt && query && DiagonalBits::serves(pt->segm_length, pt->w_width)) {
+    const int thr = coverageThreshold(coincRatio, table->histWidth(), table->segm_length);
+    if (thr >= 1) {
+      const AA_groups *ag = table->colors;
+      if (queryCodedFor_ != ag) {
+        const int ql = std::max(query->len(), 0);
+        queryCodes_.resize((size_t)ql);
+        for (int k = 0; k < ql; k++) queryCodes_[(size_t)k] = ag->ord((unsigned char)query->seq()[k]);
+        queryCodedFor_ = ag;
+      }
+      if (!bitsReady_) {
+        bits_.setBank(codes_.data(), B, ag->num_colors, longestPart());
+        bitsReady_ = true;
+      }
+      keys_.clear();
+      bits_.candidates(queryCodes_.data() + left[curPart], pt->segm_length, pt->w_width, thr,
+                       keys_);
+      shifts_.selectKeys(keys_.data(), keys_.size(), table->segm_length - 1, num_all,
+                         maxShifts);
+      hist = &shifts_;
+      return 1;
+    }
+  }
   bool counted = true;
   // All parts at once when the merged table serves and its histograms stay small.
   const long long mergedSize = pairs && bank ? pairs->histSize(B) : 0;
@@ -498,5 +524,179 @@ void CountHist(unsigned int *const *enter, int N, const unsigned char *sq, int c
     const unsigned *l = enter[t];
     if (!l) continue;
     for (; l[0]; l += 2) hist[i + (int)l[1]] += (int)l[0];
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// DiagonalBits
+
+void DiagonalBits::setBank(const unsigned char *codes, int n, int numColors, int longest) {
+  numColors_ = numColors < 0 ? 0 : numColors;
+  n_ = n < 0 ? 0 : n;
+  longest_ = longest < 1 ? 1 : longest;
+  // A row is read from 64 x (chunk words) - (L - 1) bits before the bank to past the last
+  // chunk of the longest part: zero words on both sides keep every read inside.
+  pad_ = (longest_ - 1) / 64 + 2;
+  const long long diagonals = (long long)longest_ - 1 + n_;
+  const long long words = (diagonals + 511) / 512 * 8;
+  rowLen_ = (int)(pad_ + words + 2);
+  rows_.assign((size_t)(numColors_ + 1) * (size_t)rowLen_, 0);
+  for (int j = 0; j < n_; j++) {
+    const unsigned c = codes[j];
+    if (c >= (unsigned)numColors_) continue;
+    rows_[(size_t)c * (size_t)rowLen_ + (size_t)pad_ + (size_t)(j >> 6)] |= 1ULL << (j & 63);
+  }
+}
+
+namespace {
+
+typedef uint64_t V8 __attribute__((vector_size(64)));
+constexpr int kChunkWords = 8;
+
+#define SEQ_ALWAYS_INLINE inline __attribute__((always_inline))
+
+SEQ_ALWAYS_INLINE void loadV(V8 &v, const uint64_t *p) { __builtin_memcpy(&v, p, sizeof v); }
+
+// Carry-save adder: (hi, lo) = a + b + c, bit by bit.
+SEQ_ALWAYS_INLINE void csa(V8 &hi, V8 &lo, const V8 &a, const V8 &b, const V8 &c) {
+  const V8 u = a ^ b;
+  hi = (a & b) | (u & c);
+  lo = u ^ c;
+}
+
+// Counts the pairs of one chunk of 512 diagonals starting at word w0 into the bit planes
+// out[plane x planeStride + w0 ..]: planes 0..3 as the four low digits, then `high` more.
+SEQ_ALWAYS_INLINE void countChunk(const uint64_t *const *rowOf, int L, int W, int w0, int high,
+                                  uint64_t *out, size_t planeStride) {
+  V8 ring[64];  // S of the last W query positions, by position & 63
+  V8 pend[16];  // matched pairs not yet added
+  int np = 0;
+  V8 ones = {}, twos = {}, fours = {}, eights = {};
+  V8 hi[32] = {};
+  auto block = [&]() __attribute__((always_inline)) {
+    V8 twosA, twosB, foursA, foursB, eightsA, eightsB, sixteens;
+    csa(twosA, ones, ones, pend[0], pend[1]);
+    csa(twosB, ones, ones, pend[2], pend[3]);
+    csa(foursA, twos, twos, twosA, twosB);
+    csa(twosA, ones, ones, pend[4], pend[5]);
+    csa(twosB, ones, ones, pend[6], pend[7]);
+    csa(foursB, twos, twos, twosA, twosB);
+    csa(eightsA, fours, fours, foursA, foursB);
+    csa(twosA, ones, ones, pend[8], pend[9]);
+    csa(twosB, ones, ones, pend[10], pend[11]);
+    csa(foursA, twos, twos, twosA, twosB);
+    csa(twosA, ones, ones, pend[12], pend[13]);
+    csa(twosB, ones, ones, pend[14], pend[15]);
+    csa(foursB, twos, twos, twosA, twosB);
+    csa(eightsB, fours, fours, foursA, foursB);
+    csa(sixteens, eights, eights, eightsA, eightsB);
+    V8 carry = sixteens;
+    for (int h = 0; h < high; h++) {
+      const V8 t = hi[h] & carry;
+      hi[h] ^= carry;
+      carry = t;
+    }
+    np = 0;
+  };
+  for (int i = L - 1; i >= 0; i--) {
+    // S_i: the row of position i's group shifted up by s = L - 1 - i bits.
+    const int s = L - 1 - i;
+    const int q = s >> 6, r = s & 63;
+    const uint64_t *row = rowOf[i] + w0 - q;
+    V8 a, b;
+    loadV(a, row);
+    loadV(b, row - 1);
+    V8 &S = ring[i & 63];
+    S = (a << r) | ((b >> 1) >> (63 - r));
+    const int gmax = std::min(W, L - 1 - i);
+    for (int g = 1; g <= gmax; g++) {
+      pend[np++] = S & ring[(i + g) & 63];
+      if (np == 16) block();
+    }
+  }
+  if (np) {
+    for (int k = np; k < 16; k++) pend[k] = V8{};
+    block();
+  }
+  const V8 *planes[4] = {&ones, &twos, &fours, &eights};
+  for (int p = 0; p < 4 + high; p++)
+    __builtin_memcpy(out + (size_t)p * planeStride + w0, p < 4 ? planes[p] : &hi[p - 4],
+                     sizeof(V8));
+}
+
+void countPlanesPlain(const uint64_t *const *rowOf, int L, int W, int chunks, int high,
+                      uint64_t *out, size_t planeStride) {
+  for (int c = 0; c < chunks; c++) countChunk(rowOf, L, W, c * kChunkWords, high, out, planeStride);
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx512f,avx512bw,avx512vl"))) void countPlanesWide(
+    const uint64_t *const *rowOf, int L, int W, int chunks, int high, uint64_t *out,
+    size_t planeStride) {
+  for (int c = 0; c < chunks; c++) countChunk(rowOf, L, W, c * kChunkWords, high, out, planeStride);
+}
+bool haveWidePlanes() { return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl"); }
+#else
+void countPlanesWide(const uint64_t *const *rowOf, int L, int W, int chunks, int high,
+                     uint64_t *out, size_t planeStride) {
+  countPlanesPlain(rowOf, L, W, chunks, high, out, planeStride);
+}
+bool haveWidePlanes() { return false; }
+#endif
+
+}  // namespace
+
+void DiagonalBits::candidates(const unsigned char *partCodes, int L, int W, int threshold,
+                              std::vector<uint64_t> &out, bool wide) {
+  if (L < 1 || n_ < 2 || W < 1 || threshold < 1) {
+    // No pair fits, so every count is 0; a threshold below 1 is not served here.
+    return;
+  }
+  if (W > L - 1) W = L - 1;
+  if (W < 1 || L > longest_) return;
+  const long long maxCount = (long long)W * L;
+  int high = 0;
+  while ((maxCount >> (4 + high)) > 0) high++;
+  const int K = L - 1 + n_;
+  const int chunks = (K + 511) / 512;
+  const size_t stride = (size_t)chunks * kChunkWords;
+  const int planes = 4 + high;
+  planes_.resize((size_t)planes * stride);
+  rowOf_.resize((size_t)L);
+  const uint64_t *base = rows_.data() + pad_;
+  for (int i = 0; i < L; i++) {
+    const unsigned c = partCodes[i];
+    rowOf_[(size_t)i] =
+        base + (size_t)(c < (unsigned)numColors_ ? c : (unsigned)numColors_) * (size_t)rowLen_;
+  }
+  static_assert(sizeof(uint64_t) == 8, "64-bit words");
+  if (wide && haveWidePlanes())
+    countPlanesWide(rowOf_.data(), L, W, chunks, high, planes_.data(), stride);
+  else
+    countPlanesPlain(rowOf_.data(), L, W, chunks, high, planes_.data(), stride);
+
+  // Diagonals whose count reaches the threshold, digit by digit from the top.
+  const uint64_t *pl = planes_.data();
+  for (size_t w = 0; w < stride; w++) {
+    uint64_t gt = 0, eq = ~0ULL;
+    if ((long long)threshold >> planes != 0) continue;  // above every count
+    for (int p = planes - 1; p >= 0; p--) {
+      const uint64_t x = pl[(size_t)p * stride + w];
+      if (threshold >> p & 1)
+        eq &= x;
+      else
+        gt |= eq & x;
+    }
+    uint64_t ge = gt | eq;
+    const long long firstK = (long long)w * 64;
+    if (firstK >= K) break;
+    if (K - firstK < 64) ge &= (1ULL << (K - firstK)) - 1;
+    while (ge) {
+      const int b = __builtin_ctzll(ge);
+      ge &= ge - 1;
+      int count = 0;
+      for (int p = 0; p < planes; p++) count |= (int)(pl[(size_t)p * stride + w] >> b & 1) << p;
+      out.push_back(Shift_histogram::key(count, (int)(firstK + b)));
+    }
   }
 }

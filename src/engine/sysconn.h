@@ -53,6 +53,38 @@ struct PairCounter {
   void count(const unsigned char *sq, int cur_length, int *hist, Workspace &ws) const;
 };
 
+// Diagonal counts of one pair-table part, computed 512 diagonals at a time in bit planes, one
+// plane per binary digit of the counts. On diagonal k a query position i meets bank position
+// k - (L - 1 - i), so the group matches of position i over all diagonals are the bank's bit row
+// of that group shifted by L - 1 - i; a pair (i, i + g) matches where both shifted rows have a
+// bit. The matched pairs are summed by carry-save adders. Every count is exact; only those
+// that reach the threshold are read out.
+class DiagonalBits {
+ public:
+  static constexpr int kMaxGap = 63;    // widest window served
+  static constexpr int kMaxCount = 1 << 24;  // largest count served (gaps x letters)
+
+  // Whether a part of L letters and window W can be counted here.
+  static bool serves(int L, int W) {
+    return L >= 1 && W >= 0 && W <= kMaxGap && (long long)W * L < kMaxCount;
+  }
+  // The bank sequence: group codes (a code >= numColors matches nothing), n of them; longest
+  // is the length of the longest part that will be counted against it.
+  void setBank(const unsigned char *codes, int n, int numColors, int longest);
+  // Appends, in increasing diagonal order, Shift_histogram::key(count, k) of every diagonal k
+  // (0 .. L - 2 + n) of the part whose count reaches threshold (at least 1). The part's codes
+  // are those of its pair table; W its window width. wide: use the AVX-512 path when the
+  // processor has it (the same counts).
+  void candidates(const unsigned char *partCodes, int L, int W, int threshold,
+                  std::vector<uint64_t> &out, bool wide = true);
+
+ private:
+  std::vector<uint64_t> rows_;  // numColors + 1 rows of rowLen_ words, the last one empty
+  std::vector<const uint64_t *> rowOf_;
+  std::vector<uint64_t> planes_;
+  int numColors_ = 0, n_ = 0, pad_ = 0, rowLen_ = 0, longest_ = 0;
+};
+
 // The parts of one query frame. A plain record: copies share the arrays.
 class Division_parameters {
  public:
@@ -122,6 +154,14 @@ class Shift_histogram {
   // caller's scratch. Restarts the hand-out. Diagonal k is read at hist[k x stride].
   void select(const int *hist, int num_neg_shifts, int num_all_shifts, int threshold,
               int max_num_shifts, std::vector<uint64_t> &heap, int stride = 1);
+  // The same from the keys (key(count, index)) of the diagonals that reach the threshold, in
+  // increasing index order; cand is used as work space.
+  void selectKeys(uint64_t *cand, size_t n, int num_neg_shifts, int num_all_shifts,
+                  int max_num_shifts);
+  // Order key of a diagonal: larger is better (higher count, then smaller index).
+  static uint64_t key(int count, int index) {
+    return (uint64_t)((uint32_t)count ^ 0x80000000u) << 32 | (uint32_t)~(uint32_t)index;
+  }
 
  private:
   int capacity_ = 0;
@@ -165,6 +205,11 @@ class Seq_division : public Division_parameters {
   std::vector<int> merged_;  // all parts counted at once through `pairs`
   PairCounter::Workspace pairWork_;
   bool mergedDone_ = false;
+  DiagonalBits bits_;             // the bank sequence's bit rows, per walk
+  bool bitsReady_ = false;
+  std::vector<unsigned char> queryCodes_;  // the query's group codes
+  const AA_groups *queryCodedFor_ = nullptr;
+  std::vector<uint64_t> keys_;
 };
 
 // The counting loop of the pair tables over window_width gap tables into the caller's hist,

@@ -5,6 +5,10 @@
 #include <climits>
 #include <new>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 #include "alibase.h"
 #include "inv_sqrt.h"
 
@@ -301,6 +305,11 @@ void Shift_histogram::selectKeys(uint64_t *cand, size_t n, int num_neg_shifts,
   // front (its worst at the top), behind which the candidates not yet read still lie.
   const size_t want = (size_t)cap;
   size_t kept = 0;
+  if (n <= want) {  // all are kept: the keys are distinct, so their order is total
+    std::sort(cand, cand + n, std::greater<uint64_t>());
+    for (size_t j = 0; j < n; j++) shift_value[num_shifts++] = (int)~(uint32_t)cand[j] - num_neg_shifts;
+    return;
+  }
   for (size_t j = 0; j < n; j++) {
     const uint64_t k = cand[j];
     if (kept < want) {
@@ -630,16 +639,124 @@ void countPlanesPlain(const uint64_t *const *rowOf, int L, int W, int chunks, in
 }
 
 #if defined(__x86_64__)
-__attribute__((target("avx512f,avx512bw,avx512vl"))) void countPlanesWide(
-    const uint64_t *const *rowOf, int L, int W, int chunks, int high, uint64_t *out,
-    size_t planeStride) {
-  for (int c = 0; c < chunks; c++) countChunk(rowOf, L, W, c * kChunkWords, high, out, planeStride);
+#define SEQ_WIDE __attribute__((target("avx512f,avx512vbmi2"), always_inline)) inline
+
+SEQ_WIDE void csaWide(__m512i &hi, __m512i &lo, __m512i a, __m512i b) {
+  const __m512i l = lo;
+  hi = _mm512_ternarylogic_epi64(l, a, b, 0xE8);  // majority
+  lo = _mm512_ternarylogic_epi64(l, a, b, 0x96);  // odd parity
 }
-bool haveWidePlanes() { return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl"); }
+SEQ_WIDE void csa3Wide(__m512i &hi, __m512i &lo, __m512i a, __m512i b, __m512i c) {
+  hi = _mm512_ternarylogic_epi64(a, b, c, 0xE8);
+  lo = _mm512_ternarylogic_epi64(a, b, c, 0x96);
+}
+
+// The chunk as countChunk counts it, with the window fixed at W and at most 4 + kHigh
+// planes: 16 query positions at a time, their 16 W pairs summed by W carry-save trees of 16
+// inputs, each of which sends one plane of sixteens up the high digits.
+constexpr int kHigh = 8;
+template <int W>
+__attribute__((target("avx512f,avx512vbmi2"))) void countChunkWide(const uint64_t *const *rowOf,
+                                                                    int L, int w0, int high,
+                                                                    int threshold, uint64_t *out,
+                                                                    size_t planeStride) {
+  __m512i S[16 + W];  // S[t]: position top - 15 + t; S[16 + g - 1]: position top + g
+  for (int g = 0; g < W; g++) S[16 + g] = _mm512_setzero_si512();
+  __m512i ones = _mm512_setzero_si512(), twos = ones, fours = ones, eights = ones;
+  __m512i hi[kHigh];
+  for (int h = 0; h < kHigh; h++) hi[h] = ones;
+  for (int top = L - 1; top >= 0; top -= 16) {
+    for (int t = 0; t < 16; t++) {
+      const int i = top - 15 + t;
+      if (i < 0) {
+        S[t] = _mm512_setzero_si512();
+        continue;
+      }
+      const int s = L - 1 - i;
+      const uint64_t *row = rowOf[i] + w0 - (s >> 6);
+      const __m512i a = _mm512_loadu_si512(row), b = _mm512_loadu_si512(row - 1);
+      S[t] = _mm512_shldv_epi64(a, b, _mm512_set1_epi64(s & 63));
+    }
+#pragma GCC unroll 16
+    for (int blk = 0; blk < W; blk++) {
+      __m512i in[16];
+#pragma GCC unroll 16
+      for (int u = 0; u < 16; u++) {
+        const int k = blk * 16 + u, t = k / W, g = k % W + 1;
+        in[u] = _mm512_and_si512(S[t], S[t + g]);
+      }
+      __m512i twosA, twosB, foursA, foursB, eightsA, eightsB, sixteens;
+      csaWide(twosA, ones, in[0], in[1]);
+      csaWide(twosB, ones, in[2], in[3]);
+      csaWide(foursA, twos, twosA, twosB);
+      csaWide(twosA, ones, in[4], in[5]);
+      csaWide(twosB, ones, in[6], in[7]);
+      csaWide(foursB, twos, twosA, twosB);
+      csaWide(eightsA, fours, foursA, foursB);
+      csaWide(twosA, ones, in[8], in[9]);
+      csaWide(twosB, ones, in[10], in[11]);
+      csaWide(foursA, twos, twosA, twosB);
+      csaWide(twosA, ones, in[12], in[13]);
+      csaWide(twosB, ones, in[14], in[15]);
+      csaWide(foursB, twos, twosA, twosB);
+      csaWide(eightsB, fours, foursA, foursB);
+      csaWide(sixteens, eights, eightsA, eightsB);
+      __m512i carry = sixteens;
+#pragma GCC unroll 8
+      for (int h = 0; h < kHigh; h++) {
+        const __m512i c = _mm512_and_si512(hi[h], carry);
+        hi[h] = _mm512_xor_si512(hi[h], carry);
+        carry = c;
+      }
+    }
+    // The W positions above the next 16 are the lowest W of these.
+    for (int g = 0; g < W; g++) S[16 + g] = S[g];
+  }
+  const __m512i planes[4] = {ones, twos, fours, eights};
+  // The diagonals reaching the threshold, digit by digit from the top, into the plane after
+  // the counts.
+  __m512i gt = _mm512_setzero_si512(), eq = _mm512_set1_epi64(-1);
+  for (int p = 4 + high - 1; p >= 0; p--) {
+    const __m512i x = p < 4 ? planes[p] : hi[p - 4];
+    _mm512_storeu_si512(out + (size_t)p * planeStride + w0, x);
+    if (threshold >> p & 1)
+      eq = _mm512_and_si512(eq, x);
+    else
+      gt = _mm512_ternarylogic_epi64(gt, eq, x, 0xF8);  // gt | (eq & x)
+  }
+  _mm512_storeu_si512(out + (size_t)(4 + high) * planeStride + w0, _mm512_or_si512(gt, eq));
+}
+
+template <int W>
+__attribute__((target("avx512f,avx512vbmi2"))) void countPlanesWideW(
+    const uint64_t *const *rowOf, int L, int chunks, int high, int threshold, uint64_t *out,
+    size_t planeStride) {
+  for (int c = 0; c < chunks; c++)
+    countChunkWide<W>(rowOf, L, c * kChunkWords, high, threshold, out, planeStride);
+}
+
+// False when the window or the counts are beyond what the wide path holds.
+bool countPlanesWide(const uint64_t *const *rowOf, int L, int W, int chunks, int high,
+                     int threshold, uint64_t *out, size_t planeStride) {
+  if (high > kHigh) return false;
+  switch (W) {
+    case 1: countPlanesWideW<1>(rowOf, L, chunks, high, threshold, out, planeStride); return true;
+    case 2: countPlanesWideW<2>(rowOf, L, chunks, high, threshold, out, planeStride); return true;
+    case 3: countPlanesWideW<3>(rowOf, L, chunks, high, threshold, out, planeStride); return true;
+    case 4: countPlanesWideW<4>(rowOf, L, chunks, high, threshold, out, planeStride); return true;
+    case 5: countPlanesWideW<5>(rowOf, L, chunks, high, threshold, out, planeStride); return true;
+    case 6: countPlanesWideW<6>(rowOf, L, chunks, high, threshold, out, planeStride); return true;
+    case 7: countPlanesWideW<7>(rowOf, L, chunks, high, threshold, out, planeStride); return true;
+    case 8: countPlanesWideW<8>(rowOf, L, chunks, high, threshold, out, planeStride); return true;
+    default: return false;
+  }
+}
+bool haveWidePlanes() {
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vbmi2");
+}
 #else
-void countPlanesWide(const uint64_t *const *rowOf, int L, int W, int chunks, int high,
-                     uint64_t *out, size_t planeStride) {
-  countPlanesPlain(rowOf, L, W, chunks, high, out, planeStride);
+bool countPlanesWide(const uint64_t *const *, int, int, int, int, int, uint64_t *, size_t) {
+  return false;
 }
 bool haveWidePlanes() { return false; }
 #endif
@@ -661,7 +778,8 @@ void DiagonalBits::candidates(const unsigned char *partCodes, int L, int W, int 
   const int chunks = (K + 511) / 512;
   const size_t stride = (size_t)chunks * kChunkWords;
   const int planes = 4 + high;
-  planes_.resize((size_t)planes * stride);
+  if ((long long)threshold >> planes != 0) return;  // above every count
+  planes_.resize((size_t)(planes + 1) * stride);
   rowOf_.resize((size_t)L);
   const uint64_t *base = rows_.data() + pad_;
   for (int i = 0; i < L; i++) {
@@ -669,25 +787,27 @@ void DiagonalBits::candidates(const unsigned char *partCodes, int L, int W, int 
     rowOf_[(size_t)i] =
         base + (size_t)(c < (unsigned)numColors_ ? c : (unsigned)numColors_) * (size_t)rowLen_;
   }
-  static_assert(sizeof(uint64_t) == 8, "64-bit words");
-  if (wide && haveWidePlanes())
-    countPlanesWide(rowOf_.data(), L, W, chunks, high, planes_.data(), stride);
-  else
-    countPlanesPlain(rowOf_.data(), L, W, chunks, high, planes_.data(), stride);
-
-  // Diagonals whose count reaches the threshold, digit by digit from the top.
-  const uint64_t *pl = planes_.data();
-  for (size_t w = 0; w < stride; w++) {
-    uint64_t gt = 0, eq = ~0ULL;
-    if ((long long)threshold >> planes != 0) continue;  // above every count
-    for (int p = planes - 1; p >= 0; p--) {
-      const uint64_t x = pl[(size_t)p * stride + w];
-      if (threshold >> p & 1)
-        eq &= x;
-      else
-        gt |= eq & x;
+  uint64_t *pl = planes_.data();
+  uint64_t *geRow = pl + (size_t)planes * stride;
+  if (!(wide && haveWidePlanes() &&
+        countPlanesWide(rowOf_.data(), L, W, chunks, high, threshold, pl, stride))) {
+    countPlanesPlain(rowOf_.data(), L, W, chunks, high, pl, stride);
+    // The diagonals reaching the threshold, digit by digit from the top.
+    for (size_t w = 0; w < stride; w++) {
+      uint64_t gt = 0, eq = ~0ULL;
+      for (int p = planes - 1; p >= 0; p--) {
+        const uint64_t x = pl[(size_t)p * stride + w];
+        if (threshold >> p & 1)
+          eq &= x;
+        else
+          gt |= eq & x;
+      }
+      geRow[w] = gt | eq;
     }
-    uint64_t ge = gt | eq;
+  }
+  for (size_t w = 0; w < stride; w++) {
+    uint64_t ge = geRow[w];
+    if (!ge) continue;
     const long long firstK = (long long)w * 64;
     if (firstK >= K) break;
     if (K - firstK < 64) ge &= (1ULL << (K - firstK)) - 1;

@@ -646,16 +646,12 @@ SEQ_WIDE void csaWide(__m512i &hi, __m512i &lo, __m512i a, __m512i b) {
   hi = _mm512_ternarylogic_epi64(l, a, b, 0xE8);  // majority
   lo = _mm512_ternarylogic_epi64(l, a, b, 0x96);  // odd parity
 }
-SEQ_WIDE void csa3Wide(__m512i &hi, __m512i &lo, __m512i a, __m512i b, __m512i c) {
-  hi = _mm512_ternarylogic_epi64(a, b, c, 0xE8);
-  lo = _mm512_ternarylogic_epi64(a, b, c, 0x96);
-}
 
 // The chunk as countChunk counts it, with the window fixed at W and at most 4 + kHigh
 // planes: 16 query positions at a time, their 16 W pairs summed by W carry-save trees of 16
 // inputs, each of which sends one plane of sixteens up the high digits.
 constexpr int kHigh = 8;
-template <int W>
+template <int W, int H>
 __attribute__((target("avx512f,avx512vbmi2"))) void countChunkWide(const uint64_t *const *rowOf,
                                                                     int L, int w0, int high,
                                                                     int threshold, uint64_t *out,
@@ -663,8 +659,8 @@ __attribute__((target("avx512f,avx512vbmi2"))) void countChunkWide(const uint64_
   __m512i S[16 + W];  // S[t]: position top - 15 + t; S[16 + g - 1]: position top + g
   for (int g = 0; g < W; g++) S[16 + g] = _mm512_setzero_si512();
   __m512i ones = _mm512_setzero_si512(), twos = ones, fours = ones, eights = ones;
-  __m512i hi[kHigh];
-  for (int h = 0; h < kHigh; h++) hi[h] = ones;
+  __m512i hi[H];
+  for (int h = 0; h < H; h++) hi[h] = ones;
   for (int top = L - 1; top >= 0; top -= 16) {
     for (int t = 0; t < 16; t++) {
       const int i = top - 15 + t;
@@ -679,31 +675,30 @@ __attribute__((target("avx512f,avx512vbmi2"))) void countChunkWide(const uint64_
     }
 #pragma GCC unroll 16
     for (int blk = 0; blk < W; blk++) {
-      __m512i in[16];
-#pragma GCC unroll 16
-      for (int u = 0; u < 16; u++) {
-        const int k = blk * 16 + u, t = k / W, g = k % W + 1;
-        in[u] = _mm512_and_si512(S[t], S[t + g]);
-      }
+      // Pair u of this block: position t = k / W with the one g = k % W + 1 above it.
+#define SEQ_PAIR(u)                                                         \
+  _mm512_and_si512(S[(blk * 16 + (u)) / W],                                 \
+                   S[(blk * 16 + (u)) / W + (blk * 16 + (u)) % W + 1])
       __m512i twosA, twosB, foursA, foursB, eightsA, eightsB, sixteens;
-      csaWide(twosA, ones, in[0], in[1]);
-      csaWide(twosB, ones, in[2], in[3]);
+      csaWide(twosA, ones, SEQ_PAIR(0), SEQ_PAIR(1));
+      csaWide(twosB, ones, SEQ_PAIR(2), SEQ_PAIR(3));
       csaWide(foursA, twos, twosA, twosB);
-      csaWide(twosA, ones, in[4], in[5]);
-      csaWide(twosB, ones, in[6], in[7]);
+      csaWide(twosA, ones, SEQ_PAIR(4), SEQ_PAIR(5));
+      csaWide(twosB, ones, SEQ_PAIR(6), SEQ_PAIR(7));
       csaWide(foursB, twos, twosA, twosB);
       csaWide(eightsA, fours, foursA, foursB);
-      csaWide(twosA, ones, in[8], in[9]);
-      csaWide(twosB, ones, in[10], in[11]);
+      csaWide(twosA, ones, SEQ_PAIR(8), SEQ_PAIR(9));
+      csaWide(twosB, ones, SEQ_PAIR(10), SEQ_PAIR(11));
       csaWide(foursA, twos, twosA, twosB);
-      csaWide(twosA, ones, in[12], in[13]);
-      csaWide(twosB, ones, in[14], in[15]);
+      csaWide(twosA, ones, SEQ_PAIR(12), SEQ_PAIR(13));
+      csaWide(twosB, ones, SEQ_PAIR(14), SEQ_PAIR(15));
       csaWide(foursB, twos, twosA, twosB);
       csaWide(eightsB, fours, foursA, foursB);
       csaWide(sixteens, eights, eightsA, eightsB);
+#undef SEQ_PAIR
       __m512i carry = sixteens;
 #pragma GCC unroll 8
-      for (int h = 0; h < kHigh; h++) {
+      for (int h = 0; h < H; h++) {
         const __m512i c = _mm512_and_si512(hi[h], carry);
         hi[h] = _mm512_xor_si512(hi[h], carry);
         carry = c;
@@ -731,8 +726,12 @@ template <int W>
 __attribute__((target("avx512f,avx512vbmi2"))) void countPlanesWideW(
     const uint64_t *const *rowOf, int L, int chunks, int high, int threshold, uint64_t *out,
     size_t planeStride) {
-  for (int c = 0; c < chunks; c++)
-    countChunkWide<W>(rowOf, L, c * kChunkWords, high, threshold, out, planeStride);
+  for (int c = 0; c < chunks; c++) {
+    if (high <= 6)
+      countChunkWide<W, 6>(rowOf, L, c * kChunkWords, high, threshold, out, planeStride);
+    else
+      countChunkWide<W, kHigh>(rowOf, L, c * kChunkWords, high, threshold, out, planeStride);
+  }
 }
 
 // False when the window or the counts are beyond what the wide path holds.

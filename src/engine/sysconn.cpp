@@ -426,7 +426,13 @@ int Seq_division::nextPart(double coincRatio, int maxShifts) {
   // Pair tables are counted in bit planes when the threshold leaves out the zero counts.
   const auto *pt = bank ? dynamic_cast<const Looking_Single_table *>(table) : nullptr;
   if (pt && query && DiagonalBits::serves(pt->segm_length, pt->w_width)) {
-    const int thr = coverageThreshold(coincRatio, table->histWidth(), table->segm_length);
+    // The threshold of each part, worked out once per ratio (every bank sequence asks again).
+    if (thrRatio_ != coincRatio || thrOf_.size() != (size_t)numParts) {
+      thrOf_.assign((size_t)numParts, INT_MIN);
+      thrRatio_ = coincRatio;
+    }
+    int &thr = thrOf_[(size_t)curPart];
+    if (thr == INT_MIN) thr = coverageThreshold(coincRatio, table->histWidth(), table->segm_length);
     if (thr >= 1) {
       const AA_groups *ag = table->colors;
       if (queryCodedFor_ != ag) {
@@ -539,7 +545,36 @@ void CountHist(unsigned int *const *enter, int N, const unsigned char *sq, int c
 // ---------------------------------------------------------------------------------------------
 // DiagonalBits
 
-void DiagonalBits::setBank(const unsigned char *codes, int n, int numColors, int longest) {
+namespace {
+
+// The bank's bit rows, 64 letters at a time: one comparison per group. False when the
+// processor lacks the instructions (the caller then sets the bits one by one).
+#if defined(__x86_64__)
+__attribute__((target("avx512f,avx512bw"))) void setRowsAvx512(const unsigned char *codes, int n,
+                                                                int nc, uint64_t *rows,
+                                                                size_t rowLen) {
+  for (int j0 = 0; j0 < n; j0 += 64) {
+    const __mmask64 valid = n - j0 >= 64 ? ~0ULL : (1ULL << (n - j0)) - 1;
+    const __m512i v = _mm512_maskz_loadu_epi8(valid, codes + j0);
+    for (int c = 0; c < nc; c++)
+      rows[(size_t)c * rowLen + (size_t)(j0 >> 6)] =
+          _mm512_mask_cmpeq_epi8_mask(valid, v, _mm512_set1_epi8((char)c));
+  }
+}
+bool setRowsWide(const unsigned char *codes, int n, int nc, uint64_t *rows, size_t rowLen) {
+  if (!__builtin_cpu_supports("avx512f") || !__builtin_cpu_supports("avx512bw") || nc > 255)
+    return false;
+  setRowsAvx512(codes, n, nc, rows, rowLen);
+  return true;
+}
+#else
+bool setRowsWide(const unsigned char *, int, int, uint64_t *, size_t) { return false; }
+#endif
+
+}  // namespace
+
+void DiagonalBits::setBank(const unsigned char *codes, int n, int numColors, int longest,
+                           bool wide) {
   numColors_ = numColors < 0 ? 0 : numColors;
   n_ = n < 0 ? 0 : n;
   longest_ = longest < 1 ? 1 : longest;
@@ -550,6 +585,7 @@ void DiagonalBits::setBank(const unsigned char *codes, int n, int numColors, int
   const long long words = (diagonals + 511) / 512 * 8;
   rowLen_ = (int)(pad_ + words + 2);
   rows_.assign((size_t)(numColors_ + 1) * (size_t)rowLen_, 0);
+  if (wide && setRowsWide(codes, n_, numColors_, rows_.data() + pad_, (size_t)rowLen_)) return;
   for (int j = 0; j < n_; j++) {
     const unsigned c = codes[j];
     if (c >= (unsigned)numColors_) continue;
@@ -560,6 +596,18 @@ void DiagonalBits::setBank(const unsigned char *codes, int n, int numColors, int
 namespace {
 
 typedef uint64_t V8 __attribute__((vector_size(64)));
+
+// The bank row of each query position's group: codes at or above `cap` take the empty row.
+struct Rows {
+  const uint64_t *base;
+  size_t rowLen;
+  const unsigned char *code;
+  unsigned cap;
+  const uint64_t *of(int i) const {
+    const unsigned c = code[i];
+    return base + (size_t)(c < cap ? c : cap) * rowLen;
+  }
+};
 constexpr int kChunkWords = 8;
 
 #define SEQ_ALWAYS_INLINE inline __attribute__((always_inline))
@@ -575,7 +623,7 @@ SEQ_ALWAYS_INLINE void csa(V8 &hi, V8 &lo, const V8 &a, const V8 &b, const V8 &c
 
 // Counts the pairs of one chunk of 512 diagonals starting at word w0 into the bit planes
 // out[plane x planeStride + w0 ..]: planes 0..3 as the four low digits, then `high` more.
-SEQ_ALWAYS_INLINE void countChunk(const uint64_t *const *rowOf, int L, int W, int w0, int high,
+SEQ_ALWAYS_INLINE void countChunk(const Rows &rowOf, int L, int W, int w0, int high,
                                   uint64_t *out, size_t planeStride) {
   V8 ring[64];  // S of the last W query positions, by position & 63
   V8 pend[16];  // matched pairs not yet added
@@ -611,7 +659,7 @@ SEQ_ALWAYS_INLINE void countChunk(const uint64_t *const *rowOf, int L, int W, in
     // S_i: the row of position i's group shifted up by s = L - 1 - i bits.
     const int s = L - 1 - i;
     const int q = s >> 6, r = s & 63;
-    const uint64_t *row = rowOf[i] + w0 - q;
+    const uint64_t *row = rowOf.of(i) + w0 - q;
     V8 a, b;
     loadV(a, row);
     loadV(b, row - 1);
@@ -633,7 +681,7 @@ SEQ_ALWAYS_INLINE void countChunk(const uint64_t *const *rowOf, int L, int W, in
                      sizeof(V8));
 }
 
-void countPlanesPlain(const uint64_t *const *rowOf, int L, int W, int chunks, int high,
+void countPlanesPlain(const Rows &rowOf, int L, int W, int chunks, int high,
                       uint64_t *out, size_t planeStride) {
   for (int c = 0; c < chunks; c++) countChunk(rowOf, L, W, c * kChunkWords, high, out, planeStride);
 }
@@ -652,7 +700,7 @@ SEQ_WIDE void csaWide(__m512i &hi, __m512i &lo, __m512i a, __m512i b) {
 // inputs, each of which sends one plane of sixteens up the high digits.
 constexpr int kHigh = 8;
 template <int W, int H>
-__attribute__((target("avx512f,avx512vbmi2"))) void countChunkWide(const uint64_t *const *rowOf,
+__attribute__((target("avx512f,avx512vbmi2"))) void countChunkWide(const Rows &rowOf,
                                                                     int L, int w0, int high,
                                                                     int threshold, uint64_t *out,
                                                                     size_t planeStride) {
@@ -669,7 +717,7 @@ __attribute__((target("avx512f,avx512vbmi2"))) void countChunkWide(const uint64_
         continue;
       }
       const int s = L - 1 - i;
-      const uint64_t *row = rowOf[i] + w0 - (s >> 6);
+      const uint64_t *row = rowOf.of(i) + w0 - (s >> 6);
       const __m512i a = _mm512_loadu_si512(row), b = _mm512_loadu_si512(row - 1);
       S[t] = _mm512_shldv_epi64(a, b, _mm512_set1_epi64(s & 63));
     }
@@ -724,7 +772,7 @@ __attribute__((target("avx512f,avx512vbmi2"))) void countChunkWide(const uint64_
 
 template <int W>
 __attribute__((target("avx512f,avx512vbmi2"))) void countPlanesWideW(
-    const uint64_t *const *rowOf, int L, int chunks, int high, int threshold, uint64_t *out,
+    const Rows &rowOf, int L, int chunks, int high, int threshold, uint64_t *out,
     size_t planeStride) {
   for (int c = 0; c < chunks; c++) {
     if (high <= 6)
@@ -735,7 +783,7 @@ __attribute__((target("avx512f,avx512vbmi2"))) void countPlanesWideW(
 }
 
 // False when the window or the counts are beyond what the wide path holds.
-bool countPlanesWide(const uint64_t *const *rowOf, int L, int W, int chunks, int high,
+bool countPlanesWide(const Rows &rowOf, int L, int W, int chunks, int high,
                      int threshold, uint64_t *out, size_t planeStride) {
   if (high > kHigh) return false;
   switch (W) {
@@ -779,18 +827,12 @@ void DiagonalBits::candidates(const unsigned char *partCodes, int L, int W, int 
   const int planes = 4 + high;
   if ((long long)threshold >> planes != 0) return;  // above every count
   planes_.resize((size_t)(planes + 1) * stride);
-  rowOf_.resize((size_t)L);
-  const uint64_t *base = rows_.data() + pad_;
-  for (int i = 0; i < L; i++) {
-    const unsigned c = partCodes[i];
-    rowOf_[(size_t)i] =
-        base + (size_t)(c < (unsigned)numColors_ ? c : (unsigned)numColors_) * (size_t)rowLen_;
-  }
+  const Rows rows{rows_.data() + pad_, (size_t)rowLen_, partCodes, (unsigned)numColors_};
   uint64_t *pl = planes_.data();
   uint64_t *geRow = pl + (size_t)planes * stride;
   if (!(wide && haveWidePlanes() &&
-        countPlanesWide(rowOf_.data(), L, W, chunks, high, threshold, pl, stride))) {
-    countPlanesPlain(rowOf_.data(), L, W, chunks, high, pl, stride);
+        countPlanesWide(rows, L, W, chunks, high, threshold, pl, stride))) {
+    countPlanesPlain(rows, L, W, chunks, high, pl, stride);
     // The diagonals reaching the threshold, digit by digit from the top.
     for (size_t w = 0; w < stride; w++) {
       uint64_t gt = 0, eq = ~0ULL;

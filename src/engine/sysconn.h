@@ -69,8 +69,9 @@ class DiagonalBits {
     return L >= 1 && W >= 0 && W <= kMaxGap && (long long)W * L < kMaxCount;
   }
   // The bank sequence: group codes (a code >= numColors matches nothing), n of them; longest
-  // is the length of the longest part that will be counted against it.
-  void setBank(const unsigned char *codes, int n, int numColors, int longest);
+  // is the length of the longest part that will be counted against it. wide: with AVX-512
+  // when the processor has it (the same rows).
+  void setBank(const unsigned char *codes, int n, int numColors, int longest, bool wide = true);
   // Appends, in increasing diagonal order, Shift_histogram::key(count, k) of every diagonal k
   // (0 .. L - 2 + n) of the part whose count reaches threshold (at least 1). The part's codes
   // are those of its pair table; W its window width. wide: use the AVX-512 path when the
@@ -80,7 +81,6 @@ class DiagonalBits {
 
  private:
   std::vector<uint64_t> rows_;  // numColors + 1 rows of rowLen_ words, the last one empty
-  std::vector<const uint64_t *> rowOf_;
   std::vector<uint64_t> planes_;
   int numColors_ = 0, n_ = 0, pad_ = 0, rowLen_ = 0, longest_ = 0;
 };
@@ -210,6 +210,8 @@ class Seq_division : public Division_parameters {
   std::vector<unsigned char> queryCodes_;  // the query's group codes
   const AA_groups *queryCodedFor_ = nullptr;
   std::vector<uint64_t> keys_;
+  std::vector<int> thrOf_;        // coverage threshold of each part for thrRatio_
+  double thrRatio_ = 0;
 };
 
 // The counting loop of the pair tables over window_width gap tables into the caller's hist,

@@ -52,8 +52,9 @@ TEST(DiagonalBits, CandidatesAreTheCountsReachingTheThreshold) {
     std::vector<uint64_t> want;
     for (size_t k = 0; k < h.size(); k++)
       if (h[k] >= thr) want.push_back(Shift_histogram::key(h[k], (int)k));
-    bits.setBank(b.data(), n, nc, L + (int)(rng() % 50));
+    const int longest = L + (int)(rng() % 50);
     for (bool wide : {false, true}) {
+      bits.setBank(b.data(), n, nc, longest, wide);
       std::vector<uint64_t> got;
       bits.candidates(q.data(), L, W, thr, got, wide);
       ASSERT_EQ(got, want) << "iter " << iter << " L " << L << " n " << n << " W " << W

@@ -305,9 +305,15 @@ void Shift_histogram::selectKeys(uint64_t *cand, size_t n, int num_neg_shifts,
   // front (its worst at the top), behind which the candidates not yet read still lie.
   const size_t want = (size_t)cap;
   size_t kept = 0;
-  if (n <= want) {  // all are kept: the keys are distinct, so their order is total
-    std::sort(cand, cand + n, std::greater<uint64_t>());
-    for (size_t j = 0; j < n; j++) shift_value[num_shifts++] = (int)~(uint32_t)cand[j] - num_neg_shifts;
+  if (n <= 64) {
+    // Few candidates: each one's place is the number of better ones (the keys are distinct),
+    // counted without a branch.
+    for (size_t j = 0; j < n; j++) {
+      size_t rank = 0;
+      for (size_t i = 0; i < n; i++) rank += cand[i] > cand[j];
+      if (rank < want) shift_value[rank] = (int)~(uint32_t)cand[j] - num_neg_shifts;
+    }
+    num_shifts = (int)std::min(n, want);
     return;
   }
   for (size_t j = 0; j < n; j++) {

@@ -693,119 +693,167 @@ void countPlanesPlain(const Rows &rowOf, int L, int W, int chunks, int high,
 }
 
 #if defined(__x86_64__)
-#define SEQ_WIDE __attribute__((target("avx512f,avx512vbmi2"), always_inline)) inline
+#define SEQ_WIDE \
+  __attribute__((target("avx512f,avx512vl,avx512vbmi2"), always_inline)) static inline
 
-SEQ_WIDE void csaWide(__m512i &hi, __m512i &lo, __m512i a, __m512i b) {
-  const __m512i l = lo;
-  hi = _mm512_ternarylogic_epi64(l, a, b, 0xE8);  // majority
-  lo = _mm512_ternarylogic_epi64(l, a, b, 0x96);  // odd parity
+// The vector operations of the wide kernel at 512 and at 256 bits (the short last chunk).
+struct Zmm {
+  typedef __m512i V;
+  static constexpr int kWords = 8;
+  SEQ_WIDE V zero() { return _mm512_setzero_si512(); }
+  SEQ_WIDE V ones() { return _mm512_set1_epi64(-1); }
+  SEQ_WIDE V load(const uint64_t *p) { return _mm512_loadu_si512(p); }
+  SEQ_WIDE void store(uint64_t *p, V v) { _mm512_storeu_si512(p, v); }
+  SEQ_WIDE V andv(V a, V b) { return _mm512_and_si512(a, b); }
+  SEQ_WIDE V xorv(V a, V b) { return _mm512_xor_si512(a, b); }
+  SEQ_WIDE V orv(V a, V b) { return _mm512_or_si512(a, b); }
+  template <int F>
+  SEQ_WIDE V tern(V a, V b, V c) { return _mm512_ternarylogic_epi64(a, b, c, F); }
+  // (a << r) | (b >> (64 - r)) in every word.
+  SEQ_WIDE V shld(V a, V b, int r) { return _mm512_shldv_epi64(a, b, _mm512_set1_epi64(r)); }
+};
+struct Ymm {
+  typedef __m256i V;
+  static constexpr int kWords = 4;
+  SEQ_WIDE V zero() { return _mm256_setzero_si256(); }
+  SEQ_WIDE V ones() { return _mm256_set1_epi64x(-1); }
+  SEQ_WIDE V load(const uint64_t *p) { return _mm256_loadu_si256((const __m256i *)p); }
+  SEQ_WIDE void store(uint64_t *p, V v) { _mm256_storeu_si256((__m256i *)p, v); }
+  SEQ_WIDE V andv(V a, V b) { return _mm256_and_si256(a, b); }
+  SEQ_WIDE V xorv(V a, V b) { return _mm256_xor_si256(a, b); }
+  SEQ_WIDE V orv(V a, V b) { return _mm256_or_si256(a, b); }
+  template <int F>
+  SEQ_WIDE V tern(V a, V b, V c) { return _mm256_ternarylogic_epi64(a, b, c, F); }
+  SEQ_WIDE V shld(V a, V b, int r) { return _mm256_shldv_epi64(a, b, _mm256_set1_epi64x(r)); }
+};
+
+// Carry-save adder: (hi, lo) = lo + a + b, bit by bit.
+template <class X>
+SEQ_WIDE void csaWide(typename X::V &hi, typename X::V &lo, typename X::V a, typename X::V b) {
+  const typename X::V l = lo;
+  hi = X::template tern<0xE8>(l, a, b);  // majority
+  lo = X::template tern<0x96>(l, a, b);  // odd parity
 }
 
-// The chunk as countChunk counts it, with the window fixed at W and at most 4 + kHigh
-// planes: 16 query positions at a time, their 16 W pairs summed by W carry-save trees of 16
-// inputs, each of which sends one plane of sixteens up the high digits.
+// The chunk as countChunk counts it (X::kWords words from w0), with the window fixed at W and
+// at most 4 + H planes: 16 query positions at a time, their 16 W pairs summed by W
+// carry-save trees of 16 inputs, each of which sends one plane of sixteens up the high digits.
+// Also writes, after the count planes, the plane of the diagonals reaching the threshold.
 constexpr int kHigh = 8;
-template <int W, int H>
-__attribute__((target("avx512f,avx512vbmi2"))) void countChunkWide(const Rows &rowOf,
-                                                                    int L, int w0, int high,
-                                                                    int threshold, uint64_t *out,
-                                                                    size_t planeStride) {
-  __m512i S[16 + W];  // S[t]: position top - 15 + t; S[16 + g - 1]: position top + g
-  for (int g = 0; g < W; g++) S[16 + g] = _mm512_setzero_si512();
-  __m512i ones = _mm512_setzero_si512(), twos = ones, fours = ones, eights = ones;
-  __m512i hi[H];
+template <class X, int W, int H>
+__attribute__((target("avx512f,avx512vl,avx512vbmi2"))) void countChunkWide(
+    const Rows &rowOf, int L, int w0, int high, int threshold, uint64_t *out,
+    size_t planeStride) {
+  typedef typename X::V V;
+  V S[16 + W];  // S[t]: position top - 15 + t; S[16 + g - 1]: position top + g
+  for (int g = 0; g < W; g++) S[16 + g] = X::zero();
+  V ones = X::zero(), twos = ones, fours = ones, eights = ones;
+  V hi[H];
   for (int h = 0; h < H; h++) hi[h] = ones;
   for (int top = L - 1; top >= 0; top -= 16) {
     for (int t = 0; t < 16; t++) {
       const int i = top - 15 + t;
       if (i < 0) {
-        S[t] = _mm512_setzero_si512();
+        S[t] = X::zero();
         continue;
       }
       const int s = L - 1 - i;
       const uint64_t *row = rowOf.of(i) + w0 - (s >> 6);
-      const __m512i a = _mm512_loadu_si512(row), b = _mm512_loadu_si512(row - 1);
-      S[t] = _mm512_shldv_epi64(a, b, _mm512_set1_epi64(s & 63));
+      S[t] = X::shld(X::load(row), X::load(row - 1), s & 63);
     }
 #pragma GCC unroll 16
     for (int blk = 0; blk < W; blk++) {
       // Pair u of this block: position t = k / W with the one g = k % W + 1 above it.
-#define SEQ_PAIR(u)                                                         \
-  _mm512_and_si512(S[(blk * 16 + (u)) / W],                                 \
-                   S[(blk * 16 + (u)) / W + (blk * 16 + (u)) % W + 1])
-      __m512i twosA, twosB, foursA, foursB, eightsA, eightsB, sixteens;
-      csaWide(twosA, ones, SEQ_PAIR(0), SEQ_PAIR(1));
-      csaWide(twosB, ones, SEQ_PAIR(2), SEQ_PAIR(3));
-      csaWide(foursA, twos, twosA, twosB);
-      csaWide(twosA, ones, SEQ_PAIR(4), SEQ_PAIR(5));
-      csaWide(twosB, ones, SEQ_PAIR(6), SEQ_PAIR(7));
-      csaWide(foursB, twos, twosA, twosB);
-      csaWide(eightsA, fours, foursA, foursB);
-      csaWide(twosA, ones, SEQ_PAIR(8), SEQ_PAIR(9));
-      csaWide(twosB, ones, SEQ_PAIR(10), SEQ_PAIR(11));
-      csaWide(foursA, twos, twosA, twosB);
-      csaWide(twosA, ones, SEQ_PAIR(12), SEQ_PAIR(13));
-      csaWide(twosB, ones, SEQ_PAIR(14), SEQ_PAIR(15));
-      csaWide(foursB, twos, twosA, twosB);
-      csaWide(eightsB, fours, foursA, foursB);
-      csaWide(sixteens, eights, eightsA, eightsB);
+#define SEQ_PAIR(u) \
+  X::andv(S[(blk * 16 + (u)) / W], S[(blk * 16 + (u)) / W + (blk * 16 + (u)) % W + 1])
+      V twosA, twosB, foursA, foursB, eightsA, eightsB, sixteens;
+      csaWide<X>(twosA, ones, SEQ_PAIR(0), SEQ_PAIR(1));
+      csaWide<X>(twosB, ones, SEQ_PAIR(2), SEQ_PAIR(3));
+      csaWide<X>(foursA, twos, twosA, twosB);
+      csaWide<X>(twosA, ones, SEQ_PAIR(4), SEQ_PAIR(5));
+      csaWide<X>(twosB, ones, SEQ_PAIR(6), SEQ_PAIR(7));
+      csaWide<X>(foursB, twos, twosA, twosB);
+      csaWide<X>(eightsA, fours, foursA, foursB);
+      csaWide<X>(twosA, ones, SEQ_PAIR(8), SEQ_PAIR(9));
+      csaWide<X>(twosB, ones, SEQ_PAIR(10), SEQ_PAIR(11));
+      csaWide<X>(foursA, twos, twosA, twosB);
+      csaWide<X>(twosA, ones, SEQ_PAIR(12), SEQ_PAIR(13));
+      csaWide<X>(twosB, ones, SEQ_PAIR(14), SEQ_PAIR(15));
+      csaWide<X>(foursB, twos, twosA, twosB);
+      csaWide<X>(eightsB, fours, foursA, foursB);
+      csaWide<X>(sixteens, eights, eightsA, eightsB);
 #undef SEQ_PAIR
-      __m512i carry = sixteens;
+      V carry = sixteens;
 #pragma GCC unroll 8
       for (int h = 0; h < H; h++) {
-        const __m512i c = _mm512_and_si512(hi[h], carry);
-        hi[h] = _mm512_xor_si512(hi[h], carry);
+        const V c = X::andv(hi[h], carry);
+        hi[h] = X::xorv(hi[h], carry);
         carry = c;
       }
     }
     // The W positions above the next 16 are the lowest W of these.
     for (int g = 0; g < W; g++) S[16 + g] = S[g];
   }
-  const __m512i planes[4] = {ones, twos, fours, eights};
-  // The diagonals reaching the threshold, digit by digit from the top, into the plane after
-  // the counts.
-  __m512i gt = _mm512_setzero_si512(), eq = _mm512_set1_epi64(-1);
+  const V planes[4] = {ones, twos, fours, eights};
+  // The diagonals reaching the threshold, digit by digit from the top.
+  V gt = X::zero(), eq = X::ones();
   for (int p = 4 + high - 1; p >= 0; p--) {
-    const __m512i x = p < 4 ? planes[p] : hi[p - 4];
-    _mm512_storeu_si512(out + (size_t)p * planeStride + w0, x);
+    const V x = p < 4 ? planes[p] : hi[p - 4];
+    X::store(out + (size_t)p * planeStride + w0, x);
     if (threshold >> p & 1)
-      eq = _mm512_and_si512(eq, x);
+      eq = X::andv(eq, x);
     else
-      gt = _mm512_ternarylogic_epi64(gt, eq, x, 0xF8);  // gt | (eq & x)
+      gt = X::template tern<0xF8>(gt, eq, x);  // gt | (eq & x)
   }
-  _mm512_storeu_si512(out + (size_t)(4 + high) * planeStride + w0, _mm512_or_si512(gt, eq));
+  X::store(out + (size_t)(4 + high) * planeStride + w0, X::orv(gt, eq));
+}
+
+// Full chunks of 512 diagonals; a last one of at most 256 diagonals at half width, the rest
+// of its threshold plane cleared (its diagonals are past the last).
+template <int W, int H>
+__attribute__((target("avx512f,avx512vl,avx512vbmi2"))) void countPlanesWideH(
+    const Rows &rowOf, int L, int K, int chunks, int high, int threshold, uint64_t *out,
+    size_t planeStride) {
+  for (int c = 0; c < chunks; c++) {
+    const int w0 = c * kChunkWords;
+    if (c == chunks - 1 && K - w0 * 64 <= 256) {
+      countChunkWide<Ymm, W, H>(rowOf, L, w0, high, threshold, out, planeStride);
+      uint64_t *ge = out + (size_t)(4 + high) * planeStride + w0;
+      for (int k = 4; k < kChunkWords; k++) ge[k] = 0;
+    } else {
+      countChunkWide<Zmm, W, H>(rowOf, L, w0, high, threshold, out, planeStride);
+    }
+  }
 }
 
 template <int W>
-__attribute__((target("avx512f,avx512vbmi2"))) void countPlanesWideW(
-    const Rows &rowOf, int L, int chunks, int high, int threshold, uint64_t *out,
-    size_t planeStride) {
-  for (int c = 0; c < chunks; c++) {
-    if (high <= 6)
-      countChunkWide<W, 6>(rowOf, L, c * kChunkWords, high, threshold, out, planeStride);
-    else
-      countChunkWide<W, kHigh>(rowOf, L, c * kChunkWords, high, threshold, out, planeStride);
-  }
+void countPlanesWideW(const Rows &rowOf, int L, int K, int chunks, int high, int threshold,
+                      uint64_t *out, size_t planeStride) {
+  if (high <= 6)
+    countPlanesWideH<W, 6>(rowOf, L, K, chunks, high, threshold, out, planeStride);
+  else
+    countPlanesWideH<W, kHigh>(rowOf, L, K, chunks, high, threshold, out, planeStride);
 }
 
 // False when the window or the counts are beyond what the wide path holds.
-bool countPlanesWide(const Rows &rowOf, int L, int W, int chunks, int high,
+bool countPlanesWide(const Rows &rowOf, int L, int W, int K, int chunks, int high,
                      int threshold, uint64_t *out, size_t planeStride) {
   if (high > kHigh) return false;
   switch (W) {
-    case 1: countPlanesWideW<1>(rowOf, L, chunks, high, threshold, out, planeStride); return true;
-    case 2: countPlanesWideW<2>(rowOf, L, chunks, high, threshold, out, planeStride); return true;
-    case 3: countPlanesWideW<3>(rowOf, L, chunks, high, threshold, out, planeStride); return true;
-    case 4: countPlanesWideW<4>(rowOf, L, chunks, high, threshold, out, planeStride); return true;
-    case 5: countPlanesWideW<5>(rowOf, L, chunks, high, threshold, out, planeStride); return true;
-    case 6: countPlanesWideW<6>(rowOf, L, chunks, high, threshold, out, planeStride); return true;
-    case 7: countPlanesWideW<7>(rowOf, L, chunks, high, threshold, out, planeStride); return true;
-    case 8: countPlanesWideW<8>(rowOf, L, chunks, high, threshold, out, planeStride); return true;
+    case 1: countPlanesWideW<1>(rowOf, L, K, chunks, high, threshold, out, planeStride); return true;
+    case 2: countPlanesWideW<2>(rowOf, L, K, chunks, high, threshold, out, planeStride); return true;
+    case 3: countPlanesWideW<3>(rowOf, L, K, chunks, high, threshold, out, planeStride); return true;
+    case 4: countPlanesWideW<4>(rowOf, L, K, chunks, high, threshold, out, planeStride); return true;
+    case 5: countPlanesWideW<5>(rowOf, L, K, chunks, high, threshold, out, planeStride); return true;
+    case 6: countPlanesWideW<6>(rowOf, L, K, chunks, high, threshold, out, planeStride); return true;
+    case 7: countPlanesWideW<7>(rowOf, L, K, chunks, high, threshold, out, planeStride); return true;
+    case 8: countPlanesWideW<8>(rowOf, L, K, chunks, high, threshold, out, planeStride); return true;
     default: return false;
   }
 }
 bool haveWidePlanes() {
-  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vbmi2");
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+         __builtin_cpu_supports("avx512vbmi2");
 }
 #else
 bool countPlanesWide(const uint64_t *const *, int, int, int, int, int, uint64_t *, size_t) {
@@ -837,7 +885,7 @@ void DiagonalBits::candidates(const unsigned char *partCodes, int L, int W, int 
   uint64_t *pl = planes_.data();
   uint64_t *geRow = pl + (size_t)planes * stride;
   if (!(wide && haveWidePlanes() &&
-        countPlanesWide(rows, L, W, chunks, high, threshold, pl, stride))) {
+        countPlanesWide(rows, L, W, K, chunks, high, threshold, pl, stride))) {
     countPlanesPlain(rows, L, W, chunks, high, pl, stride);
     // The diagonals reaching the threshold, digit by digit from the top.
     for (size_t w = 0; w < stride; w++) {

@@ -9,6 +9,15 @@
 #include "errormsg.h"
 #include "inv_sqrt.h"
 
+#if defined(__x86_64__)
+// GCC 12's AVX-512 intrinsics pass an undefined vector through and warn about it.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include <immintrin.h>
+#pragma GCC diagnostic pop
+#endif
+
 namespace {
 
 // powerOf without the call: the same saturated product of sum and length factor.
@@ -248,6 +257,153 @@ unsigned HelixFilter::rejectsBatchPlain(const int *elem, const int *len, int row
   return rejected;
 }
 
+namespace {
+
+// Values whose magnitude stays below this keep every running sum of a short window, and its
+// product with a length factor, exact in the 32- and 64-bit lanes of the vector scan.
+constexpr int kScanValue = 1 << 20;
+
+// The best-power scan of the window scans, 16 values at a time. Over v[0 .. n) (elem[i], or
+// elem[n - 1 - i] when Reverse) with S the running sum, a value is "better" when S exceeds
+// every earlier S and 0, and "taken" when better and S x strict[i + 1] (clamped) is at least
+// the power of every earlier better value: the running best of the scalar loops, since a
+// better value that is not taken is below one that was. StopNeg ends the scan before the
+// first negative S. Returns the last taken index (-1 for none) with its S and power.
+#if defined(__x86_64__)
+template <bool Reverse, bool StopNeg>
+__attribute__((target("avx512f"))) int bestScanWide(const int *elem, int n, long long &sumAt,
+                                                    int &powAt) {
+  const __m512i zero = _mm512_setzero_si512(), low = _mm512_set1_epi32(INT32_MIN);
+  const __m512i top = _mm512_set1_epi64(INT32_MAX), last = _mm512_set1_epi32(15);
+  const __m512i reverse = _mm512_set_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  __m512i sc = zero, bc = zero, pc = zero;
+  int found = -1, foundSum = 0, foundPow = 0;
+  for (int i0 = 0; i0 < n; i0 += 16) {
+    const int left = n - i0;
+    __mmask16 valid = left >= 16 ? (__mmask16)0xFFFF : (__mmask16)((1u << left) - 1);
+    __m512i x;
+    if (Reverse) {
+      // Values n-1-i0-k for lanes k: memory from n-16-i0 upwards, lane order reversed.
+      const __mmask16 mem = left >= 16 ? (__mmask16)0xFFFF : (__mmask16)(0xFFFFu << (16 - left));
+      x = _mm512_maskz_loadu_epi32(mem, elem + (n - 16 - i0));
+      x = _mm512_permutexvar_epi32(reverse, x);
+    } else {
+      x = _mm512_maskz_loadu_epi32(valid, elem + i0);
+    }
+    // Inclusive running sums of the block, then the carry.
+    x = _mm512_add_epi32(x, _mm512_alignr_epi32(x, zero, 15));
+    x = _mm512_add_epi32(x, _mm512_alignr_epi32(x, zero, 14));
+    x = _mm512_add_epi32(x, _mm512_alignr_epi32(x, zero, 12));
+    x = _mm512_add_epi32(x, _mm512_alignr_epi32(x, zero, 8));
+    const __m512i s = _mm512_add_epi32(x, sc);
+    bool stop = false;
+    if (StopNeg) {  // branch-free: where a scan stops is unpredictable
+      const unsigned neg = _mm512_mask_cmplt_epi32_mask(valid, s, zero);
+      valid &= (__mmask16)((neg & (0u - neg)) - 1u);  // the lanes before the first negative
+      stop = neg != 0;
+    }
+    sc = _mm512_permutexvar_epi32(last, s);
+    // Most blocks of a window hold no new best S, and then nothing else changes.
+    const __mmask16 up = _mm512_mask_cmpgt_epi32_mask(valid, s, bc);
+    if (!up) {
+      if (stop) break;
+      continue;
+    }
+    // Best S before each lane.
+    __m512i mx = _mm512_max_epi32(s, _mm512_alignr_epi32(s, low, 15));
+    mx = _mm512_max_epi32(mx, _mm512_alignr_epi32(mx, low, 14));
+    mx = _mm512_max_epi32(mx, _mm512_alignr_epi32(mx, low, 12));
+    mx = _mm512_max_epi32(mx, _mm512_alignr_epi32(mx, low, 8));
+    const __m512i bex = _mm512_max_epi32(_mm512_alignr_epi32(mx, low, 15), bc);
+    const __mmask16 better = _mm512_mask_cmpgt_epi32_mask(up, s, bex);
+    // Powers of the positive lanes: 64-bit products, clamped, even and odd lanes. The best
+    // power before a lane is taken over all of them, not only the better ones: a value that
+    // is not better has at most the S of an earlier better one (or 0) over a longer stretch,
+    // so its power is no larger (the factor falls with the length). The two best-before scans
+    // then run side by side.
+    const __mmask16 pos = _mm512_mask_cmpgt_epi32_mask(valid, s, zero);
+    const __m512i f = _mm512_maskz_loadu_epi32(pos, power_scale::strict + i0 + 1);
+    const __m512i even = _mm512_min_epi64(_mm512_mul_epi32(s, f), top);
+    const __m512i odd = _mm512_min_epi64(
+        _mm512_mul_epi32(_mm512_srli_epi64(s, 32), _mm512_srli_epi64(f, 32)), top);
+    const __m512i pw =
+        _mm512_maskz_mov_epi32(pos, _mm512_mask_blend_epi32(0xAAAA, even,
+                                                            _mm512_slli_epi64(odd, 32)));
+    __m512i pm = _mm512_max_epi32(pw, _mm512_alignr_epi32(pw, zero, 15));
+    pm = _mm512_max_epi32(pm, _mm512_alignr_epi32(pm, zero, 14));
+    pm = _mm512_max_epi32(pm, _mm512_alignr_epi32(pm, zero, 12));
+    pm = _mm512_max_epi32(pm, _mm512_alignr_epi32(pm, zero, 8));
+    const __m512i pex = _mm512_max_epi32(_mm512_alignr_epi32(pm, zero, 15), pc);
+    const unsigned take = _mm512_mask_cmpge_epi32_mask(better, pw, pex);
+    {  // branch-free as well
+      const int k = 31 - __builtin_clz(take | 1u);
+      const __m512i at = _mm512_set1_epi32(k);
+      const int sum = _mm512_cvtsi512_si32(_mm512_permutexvar_epi32(at, s));
+      const int pow = _mm512_cvtsi512_si32(_mm512_permutexvar_epi32(at, pw));
+      found = take ? i0 + k : found;
+      foundSum = take ? sum : foundSum;
+      foundPow = take ? pow : foundPow;
+    }
+    if (stop) break;
+    bc = _mm512_max_epi32(bc, _mm512_permutexvar_epi32(last, mx));
+    pc = _mm512_max_epi32(pc, _mm512_permutexvar_epi32(last, pm));
+  }
+  if (found >= 0) {
+    sumAt = foundSum;
+    powAt = foundPow;
+  }
+  return found;
+}
+
+// elem[s .. s + n) without its non-positive values at both ends, 16 at a time.
+__attribute__((target("avx512f"))) void trimWide(const int *elem, int &s, int &n) {
+  const __m512i zero = _mm512_setzero_si512();
+  while (n > 0) {
+    const int k = std::min(n, 16);
+    const __mmask16 in = (__mmask16)(0xFFFFu << (16 - k));  // the last k of 16
+    const unsigned pos =
+        _mm512_mask_cmpgt_epi32_mask(in, _mm512_maskz_loadu_epi32(in, elem + s + n - 16), zero);
+    if (pos) {
+      n -= 15 - (31 - __builtin_clz(pos));
+      break;
+    }
+    n -= k;
+  }
+  while (n > 0) {
+    const int k = std::min(n, 16);
+    const __mmask16 in = (__mmask16)((1u << k) - 1);
+    const unsigned pos =
+        _mm512_mask_cmpgt_epi32_mask(in, _mm512_maskz_loadu_epi32(in, elem + s), zero);
+    if (pos) {
+      const int skip = __builtin_ctz(pos);
+      s += skip;
+      n -= skip;
+      break;
+    }
+    s += k;
+    n -= k;
+  }
+}
+
+bool haveScanWide() { return __builtin_cpu_supports("avx512f"); }
+#else
+void trimWide(const int *, int &, int &) {}
+template <bool Reverse, bool StopNeg>
+int bestScanWide(const int *, int, long long &, int &) {
+  return -1;
+}
+bool haveScanWide() { return false; }
+#endif
+
+// Every value of elem[0 .. n) within (-kScanValue, kScanValue).
+bool smallValues(const int *elem, int n) {
+  unsigned out = 0;
+  for (int i = 0; i < n; i++) out |= (unsigned)elem[i] + kScanValue >= 2u * kScanValue;
+  return out == 0;
+}
+
+}  // namespace
+
 int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_threshold,
              int power_low_threshold, int accurate, bool screened) {
   std::vector<Homology_info> &found = work.found;
@@ -261,14 +417,20 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
   work.filter_.newProfile();
   // Most diagonals hold nothing: a cheap proof of that spares the search.
   if (!screened && work.filter_.rejects(elem, length)) return 0;
+  if (work.vectorForm < 0) work.vectorForm = haveScanWide() ? 1 : 0;
+  const bool wide = work.vectorForm == 1 && haveScanWide() && smallValues(elem, length);
 
   stack.push_back({0, length});
   while (!stack.empty()) {
     int s = stack.back().left, n = stack.back().length;
-    while (n > 0 && elem[s + n - 1] <= 0) n--;
-    while (n > 0 && elem[s] <= 0) {
-      s++;
-      n--;
+    if (wide) {
+      trimWide(elem, s, n);
+    } else {
+      while (n > 0 && elem[s + n - 1] <= 0) n--;
+      while (n > 0 && elem[s] <= 0) {
+        s++;
+        n--;
+      }
     }
     // A rest left of or right of a segment is searched only when it may hold one: what the
     // filter proves empty yields nothing, and neither do its own rests.
@@ -286,7 +448,10 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
       long long run = 0, best = 0;
       int end = 0;
       bestPow = 0;
-      if (w <= kShortWindow) {
+      if (wide && w <= kShortWindow) {
+        long long atSum = 0;
+        end = bestScanWide<false, true>(elem + a, w, atSum, bestPow) + 1;
+      } else if (w <= kShortWindow) {
         for (int i = 0; i < w; i++) {
           run += elem[a + i];
           if (run < 0) break;
@@ -323,7 +488,10 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
       bestPow = 0;
       start = 0;
       segSum = 0;
-      if (w <= kShortWindow) {
+      if (wide && w <= kShortWindow) {
+        const int k = bestScanWide<true, false>(elem + a, w, segSum, bestPow);
+        start = k < 0 ? 0 : w - 1 - k;
+      } else if (w <= kShortWindow) {
         for (int j = w - 1; j >= 0; j--) {
           run += elem[a + j];
           const bool better = run > best;

@@ -75,6 +75,9 @@ class HelixFilter {
 class DotHelixWork {
  public:
   std::vector<Homology_info> found;  // segments of the last call, in the order found
+  // Which form the window scans take: 1 the vector one (when the processor has it), 0 the
+  // plain one. Tests set it to compare both.
+  int vectorForm = -1;
 
  private:
   friend int DotHelix(DotHelixWork &, const int *, int, int, int, int, bool);

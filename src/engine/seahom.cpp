@@ -2,7 +2,17 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 #include <new>
+
+#if defined(__x86_64__)
+// GCC 12's AVX-512 intrinsics pass an undefined vector through and warn about it.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wuninitialized"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#include <immintrin.h>
+#pragma GCC diagnostic pop
+#endif
 
 #include "alibase.h"
 #include "errormsg.h"
@@ -34,6 +44,8 @@ void SearchHomol::makeDivision(const Division_generator &gen) {
   queryRow_.clear();  // another query: its letters are coded again on the next comparison
   // A part is partSize + thLength letters, or up to 2 x partSize - 1 for the last one.
   ensureWeight(gen.longestPart());
+  // A part's diagonals span at most its length around any of them, plus a block of 8.
+  bankMargin_ = std::max(gen.longestPart(), 0) + 16;
 }
 
 double *SearchHomol::makeFreq() {
@@ -48,14 +60,14 @@ void SearchHomol::normMatr() {
 }
 
 void SearchHomol::recastMatr(const BankSeq *bank) {
-  double *f = wm->makeFreq(bank->len(), bank->seq());
+  double f[22];
+  wm->makeFreq(bank->len(), bank->seq(), f);
   wm->recast(queryFreq, f);
-  delete[] f;
 }
 
 void SearchHomol::scoreProfile(int ishCurr, int ishBank, int n, int *weight) const {
   const uint16_t *q = queryRow_.data() + ishCurr;
-  const unsigned char *b = bankIdx_.data() + ishBank;
+  const unsigned char *b = bankAt() + ishBank;
   const int *sc = &score_[0][0];
   for (int k = 0; k < n; k++) weight[k] = sc[q[k] + b[k]];
 }
@@ -65,17 +77,32 @@ void SearchHomol::prepareScores(const BankSeq &bank, int homFac) {
   const int ql = query->len(), bl = bank.len() > 0 ? bank.len() : 0;
   if ((int)queryRow_.size() != ql) {
     queryRow_.resize((size_t)ql);
-    for (int k = 0; k < ql; k++) queryRow_[(size_t)k] = (uint16_t)(fast->ord(query->seq()[k]) * 22);
+    for (int k = 0; k < ql; k++)
+      queryRow_[(size_t)k] = (uint16_t)(fast->ord(query->seq()[k]) * kScoreRow);
   }
-  bankIdx_.resize((size_t)bl);
-  for (int k = 0; k < bl; k++) bankIdx_[(size_t)k] = fast->ord(bank.seq()[k]);
-  long long top = 0;
+  // Growing zero-fills the margins; what a shorter bank leaves there is still a valid index.
+  const size_t need = (size_t)bl + 2 * (size_t)bankMargin_;
+  if (bankIdx_.size() < need) bankIdx_.resize(need);
+  unsigned char *b = bankIdx_.data() + bankMargin_;
+  for (int k = 0; k < bl; k++) b[k] = fast->ord(bank.seq()[k]);
+  int lo = INT32_MAX, hi = INT32_MIN;
   for (int i = 0; i < 22; i++)
     for (int j = 0; j < 22; j++) {
-      const long long v = (long long)fast->elem[i][j] - homFac;
-      score_[i][j] = clampInt32(v);
-      top = std::max(top, v < 0 ? -v : v);
+      lo = std::min(lo, fast->elem[i][j]);
+      hi = std::max(hi, fast->elem[i][j]);
     }
+  for (int i = 0; i < 22; i++) {
+    if (homFac == 0) {  // the usual case: the scores as they are
+      for (int j = 0; j < 22; j++) score_[i][j] = fast->elem[i][j];
+    } else {
+      for (int j = 0; j < 22; j++)
+        score_[i][j] = clampInt32((long long)fast->elem[i][j] - homFac);
+    }
+    for (int j = 22; j < kScoreRow; j++) score_[i][j] = 0;
+  }
+  // The largest |elem - homFac| is at the smallest or the largest elem.
+  const long long top =
+      std::max(std::llabs((long long)lo - homFac), std::llabs((long long)hi - homFac));
   maxScore_ = (int)std::min<long long>(top, INT32_MAX);
 }
 
@@ -120,27 +147,29 @@ int SearchHomol::compTwoSeq(const BankSeq &bank, MotifWei *motifs, int room) {
       }
       for (size_t at = 0; at < batch_.size() && count < cap; at += W) {
         const int lanes = (int)std::min<size_t>(W, batch_.size() - at);
-        int len[W], rows = 0;
+        // Rows follow the query: every diagonal of a part lies within the part, so the
+        // rows span at most its length.
+        int len[W], lo[W], off[W];
+        int p0 = INT32_MAX, p1 = 0;
+        for (int l = 0; l < lanes; l++) {
+          const Diagonal &d = batch_[at + (size_t)l];
+          p0 = std::min(p0, d.cur);
+          p1 = std::max(p1, d.cur + d.len);
+        }
+        const int rows = p1 > p0 ? p1 - p0 : 0;
         for (int l = 0; l < W; l++) {
-          len[l] = l < lanes ? batch_[at + (size_t)l].len : 0;
-          rows = std::max(rows, len[l]);
+          const Diagonal &d = batch_[at + (size_t)(l < lanes ? l : 0)];
+          len[l] = l < lanes ? d.len : 0;
+          lo[l] = d.cur - p0;
+          off[l] = d.bank - d.cur;
         }
         unsigned rejected = 0;
         bool screened = false;
         if (lanes > 1 && rows <= HelixFilter::kBatchRows) {
-          lanes_.resize((size_t)rows * W);
+          lanes_.resize(((size_t)rows + 8) * W);
           int *out = lanes_.data();
-          for (int l = 0; l < W; l++) {
-            int i = 0;
-            if (l < lanes) {
-              const Diagonal &d = batch_[at + (size_t)l];
-              const uint16_t *q = queryRow_.data() + d.cur;
-              const unsigned char *b = bankIdx_.data() + d.bank;
-              const int *sc = &score_[0][0];
-              for (; i < d.len; i++) out[(size_t)i * W + l] = sc[q[i] + b[i]];
-            }
-            for (; i < rows; i++) out[(size_t)i * W + l] = HelixFilter::kPad;
-          }
+          interleaveDiagonals(out, rows, p0, queryRow_.data(), &score_[0][0], bankAt(), off, lo,
+                              len, rows + 8 <= bankMargin_ ? 1 : 0);
           // A lane the screen lets through is rarely proved empty by the whole-profile
           // filter of DotHelix: that one is skipped.
           rejected = filter_.rejectsBatch(out, len, rows, maxScore_, screened);
@@ -260,6 +289,84 @@ int SearchHomol::compAliSeq(WorkAli &ali, MotifWei *motifs, int baseForm) {
     }
   }
   return count;
+}
+
+namespace {
+
+void interleavePlain(int *out, int rows, int p0, const uint16_t *qRow, const int *score,
+                     const unsigned char *bankIdx, const int *off, const int *lo,
+                     const int *len) {
+  constexpr int W = HelixFilter::kLanes;
+  for (int l = 0; l < W; l++) {
+    int r = 0;
+    const int from = std::max(std::min(lo[l], rows), 0);
+    const int to = std::max(std::min(lo[l] + len[l], rows), from);
+    for (; r < from; r++) out[(size_t)r * W + l] = HelixFilter::kPad;
+    for (; r < to; r++) {
+      const int p = p0 + r;
+      out[(size_t)r * W + l] = score[qRow[p] + bankIdx[p + off[l]]];
+    }
+    for (; r < rows; r++) out[(size_t)r * W + l] = HelixFilter::kPad;
+  }
+}
+
+#if defined(__x86_64__)
+// Eight rows of the eight lanes' bank bytes are loaded lane by lane and transposed in one
+// byte permutation; each row then looks its eight scores up in the query letter's row.
+__attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))) void interleaveWide(
+    int *out, int rows, int p0, const uint16_t *qRow, const int *score,
+    const unsigned char *bankIdx, const int *off, const int *lo, const int *len) {
+  static_assert(HelixFilter::kLanes == 8, "one 64-bit load per lane and block");
+  alignas(64) static constexpr unsigned char kTranspose[64] = {
+      0, 8,  16, 24, 32, 40, 48, 56, 1, 9,  17, 25, 33, 41, 49, 57, 2, 10, 18, 26, 34, 42,
+      50, 58, 3, 11, 19, 27, 35, 43, 51, 59, 4, 12, 20, 28, 36, 44, 52, 60, 5, 13, 21, 29,
+      37, 45, 53, 61, 6, 14, 22, 30, 38, 46, 54, 62, 7, 15, 23, 31, 39, 47, 55, 63};
+  const __m512i perm = _mm512_load_si512(kTranspose);
+  const __m256i vlo = _mm256_loadu_si256((const __m256i *)lo);
+  const __m256i vlen = _mm256_loadu_si256((const __m256i *)len);
+  const __m512i pad = _mm512_set1_epi32(HelixFilter::kPad);
+  __m512i base = _mm512_maskz_cvtepi32_epi64(0xff, _mm256_loadu_si256((const __m256i *)off));
+  base = _mm512_add_epi64(base, _mm512_set1_epi64(p0));
+  alignas(64) unsigned char block[64];
+  for (int r0 = 0; r0 < rows; r0 += 8) {
+    const __m512i at = _mm512_add_epi64(base, _mm512_set1_epi64(r0));
+    const __m512i raw =
+        _mm512_mask_i64gather_epi64(_mm512_setzero_si512(), 0xff, at, (const void *)bankIdx, 1);
+    _mm512_store_si512(block, _mm512_maskz_permutexvar_epi8(~0ULL, perm, raw));
+    const int n = std::min(8, rows - r0);
+    for (int k = 0; k < n; k++) {
+      const int r = r0 + k;
+      const __m128i letters = _mm_loadl_epi64((const __m128i *)(block + 8 * k));
+      const __m512i idx = _mm512_castsi256_si512(_mm256_cvtepu8_epi32(letters));
+      const int *row = score + qRow[p0 + r];
+      const __m512i v = _mm512_permutex2var_epi32(_mm512_loadu_si512(row), idx,
+                                                  _mm512_loadu_si512(row + 16));
+      const __m256i rel = _mm256_sub_epi32(_mm256_set1_epi32(r), vlo);
+      const __mmask8 in = _mm256_cmp_epu32_mask(rel, vlen, _MM_CMPINT_LT);
+      _mm512_mask_storeu_epi32(out + (size_t)r * HelixFilter::kLanes, 0xff,
+                               _mm512_mask_blend_epi32(in, pad, v));
+    }
+  }
+}
+
+bool haveInterleaveWide() {
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+         __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi");
+}
+#endif
+
+}  // namespace
+
+void interleaveDiagonals(int *out, int rows, int p0, const uint16_t *qRow, const int *score,
+                         const unsigned char *bankIdx, const int *off, const int *lo,
+                         const int *len, int form) {
+#if defined(__x86_64__)
+  if (form == 1 && haveInterleaveWide()) {
+    interleaveWide(out, rows, p0, qRow, score, bankIdx, off, lo, len);
+    return;
+  }
+#endif
+  interleavePlain(out, rows, p0, qRow, score, bankIdx, off, lo, len);
 }
 
 Homology_info *checkThres(int *weight, int len, int lenTh, int powTh, int &numHelix) {

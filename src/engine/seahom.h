@@ -18,6 +18,20 @@ class Weight_matrix;
 // Most records one comparison writes.
 constexpr int kMaxMotifs = 10000;
 
+// Entries of one row of the engine's score table: 22 scores, then unused ones.
+constexpr int kScoreRow = 32;
+
+// Scores of up to HelixFilter::kLanes diagonals of one query part, interleaved for
+// HelixFilter::rejectsBatch. Row r stands for query position p0 + r; lane l holds
+// score[qRow[p] + bankIdx[p + off[l]]] on rows lo[l] <= r < lo[l] + len[l] and
+// HelixFilter::kPad on the others (a lane not in use has len 0). qRow holds row offsets in
+// score (a multiple of kScoreRow, rows kScoreRow long). `form` 1 takes the vector form when
+// the processor has it, 0 the plain one; the vector form reads bankIdx[p0 + off[l] + r] for
+// every lane and every r below rows rounded up to 8, so that much must be readable.
+void interleaveDiagonals(int *out, int rows, int p0, const uint16_t *qRow, const int *score,
+                         const unsigned char *bankIdx, const int *off, const int *lo,
+                         const int *len, int form);
+
 class SearchHomol : public SearchHomolParams {
  public:
   const Division_generator *Looking_tables = nullptr;  // borrowed
@@ -69,8 +83,13 @@ class SearchHomol : public SearchHomolParams {
   // bank's once per comparison, and the scores with homFac taken off, row by row (the query
   // letter's row).
   std::vector<uint16_t> queryRow_;
+  // The bank's indices sit between two margins of bankMargin_ bytes that the batch scoring may
+  // read (and mask) around a diagonal.
   std::vector<unsigned char> bankIdx_;
-  int score_[22][22];
+  int bankMargin_ = 0;
+  const unsigned char *bankAt() const { return bankIdx_.data() + bankMargin_; }
+  // Rows of kScoreRow entries, so that a row can be read whole as a lookup table.
+  int score_[22][kScoreRow];
   int maxScore_ = 0;  // largest |score_|
   void scoreProfile(int ishCurr, int ishBank, int n, int *weight) const;
   void prepareScores(const BankSeq &bank, int homFac);

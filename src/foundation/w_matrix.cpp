@@ -39,12 +39,22 @@ int countFreq(const unsigned char *nalpha, int len, const char *seq, double *f) 
   return counted;
 }
 
-// Indices below 21 whose frequency is not zero, ascending; their number.
-int nonZero(const double *f, int (&idx)[21]) {
+// A composition reduced to its letters present: indices below 21, ascending, and their
+// frequencies.
+struct Present {
   int n = 0;
-  for (int i = 0; i < 21; i++)
-    if (f[i] != 0) idx[n++] = i;
-  return n;
+  int idx[21];
+  double f[21];
+};
+
+// The letters of f (below 21) whose frequency is not zero.
+void nonZero(const double *f, Present &p) {
+  p.n = 0;
+  for (int i = 0; i < 21; i++) {  // branch-free: which letters are present is unpredictable
+    p.idx[p.n] = i;
+    p.f[p.n] = f[i];
+    p.n += f[i] != 0;
+  }
 }
 
 // Mean and variance of the raw scores under two compositions. One running accumulator,
@@ -53,33 +63,44 @@ int nonZero(const double *f, int (&idx)[21]) {
 // sum over i of f1[i] x (sum over j of f2[j] x (o - mean))^2, in the same order as its own
 // loops would take: it rides on the variance pass, which has the same terms.
 template <bool Cov>
-void meanAndVariance(const int (&o)[22][22], const double *f1, const double *f2, double &mean,
-                     double &var, double &cov) {
-  int i1[21], i2[21];
-  const int n1 = nonZero(f1, i1), n2 = nonZero(f2, i2);
+void meanAndVariance(const int (&o)[22][22], const Present &p1, const Present &p2,
+                     double &mean, double &var, double &cov) {
+  const int n1 = p1.n, n2 = p2.n;
   double m = 0;
   for (int a = 0; a < n1; a++) {
-    const int i = i1[a];
-    for (int b = 0; b < n2; b++) {
-      const int j = i2[b];
-      m += (f1[i] * f2[j]) * o[i][j];
-    }
+    const int *row = o[p1.idx[a]];
+    const double f1 = p1.f[a];
+    for (int b = 0; b < n2; b++) m += (f1 * p2.f[b]) * row[p2.idx[b]];
   }
   double v = 0, c = 0;
   for (int a = 0; a < n1; a++) {
-    const int i = i1[a];
+    const int *row = o[p1.idx[a]];
+    const double f1 = p1.f[a];
     double r = 0;
     for (int b = 0; b < n2; b++) {
-      const int j = i2[b];
-      double d = o[i][j] - m;
-      v += (f1[i] * f2[j]) * (d * d);
-      if (Cov) r += f2[j] * d;
+      const double d = row[p2.idx[b]] - m;
+      v += (f1 * p2.f[b]) * (d * d);
+      if (Cov) r += p2.f[b] * d;
     }
-    if (Cov) c += f1[i] * (r * r);
+    if (Cov) c += f1 * (r * r);
   }
   mean = m;
   var = v;
   cov = c;
+}
+
+// The composition of seq[0 .. len) as countFreq gives it, letters present only.
+void presentLetters(const int (&count)[22], Present &p) {
+  int counted = 0;
+  for (int i = 0; i < 21; i++) counted += count[i];
+  const int div = counted ? counted : 1;
+  int n = 0;
+  for (int i = 0; i < 21; i++) {
+    p.idx[n] = i;
+    n += count[i] != 0;
+  }
+  for (int a = 0; a < n; a++) p.f[a] = (double)count[p.idx[a]] / div;
+  p.n = n;
 }
 
 }  // namespace
@@ -89,6 +110,10 @@ double *TMatrix::makeFreq(int len, const char *seq) const {
   if (!f) noRoom((long long)sizeof(double) * 22);
   countFreq(nalpha, len, seq, f);
   return f;
+}
+
+void TMatrix::makeFreq(int len, const char *seq, double (&f)[22]) const {
+  countFreq(nalpha, len, seq, f);
 }
 
 Weight_matrix::Weight_matrix()
@@ -163,7 +188,10 @@ void Weight_matrix::makeDiag() {
 void Weight_matrix::recast(const double *f1, const double *f2) {
   const int(&o)[22][22] = orig_elem;
   double m, disp, c;
-  meanAndVariance<true>(o, f1, f2, m, disp, c);
+  Present p1, p2;
+  nonZero(f1, p1);
+  nonZero(f2, p2);
+  meanAndVariance<true>(o, p1, p2, m, disp, c);
   mean = m;
   if (disp < 1e-8) disp = 1.0;
   dispersion = disp;
@@ -179,16 +207,13 @@ void Weight_matrix::recast(const double *f1, const double *f2) {
     }
   if ((long long)hi - lo < kScaledRoom) {
     int scaled[kScaledRoom];
-    bool done[kScaledRoom] = {};
+    bool present[kScaledRoom] = {};
     for (int i = 0; i < 21; i++)
-      for (int j = 0; j < 21; j++) {
-        const int k = o[i][j] - lo;
-        if (!done[k]) {
-          scaled[k] = scaleToInt(((o[i][j] - mean) / mdisp) * 1000.0, 1.0L);
-          done[k] = true;
-        }
-        elem[i][j] = scaled[k];
-      }
+      for (int j = 0; j < 21; j++) present[o[i][j] - lo] = true;
+    for (int k = 0; k <= hi - lo; k++)
+      if (present[k]) scaled[k] = scaleToInt(((lo + k - mean) / mdisp) * 1000.0, 1.0L);
+    for (int i = 0; i < 21; i++)
+      for (int j = 0; j < 21; j++) elem[i][j] = scaled[o[i][j] - lo];
   } else {
     for (int i = 0; i < 21; i++)
       for (int j = 0; j < 21; j++)
@@ -281,16 +306,21 @@ int Weight_matrix::normalize(const double *freq_1, const double *freq_2) {
 
 int Weight_matrix::recalcSum(int len, const char *sq1, const char *sq2, int sum, int,
                              double &mult, double &add) const {
-  double c1[22], c2[22];
-  countFreq(nalpha, len, sq1, c1);
-  countFreq(nalpha, len, sq2, c2);
+  int c1[22] = {0}, c2[22] = {0};
+  int numLet = 0;
+  for (int k = 0; k < len; k++) {
+    const unsigned char a = nalpha[(unsigned char)sq1[k]], b = nalpha[(unsigned char)sq2[k]];
+    c1[a]++;
+    c2[b]++;
+    numLet += (a < 21) & (b < 21);
+  }
+  Present p1, p2;
+  presentLetters(c1, p1);
+  presentLetters(c2, p2);
   double meanHel, v, unused;
-  meanAndVariance<false>(orig_elem, c1, c2, meanHel, v, unused);
+  meanAndVariance<false>(orig_elem, p1, p2, meanHel, v, unused);
   if (v < 1e-6) v = 1.0;
   const double mdispHel = std::sqrt(v);
-  int numLet = 0;
-  for (int k = 0; k < len; k++)
-    if (nalpha[(unsigned char)sq1[k]] < 21 && nalpha[(unsigned char)sq2[k]] < 21) numLet++;
   mult = mdisp / mdispHel;
   add = ((mean - meanHel) * 1000) / mdisp;
   return scaleToInt(((mean - meanHel) * ((double)numLet * 1000) + mdisp * sum) / mdispHel, 1.0L);

@@ -79,6 +79,8 @@ class TMatrix {
   // New array of 22 letter frequencies of seq[0..len) (index 21 not counted), owned by the
   // caller (delete[]). Exit 7 on allocation failure.
   double *makeFreq(int len, const char *seq) const;
+  // The same into f.
+  void makeFreq(int len, const char *seq, double (&f)[22]) const;
 };
 
 class Weight_matrix : public TMatrix {

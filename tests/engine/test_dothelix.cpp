@@ -208,4 +208,46 @@ TEST(DotHelix, RestsBesidePlantedSegmentsAgreeWithTwin) {
   EXPECT_GT(withSeveral, 100);  // the rests were really searched
 }
 
+// The vector window scans against the plain ones, and both against the twin: search-like
+// profiles, values just inside the vector form's bound (sums near 2^31 over 2048 positions,
+// saturated powers) and just outside it, windows around every block boundary.
+TEST(DotHelix, VectorScansMatchThePlainOnes) {
+  std::mt19937 rng(4096);
+  std::normal_distribution<double> noise(-150.0, 1000.0);
+  DotHelixWork wide, plain;
+  wide.vectorForm = 1;
+  plain.vectorForm = 0;
+  for (int iter = 0; iter < 1500; iter++) {
+    const int kind = iter % 3;
+    const int len = kind == 1 ? 1 + (int)(rng() % 2100) : 1 + (int)(rng() % 70);
+    std::vector<int> p((size_t)len);
+    for (int &v : p) {
+      if (kind == 0) {
+        v = (int)noise(rng);
+      } else {
+        const int bound = (1 << 20) - (iter % 2 == 0 ? 1 : 0);  // odd iterations at the bound
+        v = (int)(rng() % (2u * (unsigned)bound + 1)) - bound;
+        if (rng() % 4 == 0) v = bound - (int)(rng() % 50);
+      }
+    }
+    const int L = 1 + (int)(rng() % 9);
+    const int P = kind == 0 ? 16384000 : (int)(rng() % 2 ? INT_MAX : rng() % 2000000000);
+    const int acc = (int)(rng() % 2);
+    const int n = DotHelix(wide, p.data(), len, L, P, acc);
+    ASSERT_EQ(DotHelix(plain, p.data(), len, L, P, acc), n) << "iteration " << iter;
+    const std::vector<Seg> want = len <= 300 ? ref(p, L, P, acc) : std::vector<Seg>{};
+    if (len <= 300) {
+      ASSERT_EQ(n, (int)want.size()) << "iteration " << iter;
+    }
+    for (int i = 0; i < n; i++) {
+      const Homology_info &a = wide.found[(size_t)i], &b = plain.found[(size_t)i];
+      ASSERT_EQ(Seg(a.left, a.length, a.sum, a.power), Seg(b.left, b.length, b.sum, b.power))
+          << "iteration " << iter;
+      if (len <= 300) {
+        ASSERT_EQ(Seg(a.left, a.length, a.sum, a.power), want[(size_t)i]);
+      }
+    }
+  }
+}
+
 }  // namespace

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "seahom.h"
 #include "w_matrix.h"
@@ -157,6 +159,51 @@ TEST(EngineScoring, RebindingToAnotherQueryOfTheSameLengthScoresTheNewOne) {
     EXPECT_EQ(fromA.mot[k].qBeg, fromB.mot[k].qBeg);
     EXPECT_EQ(fromA.mot[k].sum, fromB.mot[k].sum);
     EXPECT_EQ(fromA.mot[k].pow, fromB.mot[k].pow);
+  }
+}
+
+// The vector form of the batch layout against the plain one: lanes starting before, at and
+// after the first row, ending before and at the last, empty lanes, rows not a multiple of 8,
+// extreme scores. Both must match value for value, pads included.
+TEST(EngineScoring, InterleavedDiagonalsVectorFormMatchesThePlainOne) {
+  std::mt19937 rng(2024);
+  constexpr int W = HelixFilter::kLanes;
+  int score[22 * kScoreRow];
+  for (int i = 0; i < 22 * kScoreRow; i++) score[i] = (int)(rng() % 4001) - 2000;
+  score[3 * kScoreRow + 5] = INT32_MAX;
+  score[7 * kScoreRow + 21] = INT32_MIN;
+  for (int trial = 0; trial < 400; trial++) {
+    const int rows = 1 + (int)(rng() % 300);
+    const int margin = rows + 16;
+    const int qlen = rows + (int)(rng() % 50), p0 = (int)(rng() % (qlen - rows + 1));
+    std::vector<uint16_t> qRow((size_t)qlen);
+    for (auto &q : qRow) q = (uint16_t)((rng() % 22) * kScoreRow);
+    const int blen = 1 + (int)(rng() % 400);
+    std::vector<unsigned char> bank((size_t)blen + 2 * (size_t)margin);
+    for (auto &b : bank) b = (unsigned char)(rng() % 22);
+    const unsigned char *bankAt = bank.data() + margin;
+    int off[W], lo[W], len[W];
+    for (int l = 0; l < W; l++) {
+      // A diagonal within the rows and within the bank, or an unused lane.
+      int a = (int)(rng() % rows), n = 1 + (int)(rng() % (rows - a));
+      int bankStart = (int)(rng() % blen);
+      n = std::min(n, blen - bankStart);
+      if (rng() % 6 == 0) n = 0;
+      lo[l] = a;
+      len[l] = n;
+      off[l] = bankStart - (p0 + a);
+    }
+    std::vector<int> wide((size_t)rows * W, 1), plain((size_t)rows * W, 2);
+    interleaveDiagonals(wide.data(), rows, p0, qRow.data(), score, bankAt, off, lo, len, 1);
+    interleaveDiagonals(plain.data(), rows, p0, qRow.data(), score, bankAt, off, lo, len, 0);
+    ASSERT_EQ(wide, plain) << "trial " << trial;
+    for (int l = 0; l < W; l++)
+      for (int r = 0; r < rows; r++) {
+        const int want = r >= lo[l] && r < lo[l] + len[l]
+                             ? score[qRow[(size_t)(p0 + r)] + bankAt[p0 + r + off[l]]]
+                             : HelixFilter::kPad;
+        ASSERT_EQ(plain[(size_t)r * W + l], want) << "trial " << trial << " lane " << l;
+      }
   }
 }
 

@@ -107,10 +107,9 @@ void SearchHomol::prepareScores(const BankSeq &bank, int homFac) {
 }
 
 void SearchHomol::segments(int ishCurr, int ishBank, int n, const BankSeq &bank, int homFac,
-                           int &count, bool screened) {
+                           int &count, bool screened, int P) {
   ensureWeight(n);
   scoreProfile(ishCurr, ishBank, n, weight_.data());
-  const int P = toPowerScale(thPower);
   int numHelix = DotHelix(dh_, weight_.data(), n, thLength, P, accurateDotHelix, screened);
   addMotifs(count, motifs_, numHelix, dh_.found.data(), ishCurr, ishBank, bank, homFac,
             weight_.data());
@@ -177,7 +176,7 @@ int SearchHomol::compTwoSeq(const BankSeq &bank, MotifWei *motifs, int room) {
         for (int l = 0; l < lanes && count < cap; l++) {
           if (rejected >> l & 1u) continue;
           const Diagonal &d = batch_[at + (size_t)l];
-          segments(d.cur, d.bank, d.len, bank, homFac, count, screened);
+          segments(d.cur, d.bank, d.len, bank, homFac, count, screened, P);
         }
       }
     }
@@ -238,6 +237,8 @@ void SearchHomol::addMotifs(int &numMot, MotifWei *motifs, int numHomol, Homolog
   double mult = 1.0, add = 0.0;
   const long double threshold = (long double)thPower * 1000 * 4096;
   const char frame = query->frame != '+' ? query->frame : bank.frame;
+  const Weight_matrix *rescorer =
+      helixFreqRecalc && numHomol > 0 ? dynamic_cast<const Weight_matrix *>(wm) : nullptr;
   for (int i = 0; i < numHomol; i++) {
     if (numMot >= motCap_) return;
     Homology_info &h = helix[i];
@@ -245,6 +246,10 @@ void SearchHomol::addMotifs(int &numMot, MotifWei *motifs, int numHomol, Homolog
     h.power = powerOf(h.sum, h.length);
     if (helixFreqRecalc) {
       int at = shiftCur + h.left;
+      // Most rescored segments fall well below the threshold: a cheap bound drops those.
+      if (rescorer && rescorer->recalcBelow(h.length, query->seq() + at,
+                                            bank.seq() + shiftBank + h.left, h.sum, threshold))
+        continue;
       int s = wm->recalcSum(h.length, query->seq() + at, bank.seq() + shiftBank + h.left, h.sum,
                             at, mult, add);
       int p = powerOf(s, h.length);

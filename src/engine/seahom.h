@@ -95,7 +95,7 @@ class SearchHomol : public SearchHomolParams {
   void prepareScores(const BankSeq &bank, int homFac);
   // Scores one diagonal, cuts it and adds its motifs (indexed scoring).
   void segments(int ishCurr, int ishBank, int n, const BankSeq &bank, int homFac, int &count,
-                bool screened);
+                bool screened, int P);
   struct Diagonal {
     int cur, bank, len;
   };

@@ -83,6 +83,15 @@ inline int32_t clampInt32(long long v) {
 // Pass the operands as the caller holds them: widening a double to long double is exact.
 int32_t scaleToInt(long double x, long double f1, long double f2 = 1.0L);
 
+// scaleToInt(x, 1.0L) for a double: widening a double and multiplying it by 1 are exact, so
+// the double itself is truncated and saturated, without the extended unit.
+inline int32_t truncToInt(double x) {
+  if (x != x) return 0;
+  if (x >= 2147483647.0) return INT32_MAX;
+  if (x <= -2147483648.0) return INT32_MIN;
+  return (int32_t)x;
+}
+
 // A real threshold or printed power on the power scale: scaleToInt(x, 1000, 4096).
 inline int32_t toPowerScale(long double x) { return scaleToInt(x, 1000.0L, 4096.0L); }
 

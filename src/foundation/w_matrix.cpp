@@ -211,13 +211,13 @@ void Weight_matrix::recast(const double *f1, const double *f2) {
     for (int i = 0; i < 21; i++)
       for (int j = 0; j < 21; j++) present[o[i][j] - lo] = true;
     for (int k = 0; k <= hi - lo; k++)
-      if (present[k]) scaled[k] = scaleToInt(((lo + k - mean) / mdisp) * 1000.0, 1.0L);
+      if (present[k]) scaled[k] = truncToInt(((lo + k - mean) / mdisp) * 1000.0);
     for (int i = 0; i < 21; i++)
       for (int j = 0; j < 21; j++) elem[i][j] = scaled[o[i][j] - lo];
   } else {
     for (int i = 0; i < 21; i++)
       for (int j = 0; j < 21; j++)
-        elem[i][j] = scaleToInt(((o[i][j] - mean) / mdisp) * 1000.0, 1.0L);
+        elem[i][j] = truncToInt(((o[i][j] - mean) / mdisp) * 1000.0);
   }
   for (int k = 0; k < 22; k++) {
     elem[21][k] = 0;
@@ -323,7 +323,118 @@ int Weight_matrix::recalcSum(int len, const char *sq1, const char *sq2, int sum,
   const double mdispHel = std::sqrt(v);
   mult = mdisp / mdispHel;
   add = ((mean - meanHel) * 1000) / mdisp;
-  return scaleToInt(((mean - meanHel) * ((double)numLet * 1000) + mdisp * sum) / mdispHel, 1.0L);
+  return truncToInt(((mean - meanHel) * ((double)numLet * 1000) + mdisp * sum) / mdispHel);
+}
+
+namespace {
+
+typedef double V4 __attribute__((vector_size(32)));
+
+// Sums over the letters present of f1 (rows) and f2 (padded to 24, zero past 20):
+// m = sum f1 f2 o and q = sum f1 f2 o^2, four columns at a time, in any order.
+inline __attribute__((always_inline)) void scoreMoments(const int (&o)[22][22],
+                                                        const Present &p1, const double *f2,
+                                                        double &m, double &q, double &top) {
+  V4 sm = {}, sq = {}, mx = {};
+  for (int a = 0; a < p1.n; a++) {
+    // Row idx a read 24 wide: the 2 ints past its end belong to the next row (or, for row
+    // 20, to row 21) and meet a zero frequency.
+    const int *row = o[p1.idx[a]];
+    const double f = p1.f[a];
+    V4 rm = {}, rq = {};
+    for (int c = 0; c < 24; c += 4) {
+      const V4 od = {(double)row[c], (double)row[c + 1], (double)row[c + 2], (double)row[c + 3]};
+      V4 w;
+      __builtin_memcpy(&w, f2 + c, sizeof w);
+      const V4 t = w * od;
+      rm += t;
+      rq += t * od;
+      const V4 ad = od < 0 ? -od : od;
+      mx = mx < ad ? ad : mx;
+    }
+    sm += f * rm;
+    sq += f * rq;
+  }
+  m = (sm[0] + sm[1]) + (sm[2] + sm[3]);
+  q = (sq[0] + sq[1]) + (sq[2] + sq[3]);
+  top = std::max(std::max(mx[0], mx[1]), std::max(mx[2], mx[3]));
+}
+
+void scoreMomentsPlain(const int (&o)[22][22], const Present &p1, const double *f2, double &m,
+                       double &q, double &top) {
+  scoreMoments(o, p1, f2, m, q, top);
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) void scoreMomentsWide(const int (&o)[22][22], const Present &p1,
+                                                      const double *f2, double &m, double &q,
+                                                      double &top) {
+  scoreMoments(o, p1, f2, m, q, top);
+}
+bool haveMomentsWide() { return __builtin_cpu_supports("avx2"); }
+#else
+void scoreMomentsWide(const int (&o)[22][22], const Present &p1, const double *f2, double &m,
+                      double &q, double &top) {
+  scoreMoments(o, p1, f2, m, q, top);
+}
+bool haveMomentsWide() { return false; }
+#endif
+
+}  // namespace
+
+bool Weight_matrix::recalcBelow(int len, const char *sq1, const char *sq2, int sum,
+                                long double threshold) const {
+  if (!(threshold > 0) || len <= 0) return false;
+  int c1[22] = {0}, c2[22] = {0};
+  int numLet = 0;
+  for (int k = 0; k < len; k++) {
+    const unsigned char a = nalpha[(unsigned char)sq1[k]], b = nalpha[(unsigned char)sq2[k]];
+    c1[a]++;
+    c2[b]++;
+    numLet += (a < 21) & (b < 21);
+  }
+  // The compositions as recalcSum makes them, up to rounding: the margins below cover it.
+  int n1 = 0, n2 = 0;
+  for (int i = 0; i < 21; i++) {
+    n1 += c1[i];
+    n2 += c2[i];
+  }
+  const double r1 = 1.0 / (n1 ? n1 : 1), r2 = 1.0 / (n2 ? n2 : 1);
+  Present p1;
+  double f2[24] = {0};
+  for (int i = 0; i < 21; i++) {
+    p1.idx[p1.n] = i;
+    p1.f[p1.n] = c1[i] * r1;
+    p1.n += c1[i] != 0;
+    f2[i] = c2[i] * r2;
+  }
+  const double F1 = n1 ? 1.0 : 0.0, F2 = n2 ? 1.0 : 0.0;
+  double m, q, top;
+  if (haveMomentsWide())
+    scoreMomentsWide(orig_elem, p1, f2, m, q, top);
+  else
+    scoreMomentsPlain(orig_elem, p1, f2, m, q, top);
+  // recalcSum's own sums differ from these by rounding only, some 1e-13 of the largest score
+  // (squared for the variance); the margins are 1e-9 of it.
+  const double O = top + 1;
+  const double em = 1e-9 * O, ev = 1e-9 * O * O;
+  const double v = q - 2 * m * m + m * m * (F1 * F2);
+  double dlo;  // least the divisor can be
+  if (v + ev < 1e-6) {
+    dlo = 1.0;  // recalcSum takes 1 for a variance this small
+  } else if (v - ev >= 1e-6) {
+    dlo = std::sqrt(v - ev) * (1 - 1e-12);
+  } else {
+    return false;  // too near the switch to 1
+  }
+  // The largest the numerator can be, with the mean at its least.
+  const double x = (mean - (m - em)) * ((double)numLet * 1000);
+  const double y = mdisp * sum;
+  const double nhi = x + y + 1e-9 * (std::fabs(x) + std::fabs(y) + 1);
+  if (nhi <= 0) return true;  // the result is at most 0, its power too
+  const double shi = std::floor(nhi / dlo * (1 + 1e-12)) + 1;
+  if (!(shi < 2147483647.0)) return false;
+  return (long double)powerOf((long long)shi, len) < threshold;
 }
 
 void Weight_matrix::print() const {

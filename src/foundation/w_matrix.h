@@ -101,6 +101,12 @@ class Weight_matrix : public TMatrix {
   TMatrix *duplicate() override;
   int recalcSum(int len, const char *sq1, const char *sq2, int sum, int, double &mult,
                 double &add) const override;
+  // True when the power of recalcSum's result for a segment of len letters (its sum times
+  // the length factor) is certainly below `threshold`: the same quantities summed in another
+  // order, with a margin far above what the order can change. False when not certain, and
+  // then recalcSum decides.
+  bool recalcBelow(int len, const char *sq1, const char *sq2, int sum,
+                   long double threshold) const;
   int fread(FILE *f) override;
   int normalize(const double *freq_1, const double *freq_2) override;
   void recast(const double *freq_1, const double *freq_2) override;

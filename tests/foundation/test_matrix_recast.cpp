@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <string>
 
 #include "inv_sqrt.h"
 #include "w_matrix.h"
@@ -115,6 +116,51 @@ TEST(MatrixRecast, SegmentRescoringWithFewLetters) {
   const int want = scaleToInt(((w.mean - p.mean) * (8.0 * 1000) + w.mdisp * 12345) / mdispHel, 1.0L);
   double mult = 0, add = 0;
   EXPECT_EQ(w.recalcSum(8, a, b, 12345, 0, mult, add), want);
+}
+
+TEST(MatrixRecast, RescoringBoundNeverDropsAKeptSegment) {
+  // recalcBelow may only say "below" when recalcSum's power is below the threshold; near the
+  // threshold it must leave the decision to recalcSum, and clear cases it decides.
+  std::mt19937 rng(11);
+  const char *letters = "ACDEFGHIKLMNPQRSTVWYXBZ*-";
+  int decided = 0, clearlyBelow = 0;
+  for (int iter = 0; iter < 20000; iter++) {
+    Weight_matrix w;
+    w.makeBlos62();
+    if (iter % 3 == 1)  // other score ranges, large and small
+      for (int i = 0; i < 22; i++)
+        for (int j = 0; j <= i; j++)
+          w.orig_elem[i][j] = w.orig_elem[j][i] = (int)(rng() % 2001) - 1000;
+    if (iter % 3 == 2)
+      for (int i = 0; i < 22; i++)
+        for (int j = 0; j <= i; j++) w.orig_elem[i][j] = w.orig_elem[j][i] = (int)(rng() % 3);
+    w.recast(aa_frequences, aa_frequences);
+    const int len = 1 + (int)(rng() % (iter % 10 == 0 ? 300 : 40));
+    // Few distinct letters now and then: variances near zero.
+    const int span = iter % 4 == 0 ? 1 + (int)(rng() % 3) : 25;
+    std::string a, b;
+    for (int k = 0; k < len; k++) {
+      a += letters[rng() % span];
+      b += letters[rng() % span];
+    }
+    const int sum = (int)(rng() % 200000) - 50000;
+    double mult, add;
+    const int s = w.recalcSum(len, a.c_str(), b.c_str(), sum, 0, mult, add);
+    const int p = powerOf(s, len);
+    // Thresholds at, just around and far from the exact power.
+    const long double thr[] = {(long double)p, (long double)p + 1, (long double)p - 1,
+                               (long double)p * 1.5L + 10, 4000.0L * 4096, 1.0L};
+    for (long double t : thr) {
+      const bool below = w.recalcBelow(len, a.c_str(), b.c_str(), sum, t);
+      if (below) {
+        ASSERT_LT((long double)p, t) << iter << " len " << len << " sum " << sum;
+        decided++;
+      }
+      if ((long double)p < t && (long double)(p > 0 ? p : 0) * 1.01L + 100 < t) clearlyBelow++;
+    }
+  }
+  // The bound is tight enough to matter: it decides nearly every clear case.
+  EXPECT_GT(decided, clearlyBelow * 9 / 10);
 }
 
 }  // namespace

@@ -1,6 +1,10 @@
 // The length factor, its tables and the two conversions onto the power scale.
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include <random>
+
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -96,6 +100,24 @@ TEST(PowerScale, ScaledConversionSaturates) {
   EXPECT_EQ(scaleToInt(2147483646.9, 1), 2147483646);
   EXPECT_EQ(scaleToInt(-2147483648.0, 1), INT32_MIN);
   EXPECT_EQ(scaleToInt(-2147483647.5, 1), -2147483647);
+}
+
+TEST(PowerScale, DoubleTruncationEqualsTheExtendedOne) {
+  // Boundaries, halves, values next to integers and out of range, and random reals.
+  std::vector<double> xs = {0.0, -0.0, 0.5, -0.5, 0.9999999999999999, -0.9999999999999999,
+                            1e-300, 2147483646.9999998, 2147483647.0, 2147483647.5,
+                            -2147483648.0, -2147483648.5, -2147483647.9999998, 1e300, -1e300,
+                            std::numeric_limits<double>::infinity(),
+                            -std::numeric_limits<double>::infinity(),
+                            std::numeric_limits<double>::quiet_NaN()};
+  std::mt19937_64 rng(5);
+  for (int i = 0; i < 200000; i++) {
+    const double mag = std::ldexp(1.0, (int)(rng() % 40) - 5);
+    const double x = ((double)(rng() >> 11) / 9007199254740992.0 - 0.5) * mag;
+    xs.push_back(x);
+    xs.push_back(std::nextafter(std::trunc(x), 0.0));
+  }
+  for (double x : xs) ASSERT_EQ(truncToInt(x), scaleToInt(x, 1.0L)) << x;
 }
 
 TEST(PowerScale, PowerProductSaturates) {

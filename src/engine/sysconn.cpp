@@ -270,6 +270,45 @@ void codeLetters(const AA_groups *ag, const char *sq, int len, unsigned char *co
 // ---------------------------------------------------------------------------------------------
 // Shift_histogram
 
+namespace {
+
+void rankKeysPlain(const uint64_t *cand, size_t n, size_t want, int numNeg, int *out) {
+  for (size_t j = 0; j < n; j++) {
+    size_t rank = 0;
+    for (size_t i = 0; i < n; i++) rank += cand[i] > cand[j];
+    if (rank < want) out[rank] = (int)~(uint32_t)cand[j] - numNeg;
+  }
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx512f"))) void rankKeysAvx512(const uint64_t *cand, size_t n,
+                                                       size_t want, int numNeg, int *out) {
+  for (size_t j = 0; j < n; j++) {
+    const __m512i key = _mm512_set1_epi64((long long)cand[j]);
+    int rank = 0;
+    for (size_t i = 0; i < n; i += 8) {
+      const __mmask8 in = n - i >= 8 ? (__mmask8)0xFF : (__mmask8)((1u << (n - i)) - 1);
+      const __m512i v = _mm512_maskz_loadu_epi64(in, cand + i);
+      rank += __builtin_popcount(_mm512_mask_cmpgt_epu64_mask(in, v, key));
+    }
+    if ((size_t)rank < want) out[rank] = (int)~(uint32_t)cand[j] - numNeg;
+  }
+}
+#endif
+
+}  // namespace
+
+void rankKeys(const uint64_t *cand, size_t n, size_t want, int numNeg, int *out, bool wide) {
+#if defined(__x86_64__)
+  if (wide && __builtin_cpu_supports("avx512f")) {
+    rankKeysAvx512(cand, n, want, numNeg, out);
+    return;
+  }
+#endif
+  (void)wide;
+  rankKeysPlain(cand, n, want, numNeg, out);
+}
+
 void Shift_histogram::select(const int *hist, int num_neg_shifts, int num_all_shifts,
                              int threshold, int max_num_shifts, std::vector<uint64_t> &heap,
                              int stride) {
@@ -308,11 +347,7 @@ void Shift_histogram::selectKeys(uint64_t *cand, size_t n, int num_neg_shifts,
   if (n <= 64) {
     // Few candidates: each one's place is the number of better ones (the keys are distinct),
     // counted without a branch.
-    for (size_t j = 0; j < n; j++) {
-      size_t rank = 0;
-      for (size_t i = 0; i < n; i++) rank += cand[i] > cand[j];
-      if (rank < want) shift_value[rank] = (int)~(uint32_t)cand[j] - num_neg_shifts;
-    }
+    rankKeys(cand, n, want, num_neg_shifts, shift_value);
     num_shifts = (int)std::min(n, want);
     return;
   }

@@ -126,6 +126,12 @@ int coverageThreshold(double coincidence_ratio, int window_width, int segm_lengt
 // Bank letters to group codes of ag, capped at num_colors.
 void codeLetters(const AA_groups *ag, const char *sq, int len, unsigned char *codes);
 
+// Places each of n distinct keys (Shift_histogram::key) by the number of larger ones: the
+// shift of the key (its index less numNeg) at out[rank] when rank < want. wide: with AVX-512
+// when the processor has it (the same places).
+void rankKeys(const uint64_t *cand, size_t n, size_t want, int numNeg, int *out,
+              bool wide = true);
+
 // The kept shifts of one part against one bank sequence, best first.
 class Shift_histogram {
  public:

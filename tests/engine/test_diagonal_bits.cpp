@@ -1,7 +1,9 @@
 // Diagonal counts in bit planes against the counts by definition.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -125,6 +127,26 @@ TEST(DiagonalBits, DivisionShiftsMatchTheFullHistogram) {
           << iter << " part " << p;
     }
     EXPECT_EQ(div.nextPart(ratio, S), 0);
+  }
+}
+
+TEST(DiagonalBits, RankedKeysMatchTheSortedOrder) {
+  std::mt19937 rng(9);
+  for (int iter = 0; iter < 3000; iter++) {
+    const size_t n = rng() % 65, want = 1 + rng() % 25;
+    std::vector<uint64_t> keys;
+    std::vector<int> idx;
+    for (size_t i = 0; i < n; i++) idx.push_back((int)(i * 3 + rng() % 3));
+    for (int i : idx) keys.push_back(Shift_histogram::key((int)(rng() % 9), i));
+    std::vector<uint64_t> sorted = keys;
+    std::sort(sorted.begin(), sorted.end(), std::greater<uint64_t>());
+    std::vector<int> want_((size_t)std::min(n, want));
+    for (size_t r = 0; r < want_.size(); r++) want_[r] = (int)~(uint32_t)sorted[r] - 5;
+    for (bool wide : {false, true}) {
+      std::vector<int> got(want_.size(), -1);
+      rankKeys(keys.data(), n, want, 5, got.data(), wide);
+      ASSERT_EQ(got, want_) << iter << " wide " << wide;
+    }
   }
 }
 

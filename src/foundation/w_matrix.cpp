@@ -198,20 +198,18 @@ void Weight_matrix::recast(const double *f1, const double *f2) {
   mdisp = std::sqrt(disp);
   double d = 0;
   for (int i = 0; i < 21; i++) d += f1[i] * o[i][i];
-  // The scores take few distinct values (0..25 after normalize): each is scaled once.
-  int lo = o[0][0], hi = o[0][0];
-  for (int i = 0; i < 21; i++)
-    for (int j = 0; j < 21; j++) {
-      lo = std::min(lo, o[i][j]);
-      hi = std::max(hi, o[i][j]);
-    }
+  // The scores take few distinct values (0..25 after normalize): each value of their range is
+  // scaled once. The range is taken over the whole table, row and column 21 too: a wider range
+  // only scales values no entry uses.
+  const int *flat = &o[0][0];
+  int lo = flat[0], hi = flat[0];
+  for (int k = 0; k < 22 * 22; k++) {
+    lo = std::min(lo, flat[k]);
+    hi = std::max(hi, flat[k]);
+  }
   if ((long long)hi - lo < kScaledRoom) {
     int scaled[kScaledRoom];
-    bool present[kScaledRoom] = {};
-    for (int i = 0; i < 21; i++)
-      for (int j = 0; j < 21; j++) present[o[i][j] - lo] = true;
-    for (int k = 0; k <= hi - lo; k++)
-      if (present[k]) scaled[k] = truncToInt(((lo + k - mean) / mdisp) * 1000.0);
+    for (int k = 0; k <= hi - lo; k++) scaled[k] = truncToInt(((lo + k - mean) / mdisp) * 1000.0);
     for (int i = 0; i < 21; i++)
       for (int j = 0; j < 21; j++) elem[i][j] = scaled[o[i][j] - lo];
   } else {

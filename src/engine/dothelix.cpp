@@ -61,7 +61,6 @@ void HelixFilter::prepare(int length_low_threshold, int power_low_threshold) {
 void HelixFilter::newProfile() {
   sufElem_ = nullptr;
   sufEnd_ = -1;
-  scan_.clear();
 }
 
 void HelixFilter::addBand() {
@@ -109,42 +108,147 @@ bool HelixFilter::rejects(const int *elem, int length) {
   return true;
 }
 
-bool HelixFilter::rejectsSuffix(const int *elem, int s, int end) {
-  const int n = end - s;
-  if (n < L_) return true;
-  const int top = std::min(n, kLongestFactor);
-  while (top >= L_ && (bands_.empty() || bands_.back().hi < top)) addBand();
+namespace {
+
+// The backward scan of rejectsSuffix for NB bands side by side (independent chains), from
+// pos down to at most `to`: the first start where a band passes, or -1 when none does down
+// to `to`. The state is left where the scan ended.
+template <int NB>
+int scanBands(const int *elem, int &pos, int to, const long long *beta, const long long *alpha,
+              const int *lim, long long *cs, long long *bs) {
+  long long c[NB], b[NB];
+  for (int k = 0; k < NB; k++) {
+    c[k] = cs[k];
+    b[k] = bs[k];
+  }
+  int p = pos, found = -1;
+  while (p > to) {
+    p--;
+    const long long x = elem[p];
+    bool pass = false;
+    for (int k = 0; k < NB; k++) {
+      c[k] = std::max(c[k], 0LL) + (x - beta[k]);
+      b[k] = std::max(b[k], c[k]);
+      pass |= (b[k] >= alpha[k]) & (p <= lim[k]);
+    }
+    if (pass) {
+      found = p;
+      break;
+    }
+  }
+  for (int k = 0; k < NB; k++) {
+    cs[k] = c[k];
+    bs[k] = b[k];
+  }
+  pos = p;
+  return found;
+}
+
+// scanBands for up to four bands, one per 64-bit lane (the spare lanes never pass). A band
+// that passes at some start still passes at every start further left where it counts, so
+// the test is made once per four values; a group that passes is gone through again value by
+// value for the first start that does.
+#if defined(__x86_64__)
+__attribute__((target("avx512f,avx512vl"))) int scanBandsWide(const int *elem, int &pos, int to,
+                                                                const long long *beta,
+                                                                const long long *alpha,
+                                                                const int *lim, long long *cs,
+                                                                long long *bs) {
+  const __m256i zero = _mm256_setzero_si256();
+  const __m256i be = _mm256_loadu_si256((const __m256i *)beta);
+  const __m256i al = _mm256_loadu_si256((const __m256i *)alpha);
+  const __m256i li = _mm256_cvtepi32_epi64(_mm_loadu_si128((const __m128i *)lim));
+  __m256i c = _mm256_loadu_si256((const __m256i *)cs), b = _mm256_loadu_si256((const __m256i *)bs);
+  int p = pos, found = -1;
+  bool oneByOne = false;
+  while (found < 0 && p > to) {
+    const int g = oneByOne || p - to < 4 ? 1 : 4;
+    const __m256i c0 = c, b0 = b;
+    for (int u = 1; u <= g; u++) {
+      const __m256i x = _mm256_sub_epi64(_mm256_set1_epi64x(elem[p - u]), be);
+      c = _mm256_add_epi64(_mm256_max_epi64(c, zero), x);
+      b = _mm256_max_epi64(b, c);
+    }
+    const __mmask8 counts = _mm256_cmpge_epi64_mask(li, _mm256_set1_epi64x(p - g));
+    if (_mm256_mask_cmpge_epi64_mask(counts, b, al)) {
+      if (g == 4) {
+        c = c0;
+        b = b0;
+        oneByOne = true;
+        continue;
+      }
+      found = p - 1;
+    }
+    p -= g;
+  }
+  _mm256_storeu_si256((__m256i *)cs, c);
+  _mm256_storeu_si256((__m256i *)bs, b);
+  pos = p;
+  return found;
+}
+bool haveBandsWide() {
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl");
+}
+#else
+int scanBandsWide(const int *, int &, int, const long long *, const long long *, const int *,
+                  long long *, long long *) {
+  return -1;
+}
+bool haveBandsWide() { return false; }
+#endif
+
+constexpr int kWideBands = 4;
+
+typedef int (*ScanBands)(const int *, int &, int, const long long *, const long long *,
+                         const int *, long long *, long long *);
+constexpr ScanBands kScanBands[] = {scanBands<1>, scanBands<2>, scanBands<3>, scanBands<4>,
+                                    scanBands<5>, scanBands<6>, scanBands<7>, scanBands<8>};
+
+}  // namespace
+
+bool HelixFilter::rejectsSuffixScan(const int *elem, int s, int end) {
+  if (end - s < L_) return true;
   if (elem != sufElem_ || end != sufEnd_) {
+    const int top = std::min(end, kLongestFactor);
+    while (bands_.empty() || bands_.back().hi < top) addBand();
     sufElem_ = elem;
     sufEnd_ = end;
-    scan_.clear();
-  }
-  // The best run within [s, end) only grows as s moves left, so each band passes exactly
-  // from some start leftwards: a backward scan finds it once for every stretch ending here.
-  for (size_t k = 0; k < bands_.size() && bands_[k].lo <= n; k++) {
-    if (k == scan_.size()) scan_.push_back({end, -1, 0, LLONG_MIN});
-    SuffixScan &st = scan_[k];
-    if (st.passAt >= 0) {
-      if (s <= st.passAt) return false;
-      continue;
+    sufPos_ = end;
+    sufPass_ = -1;
+    int nb = 0;
+    for (const Band &band : bands_) {
+      if (band.lo > end || nb == kMaxBands) break;
+      sufBeta_[nb] = band.beta;
+      sufAlpha_[nb] = band.alpha;
+      sufLim_[nb] = end - band.lo;
+      sufC_[nb] = 0;
+      sufB_[nb] = LLONG_MIN;
+      nb++;
     }
-    const long long beta = bands_[k].beta, alpha = bands_[k].alpha;
-    int p = st.pos;
-    long long c = st.c, b = st.b;
-    while (p > s && b < alpha) {
-      p--;
-      c = std::max(c, 0LL) + ((long long)elem[p] - beta);
-      b = std::max(b, c);
-    }
-    st.pos = p;
-    st.c = c;
-    st.b = b;
-    if (b >= alpha) {
-      st.passAt = p;
-      return false;
+    sufBands_ = nb;
+    for (int k = nb; k < kWideBands; k++) {  // spare lanes of the wide scan
+      sufBeta_[k] = 0;
+      sufAlpha_[k] = LLONG_MAX;
+      sufLim_[k] = -1;
+      sufC_[k] = 0;
+      sufB_[k] = LLONG_MIN;
     }
   }
-  return true;
+  // The best run within [s, end) only grows as s moves left, and a band counts for more
+  // starts the further left they lie: some band passes exactly for the starts up to the
+  // first one the backward scan finds passing, whatever the order of the questions.
+  if (sufPass_ >= 0) return s > sufPass_;
+  if (s >= sufPos_) return true;
+  int p = -1;
+  if (sufBands_ <= kWideBands && vectorForm != 0 && haveBandsWide()) {
+    sufPass_ = scanBandsWide(elem, sufPos_, s, sufBeta_, sufAlpha_, sufLim_, sufC_, sufB_);
+    return sufPass_ < 0;
+  }
+  static_assert(sizeof kScanBands / sizeof kScanBands[0] == kMaxBands, "a scan per band count");
+  if (sufBands_ >= 1 && sufBands_ <= kMaxBands)
+    p = kScanBands[sufBands_ - 1](elem, sufPos_, s, sufBeta_, sufAlpha_, sufLim_, sufC_, sufB_);
+  sufPass_ = p;
+  return p < 0;
 }
 
 namespace {
@@ -263,20 +367,29 @@ namespace {
 // product with a length factor, exact in the 32- and 64-bit lanes of the vector scan.
 constexpr int kScanValue = 1 << 20;
 
+// Where a forward scan stands after its first `done` values: the running sum, the best
+// running sum (or 0) and the best power taken so far.
+struct ScanState {
+  int done, run, best, pow;
+};
+
 // The best-power scan of the window scans, 16 values at a time. Over v[0 .. n) (elem[i], or
 // elem[n - 1 - i] when Reverse) with S the running sum, a value is "better" when S exceeds
 // every earlier S and 0, and "taken" when better and S x strict[i + 1] (clamped) is at least
 // the power of every earlier better value: the running best of the scalar loops, since a
 // better value that is not taken is below one that was. StopNeg ends the scan before the
-// first negative S. Returns the last taken index (-1 for none) with its S and power.
+// first negative S. A scan resumed `from` a state counts on from it (S from its run, lengths
+// from done + 1). Returns the last taken index (-1 for none) with its S and power.
 #if defined(__x86_64__)
 template <bool Reverse, bool StopNeg>
 __attribute__((target("avx512f"))) int bestScanWide(const int *elem, int n, long long &sumAt,
-                                                    int &powAt) {
+                                                    int &powAt, const ScanState &from) {
   const __m512i zero = _mm512_setzero_si512(), low = _mm512_set1_epi32(INT32_MIN);
   const __m512i top = _mm512_set1_epi64(INT32_MAX), last = _mm512_set1_epi32(15);
   const __m512i reverse = _mm512_set_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-  __m512i sc = zero, bc = zero, pc = zero;
+  const int *factor = power_scale::strict + from.done + 1;
+  __m512i sc = _mm512_set1_epi32(from.run), bc = _mm512_set1_epi32(from.best);
+  __m512i pc = _mm512_set1_epi32(from.pow);
   int found = -1, foundSum = 0, foundPow = 0;
   for (int i0 = 0; i0 < n; i0 += 16) {
     const int left = n - i0;
@@ -322,7 +435,7 @@ __attribute__((target("avx512f"))) int bestScanWide(const int *elem, int n, long
     // so its power is no larger (the factor falls with the length). The two best-before scans
     // then run side by side.
     const __mmask16 pos = _mm512_mask_cmpgt_epi32_mask(valid, s, zero);
-    const __m512i f = _mm512_maskz_loadu_epi32(pos, power_scale::strict + i0 + 1);
+    const __m512i f = _mm512_maskz_loadu_epi32(pos, factor + i0);
     const __m512i even = _mm512_min_epi64(_mm512_mul_epi32(s, f), top);
     const __m512i odd = _mm512_min_epi64(
         _mm512_mul_epi32(_mm512_srli_epi64(s, 32), _mm512_srli_epi64(f, 32)), top);
@@ -355,41 +468,10 @@ __attribute__((target("avx512f"))) int bestScanWide(const int *elem, int n, long
   return found;
 }
 
-// elem[s .. s + n) without its non-positive values at both ends, 16 at a time.
-__attribute__((target("avx512f"))) void trimWide(const int *elem, int &s, int &n) {
-  const __m512i zero = _mm512_setzero_si512();
-  while (n > 0) {
-    const int k = std::min(n, 16);
-    const __mmask16 in = (__mmask16)(0xFFFFu << (16 - k));  // the last k of 16
-    const unsigned pos =
-        _mm512_mask_cmpgt_epi32_mask(in, _mm512_maskz_loadu_epi32(in, elem + s + n - 16), zero);
-    if (pos) {
-      n -= 15 - (31 - __builtin_clz(pos));
-      break;
-    }
-    n -= k;
-  }
-  while (n > 0) {
-    const int k = std::min(n, 16);
-    const __mmask16 in = (__mmask16)((1u << k) - 1);
-    const unsigned pos =
-        _mm512_mask_cmpgt_epi32_mask(in, _mm512_maskz_loadu_epi32(in, elem + s), zero);
-    if (pos) {
-      const int skip = __builtin_ctz(pos);
-      s += skip;
-      n -= skip;
-      break;
-    }
-    s += k;
-    n -= k;
-  }
-}
-
 bool haveScanWide() { return __builtin_cpu_supports("avx512f"); }
 #else
-void trimWide(const int *, int &, int &) {}
 template <bool Reverse, bool StopNeg>
-int bestScanWide(const int *, int, long long &, int &) {
+int bestScanWide(const int *, int, long long &, int &, const ScanState &) {
   return -1;
 }
 bool haveScanWide() { return false; }
@@ -400,6 +482,119 @@ bool smallValues(const int *elem, int n) {
   unsigned out = 0;
   for (int i = 0; i < n; i++) out |= (unsigned)elem[i] + kScanValue >= 2u * kScanValue;
   return out == 0;
+}
+
+// The first position of [s, e) holding a positive value (e when none), eight at a time.
+inline int firstPositive(const int *elem, int s, int e) {
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  while (e - s >= 8) {
+    const __m128i lo = _mm_cmpgt_epi32(_mm_loadu_si128((const __m128i *)(elem + s)), zero);
+    const __m128i hi = _mm_cmpgt_epi32(_mm_loadu_si128((const __m128i *)(elem + s + 4)), zero);
+    const unsigned m = (unsigned)_mm_movemask_ps(_mm_castsi128_ps(lo)) |
+                       (unsigned)_mm_movemask_ps(_mm_castsi128_ps(hi)) << 4;
+    if (m) return s + __builtin_ctz(m);
+    s += 8;
+  }
+#endif
+  while (s < e && elem[s] <= 0) s++;
+  return s;
+}
+
+// Forward scan of the window x[0 .. w): the end of its best prefix (0 for none), stopping at
+// the first negative running sum, and that prefix's power. Most scans stop within a few
+// values, so the first ones go one by one and only a scan that lasts takes the vectors.
+inline int forwardEnd(const int *x, int w, bool wide, int &bestPow) {
+  constexpr int kHead = 4;
+  long long run = 0, best = 0;
+  int end = 0, pow = 0, i = 0;
+  const int head = std::min(w, kHead);
+  for (; i < head; i++) {
+    run += x[i];
+    if (run < 0) {
+      bestPow = pow;
+      return end;
+    }
+    const bool better = run > best;
+    best = better ? run : best;
+    const int pw = shortPower(run, i + 1);
+    const bool take = better & (pw >= pow);
+    pow = take ? pw : pow;
+    end = take ? i + 1 : end;
+  }
+  if (i < w) {
+    if (wide && w <= kShortWindow) {
+      // Within the vector bound the head's sums fit 32 bits.
+      long long atSum = 0;
+      const int k = bestScanWide<false, true>(x + i, w - i, atSum, pow,
+                                              ScanState{i, (int)run, (int)best, pow});
+      end = k < 0 ? end : i + k + 1;
+    } else if (w <= kShortWindow) {
+      for (; i < w; i++) {
+        run += x[i];
+        if (run < 0) break;
+        const bool better = run > best;
+        best = better ? run : best;
+        const int pw = shortPower(run, i + 1);
+        const bool take = better & (pw >= pow);
+        pow = take ? pw : pow;
+        end = take ? i + 1 : end;
+      }
+    } else {
+      for (; i < w; i++) {
+        run += x[i];
+        if (run < 0) break;
+        if (run > best) {
+          best = run;
+          const int pw = power(run, i + 1);
+          if (pw >= pow) {
+            pow = pw;
+            end = i + 1;
+          }
+        }
+      }
+    }
+  }
+  bestPow = pow;
+  return end;
+}
+
+// Backward scan of the window x[0 .. w): the start of its best suffix, with the suffix's sum
+// and power (start 0, sum 0 and power 0 when no suffix sum is positive).
+inline int backwardStart(const int *x, int w, bool wide, long long &segSum, int &bestPow) {
+  long long run = 0, best = 0, sum = 0;
+  int start = 0, pow = 0;
+  if (wide && w <= kShortWindow) {
+    const int k = bestScanWide<true, false>(x, w, sum, pow, ScanState{0, 0, 0, 0});
+    start = k < 0 ? 0 : w - 1 - k;
+  } else if (w <= kShortWindow) {
+    for (int j = w - 1; j >= 0; j--) {
+      run += x[j];
+      const bool better = run > best;
+      best = better ? run : best;
+      const int pw = shortPower(better ? run : 0, w - j);
+      const bool take = better & (pw >= pow);
+      pow = take ? pw : pow;
+      start = take ? j : start;
+      sum = take ? run : sum;
+    }
+  } else {
+    for (int j = w - 1; j >= 0; j--) {
+      run += x[j];
+      if (run > best) {
+        best = run;
+        const int pw = power(run, w - j);
+        if (pw >= pow) {
+          pow = pw;
+          start = j;
+          sum = run;
+        }
+      }
+    }
+  }
+  segSum = sum;
+  bestPow = pow;
+  return start;
 }
 
 }  // namespace
@@ -413,119 +608,58 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
   const int L = length_low_threshold < 1 ? 1 : length_low_threshold;
   const int P = power_low_threshold < 1 ? 1 : power_low_threshold;
   if (length < L) return 0;
-  work.filter_.prepare(L, P);
-  work.filter_.newProfile();
+  HelixFilter &filter = work.filter_;
+  filter.prepare(L, P);
+  filter.newProfile();
   // Most diagonals hold nothing: a cheap proof of that spares the search.
-  if (!screened && work.filter_.rejects(elem, length)) return 0;
+  if (!screened && filter.rejects(elem, length)) return 0;
   if (work.vectorForm < 0) work.vectorForm = haveScanWide() ? 1 : 0;
+  filter.vectorForm = work.vectorForm;
   const bool wide = work.vectorForm == 1 && haveScanWide() && smallValues(elem, length);
 
   stack.push_back({0, length});
   while (!stack.empty()) {
-    int s = stack.back().left, n = stack.back().length;
-    if (wide) {
-      trimWide(elem, s, n);
-    } else {
-      while (n > 0 && elem[s + n - 1] <= 0) n--;
-      while (n > 0 && elem[s] <= 0) {
-        s++;
-        n--;
-      }
-    }
-    // A rest left of or right of a segment is searched only when it may hold one: what the
-    // filter proves empty yields nothing, and neither do its own rests.
-    if (n < L || (n < length && work.filter_.rejectsSuffix(elem, s, s + n))) {
-      stack.pop_back();
-      continue;
-    }
-    const int t = s, m = n;
-    int a = s, w = n;
-    int bestPow = 0, start = 0;
-    long long segSum = 0;
-    bool noWindow = false;
-    for (;;) {
-      // Forward: the end of the best prefix, stopping at the first negative running sum.
-      long long run = 0, best = 0;
-      int end = 0;
-      bestPow = 0;
-      if (wide && w <= kShortWindow) {
-        long long atSum = 0;
-        end = bestScanWide<false, true>(elem + a, w, atSum, bestPow) + 1;
-      } else if (w <= kShortWindow) {
-        for (int i = 0; i < w; i++) {
-          run += elem[a + i];
-          if (run < 0) break;
-          const bool better = run > best;
-          best = better ? run : best;
-          const int pw = shortPower(run, i + 1);
-          const bool take = better & (pw >= bestPow);
-          bestPow = take ? pw : bestPow;
-          end = take ? i + 1 : end;
-        }
-      } else {
-        for (int i = 0; i < w; i++) {
-          run += elem[a + i];
-          if (run < 0) break;
-          if (run > best) {
-            best = run;
-            const int pw = power(run, i + 1);
-            if (pw >= bestPow) {
-              bestPow = pw;
-              end = i + 1;
-            }
-          }
-        }
-      }
-      w = end;
-      if (w == 0) {  // nothing to cut around: the interval is given up whole
-        noWindow = true;
-        break;
-      }
-      if (w < L) break;
-      // Backward: the start of the best suffix of that prefix, over the whole window.
-      run = 0;
-      best = 0;
-      bestPow = 0;
-      start = 0;
-      segSum = 0;
-      if (wide && w <= kShortWindow) {
-        const int k = bestScanWide<true, false>(elem + a, w, segSum, bestPow);
-        start = k < 0 ? 0 : w - 1 - k;
-      } else if (w <= kShortWindow) {
-        for (int j = w - 1; j >= 0; j--) {
-          run += elem[a + j];
-          const bool better = run > best;
-          best = better ? run : best;
-          const int pw = shortPower(better ? run : 0, w - j);
-          const bool take = better & (pw >= bestPow);
-          bestPow = take ? pw : bestPow;
-          start = take ? j : start;
-          segSum = take ? run : segSum;
-        }
-      } else {
-        for (int j = w - 1; j >= 0; j--) {
-          run += elem[a + j];
-          if (run > best) {
-            best = run;
-            const int pw = power(run, w - j);
-            if (pw >= bestPow) {
-              bestPow = pw;
-              start = j;
-              segSum = run;
-            }
-          }
-        }
-      }
-      a += start;
-      w -= start;
-      if (!accurate || start == 0 || w < L) break;
-    }
+    int s = stack.back().left, e = s + stack.back().length;
     stack.pop_back();
-    if (noWindow) continue;
-    if (w >= L && bestPow >= P) found.push_back({a, w, clampInt32(segSum), bestPow});
-    // The left rest goes below the right one, so the right rest is searched first.
-    if (a - t >= L) stack.push_back({t, a - t});
-    if (t + m - (a + w) >= L) stack.push_back({a + w, t + m - (a + w)});
+    while (e > s && elem[e - 1] <= 0) e--;
+    // A piece whose best prefix is shorter than L leaves only its right rest, which ends where
+    // the piece did (already trimmed there): the stretch is walked piece by piece in place.
+    for (;;) {
+      s = firstPositive(elem, s, e);
+      const int n = e - s;
+      // A rest left of or right of a segment is searched only when it may hold one: what the
+      // filter proves empty yields nothing, and neither do its own rests.
+      if (n < L || (n < length && filter.rejectsSuffix(elem, s, e))) break;
+      int bestPow = 0;
+      int w = forwardEnd(elem + s, n, wide, bestPow);
+      if (w == 0) break;  // nothing to cut around: the stretch is given up whole
+      if (w < L) {
+        s += w;
+        continue;
+      }
+      // Backward: the start of the best suffix of that prefix, over the whole window.
+      int a = s;
+      long long segSum = 0;
+      bool noWindow = false;
+      for (;;) {
+        const int start = backwardStart(elem + a, w, wide, segSum, bestPow);
+        a += start;
+        w -= start;
+        if (!accurate || start == 0 || w < L) break;
+        w = forwardEnd(elem + a, w, wide, bestPow);
+        if (w == 0) {
+          noWindow = true;
+          break;
+        }
+        if (w < L) break;
+      }
+      if (noWindow) break;
+      if (w >= L && bestPow >= P) found.push_back({a, w, clampInt32(segSum), bestPow});
+      // The left rest goes below the right one, so the right rest is searched first.
+      if (a - s >= L) stack.push_back({s, a - s});
+      if (e - (a + w) >= L) stack.push_back({a + w, e - (a + w)});
+      break;
+    }
   }
   return (int)found.size();
 }

@@ -34,7 +34,11 @@ class HelixFilter {
   bool rejects(const int *elem, int length);
   // rejects(elem + s, end - s), sharing its work among the stretches of one profile that end
   // at the same place. newProfile() forgets that work: call it whenever elem's values change.
-  bool rejectsSuffix(const int *elem, int s, int end);
+  bool rejectsSuffix(const int *elem, int s, int end) {
+    // Most questions come again for the same end once its answer is known.
+    if (elem == sufElem_ && end == sufEnd_ && sufPass_ >= 0) return s > sufPass_;
+    return rejectsSuffixScan(elem, s, end);
+  }
   void newProfile();
   // The same for kLanes profiles at once, interleaved: value i of lane l at elem[i x kLanes +
   // l] for i < rows, lane l holding len[l] values and kPad from there to rows (rows is the
@@ -44,8 +48,8 @@ class HelixFilter {
   unsigned rejectsBatch(const int *elem, const int *len, int rows, int maxScore, bool &ran);
   // rejectsBatch computed in 64 bits, lane by lane: the twin the vector forms are checked on.
   unsigned rejectsBatchPlain(const int *elem, const int *len, int rows, int maxScore);
-  // Which form rejectsBatch runs: 1 the vector one (when the processor has it), 0 the 64-bit
-  // twin. Tests set it to compare both.
+  // Which form rejectsBatch and the scan of rejectsSuffix take: 1 the vector one (when the
+  // processor has it), 0 the plain 64-bit one. Tests set it to compare both.
   int vectorForm = -1;
 
  private:
@@ -56,16 +60,18 @@ class HelixFilter {
   };
   int L_ = 0, P_ = 0;
   std::vector<Band> bands_;  // consecutive from L on, added as longer profiles come
-  // Backward scan of each band over the stretches ending at sufEnd_: reached pos with the
-  // running best start c and best run b, or the largest start passAt from which it passes.
-  struct SuffixScan {
-    int pos, passAt;
-    long long c, b;
-  };
+  // Bands from L by ratio 4 up to the longest factor: never more than this.
+  static constexpr int kMaxBands = 8;
+  // One backward scan of all bands at once over the stretches ending at sufEnd_: reached
+  // sufPos_, with each band's best run starting there (c) and best run so far (b), or the
+  // largest start sufPass_ from which some band passes (-1 while none does). Band k counts
+  // only for starts up to lim[k], where the stretch is at least its shortest length.
   const int *sufElem_ = nullptr;
-  int sufEnd_ = -1;
-  std::vector<SuffixScan> scan_;
+  int sufEnd_ = -1, sufPos_ = -1, sufPass_ = -1, sufBands_ = 0;
+  long long sufBeta_[kMaxBands], sufAlpha_[kMaxBands], sufC_[kMaxBands], sufB_[kMaxBands];
+  int sufLim_[kMaxBands];
   void addBand();
+  bool rejectsSuffixScan(const int *elem, int s, int end);
   // Bands of the lengths up to rows (their number), or 0 when a 32-bit batch may overflow.
   int batchBands(int rows, int maxScore);
 };
@@ -75,8 +81,8 @@ class HelixFilter {
 class DotHelixWork {
  public:
   std::vector<Homology_info> found;  // segments of the last call, in the order found
-  // Which form the window scans take: 1 the vector one (when the processor has it), 0 the
-  // plain one. Tests set it to compare both.
+  // Which form the window scans and the filter's scans take: 1 the vector one (when the
+  // processor has it), 0 the plain one. Tests set it to compare both.
   int vectorForm = -1;
 
  private:

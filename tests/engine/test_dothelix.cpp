@@ -208,6 +208,31 @@ TEST(DotHelix, RestsBesidePlantedSegmentsAgreeWithTwin) {
   EXPECT_GT(withSeveral, 100);  // the rests were really searched
 }
 
+// Runs of 0 to 20 values of 0 or below between short positive stretches: the trim skips
+// them several values at a time and must land on the first positive one.
+TEST(DotHelix, LongRunsOfNonPositiveValuesAgreeWithTwin) {
+  std::mt19937 rng(808);
+  DotHelixWork work;
+  for (int iter = 0; iter < 3000; iter++) {
+    std::vector<int> p;
+    while (p.size() < 120) {
+      const int gap = (int)(rng() % 21);
+      for (int i = 0; i < gap; i++) p.push_back(rng() % 3 ? 0 : -(int)(rng() % 500));
+      const int run = 1 + (int)(rng() % 9);
+      for (int i = 0; i < run; i++) p.push_back(1 + (int)(rng() % 900));
+    }
+    const int L = 1 + (int)(rng() % 8), acc = (int)(rng() % 2);
+    const std::vector<Seg> want = ref(p, L, 20000, acc);
+    const int n = DotHelix(work, p.data(), (int)p.size(), L, 20000, acc);
+    ASSERT_EQ(n, (int)want.size()) << "iteration " << iter;
+    for (int i = 0; i < n; i++)
+      ASSERT_EQ(Seg(work.found[i].left, work.found[i].length, work.found[i].sum,
+                    work.found[i].power),
+                want[(size_t)i])
+          << "iteration " << iter;
+  }
+}
+
 // The vector window scans against the plain ones, and both against the twin: search-like
 // profiles, values just inside the vector form's bound (sums near 2^31 over 2048 positions,
 // saturated powers) and just outside it, windows around every block boundary.

@@ -133,12 +133,14 @@ TEST(HelixFilter, HugeScoresDoNotOverflow) {
 
 TEST(HelixFilter, StretchesSharingAnEndAgreeWithTheWholeCheck) {
   // Stretches asked in any order (same end, starts moving either way, ends changing, values
-  // rewritten in place) give what the check of the stretch on its own gives.
+  // rewritten in place) give what the check of the stretch on its own gives, in both forms
+  // of the backward scan (with L 1 an end past 255 has five bands: the plain one then).
   std::mt19937 rng(4242);
   HelixFilter filter, whole;
   int rejected = 0, passed = 0;
   std::vector<int> p(300);
-  for (int round = 0; round < 300; round++) {
+  for (int round = 0; round < 600; round++) {
+    filter.vectorForm = round % 2;
     const int spread = 200 + (int)(rng() % 2000), bias = (int)(rng() % 400) - 300;
     for (int &v : p) v = (int)(rng() % (2 * spread + 1)) - spread + bias;
     for (int k = 0; k < 3; k++) {
@@ -159,8 +161,29 @@ TEST(HelixFilter, StretchesSharingAnEndAgreeWithTheWholeCheck) {
       (twin ? rejected : passed)++;
     }
   }
-  EXPECT_GT(rejected, 1000);
-  EXPECT_GT(passed, 1000);
+  EXPECT_GT(rejected, 2000);
+  EXPECT_GT(passed, 2000);
+}
+
+TEST(HelixFilter, StartsWalkedRightwardsFindTheFirstPassingStart) {
+  // The walk of the segment finder: one end, starts moving right one by one. The answer flips
+  // from pass to reject exactly once, at the twin's place, also when the passing run sits
+  // within a few values of a group boundary of the scan.
+  std::mt19937 rng(77);
+  for (int round = 0; round < 400; round++) {
+    const int n = 20 + (int)(rng() % 200);
+    std::vector<int> p((size_t)n);
+    for (int &v : p) v = -(int)(rng() % 900);
+    const int w = 7 + (int)(rng() % 10), at = (int)(rng() % (unsigned)(n - w));
+    for (int i = at; i < at + w; i++) p[(size_t)i] = 3000 + (int)(rng() % 200);
+    HelixFilter filter, whole;
+    filter.vectorForm = round % 2;
+    filter.prepare(7, 16384000);
+    whole.prepare(7, 16384000);
+    for (int s = 0; s < n; s++)
+      ASSERT_EQ(filter.rejectsSuffix(p.data(), s, n), whole.rejects(p.data() + s, n - s))
+          << "round " << round << " start " << s;
+  }
 }
 
 TEST(HelixFilter, ProvesMostNoiseEmptyAtTheSearchScale) {

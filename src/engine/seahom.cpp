@@ -6,12 +6,7 @@
 #include <new>
 
 #if defined(__x86_64__)
-// GCC 12's AVX-512 intrinsics pass an undefined vector through and warn about it.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wuninitialized"
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <immintrin.h>
-#pragma GCC diagnostic pop
 #endif
 
 #include "alibase.h"

@@ -103,6 +103,20 @@ void presentLetters(const int (&count)[22], Present &p) {
   p.n = n;
 }
 
+// The letter counts of two aligned stretches of len letters; the number of positions where
+// both letters are counted ones (below 21).
+int countPair(const unsigned char *nalpha, int len, const char *sq1, const char *sq2,
+              int (&c1)[22], int (&c2)[22]) {
+  int numLet = 0;
+  for (int k = 0; k < len; k++) {
+    const unsigned char a = nalpha[(unsigned char)sq1[k]], b = nalpha[(unsigned char)sq2[k]];
+    c1[a]++;
+    c2[b]++;
+    numLet += (a < 21) & (b < 21);
+  }
+  return numLet;
+}
+
 }  // namespace
 
 double *TMatrix::makeFreq(int len, const char *seq) const {
@@ -305,13 +319,7 @@ int Weight_matrix::normalize(const double *freq_1, const double *freq_2) {
 int Weight_matrix::recalcSum(int len, const char *sq1, const char *sq2, int sum, int,
                              double &mult, double &add) const {
   int c1[22] = {0}, c2[22] = {0};
-  int numLet = 0;
-  for (int k = 0; k < len; k++) {
-    const unsigned char a = nalpha[(unsigned char)sq1[k]], b = nalpha[(unsigned char)sq2[k]];
-    c1[a]++;
-    c2[b]++;
-    numLet += (a < 21) & (b < 21);
-  }
+  const int numLet = countPair(nalpha, len, sq1, sq2, c1, c2);
   Present p1, p2;
   presentLetters(c1, p1);
   presentLetters(c2, p2);
@@ -384,13 +392,7 @@ bool Weight_matrix::recalcBelow(int len, const char *sq1, const char *sq2, int s
                                 long double threshold) const {
   if (!(threshold > 0) || len <= 0) return false;
   int c1[22] = {0}, c2[22] = {0};
-  int numLet = 0;
-  for (int k = 0; k < len; k++) {
-    const unsigned char a = nalpha[(unsigned char)sq1[k]], b = nalpha[(unsigned char)sq2[k]];
-    c1[a]++;
-    c2[b]++;
-    numLet += (a < 21) & (b < 21);
-  }
+  const int numLet = countPair(nalpha, len, sq1, sq2, c1, c2);
   // The compositions as recalcSum makes them, up to rounding: the margins below cover it.
   int n1 = 0, n2 = 0;
   for (int i = 0; i < 21; i++) {

@@ -12,9 +12,23 @@
 
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
+#include "aa_group.h"
 #include "bankseq.h"
 
 namespace testutil {
+
+// Letter groups read from the text of a color file (one group a line).
+inline AA_groups groupsOf(const char *text) {
+  AA_groups ag;
+  FILE *f = tmpfile();
+  fputs(text, f);
+  rewind(f);
+  EXPECT_EQ(ag.fread(f), 0);
+  fclose(f);
+  return ag;
+}
 
 // A sequence built in memory from text, with the given frame letter.
 inline BankSeq seqOf(const std::string &s, char frame = ' ') {

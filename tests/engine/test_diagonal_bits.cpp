@@ -91,12 +91,7 @@ TEST(DiagonalBits, OneLetterGroupCountsEveryPair) {
 
 // The shifts a division hands out equal the selection over the histogram by definition.
 TEST(DiagonalBits, DivisionShiftsMatchTheFullHistogram) {
-  AA_groups ag;
-  FILE *f = tmpfile();
-  fputs("AGST\nC\nDENQ\nKRH\nILMV\nFWY\n", f);
-  rewind(f);
-  ASSERT_EQ(ag.fread(f), 0);
-  fclose(f);
+  AA_groups ag = testutil::groupsOf("AGST\nC\nDENQ\nKRH\nILMV\nFWY\n");
   std::mt19937 rng(3);
   const char *alpha = "ACDEFGHIKLMNPQRSTVWYXB";
   for (int iter = 0; iter < 60; iter++) {

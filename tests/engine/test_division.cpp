@@ -24,15 +24,7 @@ std::string randomSeq(std::mt19937 &rng, int len, const char *alphabet) {
   return s;
 }
 
-AA_groups proteinGroups() {
-  AA_groups ag;
-  FILE *f = tmpfile();
-  fputs("AGST\nC\nDENQ\nKRH\nILMV\nFWY\n", f);
-  rewind(f);
-  EXPECT_EQ(ag.fread(f), 0);
-  fclose(f);
-  return ag;
-}
+AA_groups proteinGroups() { return testutil::groupsOf("AGST\nC\nDENQ\nKRH\nILMV\nFWY\n"); }
 
 // A table whose histogram is given: lets the selection and the cutting be tested alone.
 class FixedTable : public Looking_table {

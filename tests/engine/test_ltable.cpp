@@ -8,20 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "testutil.h"
 #include "ltable.h"
 #include "sysconn.h"
 
 namespace {
 
-AA_groups groupsOf(const char *text) {
-  AA_groups ag;
-  FILE *f = tmpfile();
-  fputs(text, f);
-  rewind(f);
-  EXPECT_EQ(ag.fread(f), 0);
-  fclose(f);
-  return ag;
-}
+using testutil::groupsOf;
 
 AA_groups dnaGroups() {
   AA_groups ag;

@@ -164,8 +164,23 @@ __attribute__((target("avx512f,avx512vl"))) int scanBandsWide(const int *elem, i
   while (found < 0 && p > to) {
     const int g = oneByOne || p - to < 4 ? 1 : 4;
     const __m256i c0 = c, b0 = b;
-    for (int u = 1; u <= g; u++) {
-      const __m256i x = _mm256_sub_epi64(_mm256_set1_epi64x(elem[p - u]), be);
+    if (g == 4) {
+      // Two values per link of the chain: max(max(c, 0) + y1, 0) + y2 is
+      // max(c + (y1 + y2), y2 + max(y1, 0)), so c moves on by an add and a max per pair.
+      const __m256i y1 = _mm256_sub_epi64(_mm256_set1_epi64x(elem[p - 1]), be);
+      const __m256i y2 = _mm256_sub_epi64(_mm256_set1_epi64x(elem[p - 2]), be);
+      const __m256i y3 = _mm256_sub_epi64(_mm256_set1_epi64x(elem[p - 3]), be);
+      const __m256i y4 = _mm256_sub_epi64(_mm256_set1_epi64x(elem[p - 4]), be);
+      const __m256i t12 = _mm256_add_epi64(y1, y2), t34 = _mm256_add_epi64(y3, y4);
+      const __m256i q12 = _mm256_add_epi64(y2, _mm256_max_epi64(y1, zero));
+      const __m256i q34 = _mm256_add_epi64(y4, _mm256_max_epi64(y3, zero));
+      const __m256i c1 = _mm256_add_epi64(_mm256_max_epi64(c, zero), y1);
+      const __m256i c2 = _mm256_max_epi64(_mm256_add_epi64(c, t12), q12);
+      const __m256i c3 = _mm256_add_epi64(_mm256_max_epi64(c2, zero), y3);
+      c = _mm256_max_epi64(_mm256_add_epi64(c2, t34), q34);
+      b = _mm256_max_epi64(b, _mm256_max_epi64(_mm256_max_epi64(c1, c2), _mm256_max_epi64(c3, c)));
+    } else {
+      const __m256i x = _mm256_sub_epi64(_mm256_set1_epi64x(elem[p - 1]), be);
       c = _mm256_add_epi64(_mm256_max_epi64(c, zero), x);
       b = _mm256_max_epi64(b, c);
     }
@@ -410,14 +425,17 @@ __attribute__((target("avx512f"))) int bestScanWide(const int *elem, int n, long
     x = _mm512_add_epi32(x, _mm512_alignr_epi32(x, zero, 8));
     const __m512i s = _mm512_add_epi32(x, sc);
     bool stop = false;
+    // Most blocks of a window hold no new best S, and then nothing else changes.
+    __mmask16 up = _mm512_mask_cmpgt_epi32_mask(valid, s, bc);
     if (StopNeg) {  // branch-free: where a scan stops is unpredictable
+      // Both compares at once, the lanes past the first negative dropped from either after.
       const unsigned neg = _mm512_mask_cmplt_epi32_mask(valid, s, zero);
-      valid &= (__mmask16)((neg & (0u - neg)) - 1u);  // the lanes before the first negative
+      const __mmask16 before = (__mmask16)((neg & (0u - neg)) - 1u);
+      valid &= before;
+      up &= before;
       stop = neg != 0;
     }
     sc = _mm512_permutexvar_epi32(last, s);
-    // Most blocks of a window hold no new best S, and then nothing else changes.
-    const __mmask16 up = _mm512_mask_cmpgt_epi32_mask(valid, s, bc);
     if (!up) {
       if (stop) break;
       continue;
@@ -646,12 +664,15 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
         a += start;
         w -= start;
         if (!accurate || start == 0 || w < L) break;
+        const int whole = w;
         w = forwardEnd(elem + a, w, wide, bestPow);
         if (w == 0) {
           noWindow = true;
           break;
         }
-        if (w < L) break;
+        // The backward scan of the same window would retrace the last one from the right end
+        // and stop at start 0, with this sum and a power equal to the whole prefix's.
+        if (w == whole || w < L) break;
       }
       if (noWindow) break;
       if (w >= L && bestPow >= P) found.push_back({a, w, clampInt32(segSum), bestPow});

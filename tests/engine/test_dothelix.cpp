@@ -275,4 +275,36 @@ TEST(DotHelix, VectorScansMatchThePlainOnes) {
   }
 }
 
+// One value past the vector bound, at every place of a block and of a short tail, sends the
+// whole profile to the plain scans: in 32-bit lanes its sums would wrap.
+TEST(DotHelix, OneValueBeyondTheVectorBoundAnywhereTakesThePlainScan) {
+  DotHelixWork wide, plain;
+  wide.vectorForm = 1;
+  plain.vectorForm = 0;
+  for (const int big : {1 << 20, INT_MAX - 1000, -(1 << 20) - 1}) {
+    for (int len = 1; len <= 40; len++) {
+      for (int k = 0; k < len; k++) {
+        std::vector<int> p((size_t)len, 300);
+        p[(size_t)k] = big;
+        if (big < 0 && k + 1 < len) p[(size_t)k + 1] = 1 << 19;  // a run past the low value
+        for (int acc = 0; acc < 2; acc++) {
+          const std::vector<Seg> want = ref(p, 1, 1, acc);
+          ASSERT_EQ(DotHelix(wide, p.data(), len, 1, 1, acc), (int)want.size())
+              << big << " at " << k << " of " << len;
+          ASSERT_EQ(DotHelix(plain, p.data(), len, 1, 1, acc), (int)want.size());
+          // The twin casts a sum past int32 where the search clamps it: the sum is compared
+          // with the plain scan's only.
+          for (size_t i = 0; i < want.size(); i++) {
+            const Homology_info &a = wide.found[i], &b = plain.found[i];
+            ASSERT_EQ(Seg(a.left, a.length, a.sum, a.power), Seg(b.left, b.length, b.sum, b.power))
+                << big << " at " << k << " of " << len;
+            ASSERT_EQ(Seg(a.left, a.length, 0, a.power),
+                      Seg(std::get<0>(want[i]), std::get<1>(want[i]), 0, std::get<3>(want[i])));
+          }
+        }
+      }
+    }
+  }
+}
+
 }  // namespace

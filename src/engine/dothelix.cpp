@@ -388,6 +388,16 @@ struct ScanState {
   int done, run, best, pow;
 };
 
+#if defined(__x86_64__)
+// Running maximum over the 16 lanes, lane 0 first; `fill` is shifted in below lane 0.
+__attribute__((target("avx512f"), always_inline)) inline __m512i prefixMax(__m512i x,
+                                                                         __m512i fill) {
+  x = _mm512_max_epi32(x, _mm512_alignr_epi32(x, fill, 15));
+  x = _mm512_max_epi32(x, _mm512_alignr_epi32(x, fill, 14));
+  x = _mm512_max_epi32(x, _mm512_alignr_epi32(x, fill, 12));
+  return _mm512_max_epi32(x, _mm512_alignr_epi32(x, fill, 8));
+}
+
 // The best-power scan of the window scans, 16 values at a time. Over v[0 .. n) (elem[i], or
 // elem[n - 1 - i] when Reverse) with S the running sum, a value is "better" when S exceeds
 // every earlier S and 0, and "taken" when better and S x strict[i + 1] (clamped) is at least
@@ -395,7 +405,6 @@ struct ScanState {
 // better value that is not taken is below one that was. StopNeg ends the scan before the
 // first negative S. A scan resumed `from` a state counts on from it (S from its run, lengths
 // from done + 1). Returns the last taken index (-1 for none) with its S and power.
-#if defined(__x86_64__)
 template <bool Reverse, bool StopNeg>
 __attribute__((target("avx512f"))) int bestScanWide(const int *elem, int n, long long &sumAt,
                                                     int &powAt, const ScanState &from) {
@@ -441,10 +450,7 @@ __attribute__((target("avx512f"))) int bestScanWide(const int *elem, int n, long
       continue;
     }
     // Best S before each lane.
-    __m512i mx = _mm512_max_epi32(s, _mm512_alignr_epi32(s, low, 15));
-    mx = _mm512_max_epi32(mx, _mm512_alignr_epi32(mx, low, 14));
-    mx = _mm512_max_epi32(mx, _mm512_alignr_epi32(mx, low, 12));
-    mx = _mm512_max_epi32(mx, _mm512_alignr_epi32(mx, low, 8));
+    const __m512i mx = prefixMax(s, low);
     const __m512i bex = _mm512_max_epi32(_mm512_alignr_epi32(mx, low, 15), bc);
     const __mmask16 better = _mm512_mask_cmpgt_epi32_mask(up, s, bex);
     // Powers of the positive lanes: 64-bit products, clamped, even and odd lanes. The best
@@ -460,10 +466,7 @@ __attribute__((target("avx512f"))) int bestScanWide(const int *elem, int n, long
     const __m512i pw =
         _mm512_maskz_mov_epi32(pos, _mm512_mask_blend_epi32(0xAAAA, even,
                                                             _mm512_slli_epi64(odd, 32)));
-    __m512i pm = _mm512_max_epi32(pw, _mm512_alignr_epi32(pw, zero, 15));
-    pm = _mm512_max_epi32(pm, _mm512_alignr_epi32(pm, zero, 14));
-    pm = _mm512_max_epi32(pm, _mm512_alignr_epi32(pm, zero, 12));
-    pm = _mm512_max_epi32(pm, _mm512_alignr_epi32(pm, zero, 8));
+    const __m512i pm = prefixMax(pw, zero);
     const __m512i pex = _mm512_max_epi32(_mm512_alignr_epi32(pm, zero, 15), pc);
     const unsigned take = _mm512_mask_cmpge_epi32_mask(better, pw, pex);
     {  // branch-free as well
@@ -526,19 +529,24 @@ inline int forwardEnd(const int *x, int w, bool wide, int &bestPow) {
   constexpr int kHead = 4;
   long long run = 0, best = 0;
   int end = 0, pow = 0, i = 0;
+  // One value of the scan, branch-free but for the stop: false at the first negative sum.
+  auto step = [&](int k) {
+    run += x[k];
+    if (run < 0) return false;
+    const bool better = run > best;
+    best = better ? run : best;
+    const int pw = shortPower(run, k + 1);
+    const bool take = better & (pw >= pow);
+    pow = take ? pw : pow;
+    end = take ? k + 1 : end;
+    return true;
+  };
   const int head = std::min(w, kHead);
   for (; i < head; i++) {
-    run += x[i];
-    if (run < 0) {
+    if (!step(i)) {
       bestPow = pow;
       return end;
     }
-    const bool better = run > best;
-    best = better ? run : best;
-    const int pw = shortPower(run, i + 1);
-    const bool take = better & (pw >= pow);
-    pow = take ? pw : pow;
-    end = take ? i + 1 : end;
   }
   if (i < w) {
     if (wide && w <= kShortWindow) {
@@ -548,15 +556,7 @@ inline int forwardEnd(const int *x, int w, bool wide, int &bestPow) {
                                               ScanState{i, (int)run, (int)best, pow});
       end = k < 0 ? end : i + k + 1;
     } else if (w <= kShortWindow) {
-      for (; i < w; i++) {
-        run += x[i];
-        if (run < 0) break;
-        const bool better = run > best;
-        best = better ? run : best;
-        const int pw = shortPower(run, i + 1);
-        const bool take = better & (pw >= pow);
-        pow = take ? pw : pow;
-        end = take ? i + 1 : end;
+      for (; i < w && step(i); i++) {
       }
     } else {
       for (; i < w; i++) {

@@ -77,6 +77,15 @@ void refSearch(const std::vector<int> &e, int s, int n, int L, int P, bool accur
   if (a - s >= L) refSearch(e, s, a - s, L, P, accurate, out);
 }
 
+// The segments a reusable DotHelix call left in its work space.
+std::vector<Seg> foundOf(const DotHelixWork &work, int n) {
+  std::vector<Seg> out;
+  for (int i = 0; i < n; i++)
+    out.emplace_back(work.found[(size_t)i].left, work.found[(size_t)i].length,
+                     work.found[(size_t)i].sum, work.found[(size_t)i].power);
+  return out;
+}
+
 std::vector<Seg> ref(const std::vector<int> &prof, int L, int P, int accurate) {
   std::vector<Seg> out;
   L = L < 1 ? 1 : L;
@@ -140,11 +149,7 @@ TEST(DotHelix, AgreesWithTwinOnRandomProfiles) {
     ASSERT_EQ(run(p, L, P, acc), want) << "iteration " << iter;
     // The reusable form gives the same segments.
     const int n = DotHelix(work, p.data(), len, L, P, acc);
-    ASSERT_EQ(n, (int)want.size());
-    for (int i = 0; i < n; i++)
-      ASSERT_EQ(Seg(work.found[i].left, work.found[i].length, work.found[i].sum,
-                    work.found[i].power),
-                want[(size_t)i]);
+    ASSERT_EQ(foundOf(work, n), want);
   }
 }
 
@@ -167,12 +172,7 @@ TEST(DotHelix, WindowsAroundTwoThousandFortyEightAgreeWithTwin) {
     const int P = huge ? INT_MAX : (int)(rng() % 3000000);
     const std::vector<Seg> want = ref(p, L, P, acc);
     const int n = DotHelix(work, p.data(), len, L, P, acc);
-    ASSERT_EQ(n, (int)want.size()) << "iteration " << iter;
-    for (int i = 0; i < n; i++)
-      ASSERT_EQ(Seg(work.found[i].left, work.found[i].length, work.found[i].sum,
-                    work.found[i].power),
-                want[(size_t)i])
-          << "iteration " << iter;
+    ASSERT_EQ(foundOf(work, n), want) << "iteration " << iter;
   }
 }
 
@@ -198,12 +198,7 @@ TEST(DotHelix, RestsBesidePlantedSegmentsAgreeWithTwin) {
     const std::vector<Seg> want = ref(p, 7, 16384000, acc);
     if (want.size() > 1) withSeveral++;
     const int n = DotHelix(work, p.data(), len, 7, 16384000, acc);
-    ASSERT_EQ(n, (int)want.size()) << "iteration " << iter;
-    for (int i = 0; i < n; i++)
-      ASSERT_EQ(Seg(work.found[i].left, work.found[i].length, work.found[i].sum,
-                    work.found[i].power),
-                want[(size_t)i])
-          << "iteration " << iter;
+    ASSERT_EQ(foundOf(work, n), want) << "iteration " << iter;
   }
   EXPECT_GT(withSeveral, 100);  // the rests were really searched
 }
@@ -224,12 +219,7 @@ TEST(DotHelix, LongRunsOfNonPositiveValuesAgreeWithTwin) {
     const int L = 1 + (int)(rng() % 8), acc = (int)(rng() % 2);
     const std::vector<Seg> want = ref(p, L, 20000, acc);
     const int n = DotHelix(work, p.data(), (int)p.size(), L, 20000, acc);
-    ASSERT_EQ(n, (int)want.size()) << "iteration " << iter;
-    for (int i = 0; i < n; i++)
-      ASSERT_EQ(Seg(work.found[i].left, work.found[i].length, work.found[i].sum,
-                    work.found[i].power),
-                want[(size_t)i])
-          << "iteration " << iter;
+    ASSERT_EQ(foundOf(work, n), want) << "iteration " << iter;
   }
 }
 

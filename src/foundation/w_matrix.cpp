@@ -199,6 +199,37 @@ void Weight_matrix::makeDiag() {
   for (int i = 0; i < 22; i++) orig_elem[i][i] = 10;
 }
 
+namespace {
+
+typedef int I8 __attribute__((vector_size(32)));
+
+// Smallest and largest entry of the whole table, eight entries at a time.
+void scoreRange(const int (&o)[22][22], int &lo, int &hi) {
+  const int *flat = &o[0][0];
+  constexpr int kAll = 22 * 22, kWhole = kAll / 8 * 8;
+  I8 vlo, vhi;
+  __builtin_memcpy(&vlo, flat, sizeof vlo);
+  vhi = vlo;
+  for (int k = 8; k < kWhole; k += 8) {
+    I8 v;
+    __builtin_memcpy(&v, flat + k, sizeof v);
+    vlo = v < vlo ? v : vlo;
+    vhi = v > vhi ? v : vhi;
+  }
+  lo = vlo[0];
+  hi = vhi[0];
+  for (int l = 1; l < 8; l++) {
+    lo = std::min(lo, (int)vlo[l]);
+    hi = std::max(hi, (int)vhi[l]);
+  }
+  for (int k = kWhole; k < kAll; k++) {
+    lo = std::min(lo, flat[k]);
+    hi = std::max(hi, flat[k]);
+  }
+}
+
+}  // namespace
+
 void Weight_matrix::recast(const double *f1, const double *f2) {
   const int(&o)[22][22] = orig_elem;
   double m, disp, c;
@@ -215,12 +246,8 @@ void Weight_matrix::recast(const double *f1, const double *f2) {
   // The scores take few distinct values (0..25 after normalize): each value of their range is
   // scaled once. The range is taken over the whole table, row and column 21 too: a wider range
   // only scales values no entry uses.
-  const int *flat = &o[0][0];
-  int lo = flat[0], hi = flat[0];
-  for (int k = 0; k < 22 * 22; k++) {
-    lo = std::min(lo, flat[k]);
-    hi = std::max(hi, flat[k]);
-  }
+  int lo, hi;
+  scoreRange(o, lo, hi);
   if ((long long)hi - lo < kScaledRoom) {
     int scaled[kScaledRoom];
     for (int k = 0; k <= hi - lo; k++) scaled[k] = truncToInt(((lo + k - mean) / mdisp) * 1000.0);

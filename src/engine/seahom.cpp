@@ -80,12 +80,8 @@ void SearchHomol::prepareScores(const BankSeq &bank, int homFac) {
   if (bankIdx_.size() < need) bankIdx_.resize(need);
   unsigned char *b = bankIdx_.data() + bankMargin_;
   for (int k = 0; k < bl; k++) b[k] = fast->ord(bank.seq()[k]);
-  int lo = INT32_MAX, hi = INT32_MIN;
-  for (int i = 0; i < 22; i++)
-    for (int j = 0; j < 22; j++) {
-      lo = std::min(lo, fast->elem[i][j]);
-      hi = std::max(hi, fast->elem[i][j]);
-    }
+  int lo, hi;
+  tableRange(fast->elem, lo, hi);
   for (int i = 0; i < 22; i++) {
     if (homFac == 0) {  // the usual case: the scores as they are
       for (int j = 0; j < 22; j++) score_[i][j] = fast->elem[i][j];

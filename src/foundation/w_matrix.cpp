@@ -200,11 +200,10 @@ void Weight_matrix::makeDiag() {
 }
 
 namespace {
-
 typedef int I8 __attribute__((vector_size(32)));
+}  // namespace
 
-// Smallest and largest entry of the whole table, eight entries at a time.
-void scoreRange(const int (&o)[22][22], int &lo, int &hi) {
+void tableRange(const int (&o)[22][22], int &lo, int &hi) {
   const int *flat = &o[0][0];
   constexpr int kAll = 22 * 22, kWhole = kAll / 8 * 8;
   I8 vlo, vhi;
@@ -228,8 +227,6 @@ void scoreRange(const int (&o)[22][22], int &lo, int &hi) {
   }
 }
 
-}  // namespace
-
 void Weight_matrix::recast(const double *f1, const double *f2) {
   const int(&o)[22][22] = orig_elem;
   double m, disp, c;
@@ -247,7 +244,7 @@ void Weight_matrix::recast(const double *f1, const double *f2) {
   // scaled once. The range is taken over the whole table, row and column 21 too: a wider range
   // only scales values no entry uses.
   int lo, hi;
-  scoreRange(o, lo, hi);
+  tableRange(o, lo, hi);
   if ((long long)hi - lo < kScaledRoom) {
     int scaled[kScaledRoom];
     for (int k = 0; k <= hi - lo; k++) scaled[k] = truncToInt(((lo + k - mean) / mdisp) * 1000.0);

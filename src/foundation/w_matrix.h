@@ -83,6 +83,9 @@ class TMatrix {
   void makeFreq(int len, const char *seq, double (&f)[22]) const;
 };
 
+// Smallest and largest entry of a 22 x 22 score table, all of it.
+void tableRange(const int (&t)[22][22], int &lo, int &hi);
+
 class Weight_matrix : public TMatrix {
  public:
   int elem[22][22];  // standardised scores; row and column 21 are 0

@@ -2,6 +2,8 @@
 // letters of zero frequency; a plain transcription of the definition must agree to the bit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -161,6 +163,21 @@ TEST(MatrixRecast, RescoringBoundNeverDropsAKeptSegment) {
   }
   // The bound is tight enough to matter: it decides nearly every clear case.
   EXPECT_GT(decided, clearlyBelow * 9 / 10);
+}
+
+TEST(MatrixRecast, TableRangeFindsTheExtremesAnywhere) {
+  // Every position may hold the extreme, the last four (past the eight-wide blocks) too.
+  std::mt19937 rng(13);
+  for (int at = 0; at < 22 * 22; at++) {
+    int t[22][22];
+    int *flat = &t[0][0];
+    for (int k = 0; k < 22 * 22; k++) flat[k] = (int)(rng() % 2001) - 1000;
+    flat[at] = at % 2 ? INT32_MAX : INT32_MIN;
+    int lo = 0, hi = 0;
+    tableRange(t, lo, hi);
+    EXPECT_EQ(lo, *std::min_element(flat, flat + 22 * 22)) << at;
+    EXPECT_EQ(hi, *std::max_element(flat, flat + 22 * 22)) << at;
+  }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "alibase.h"
 #include "errormsg.h"
+#include "params.h"
 #include "seqbase.h"
 #include "w_matrix.h"
 
@@ -79,7 +80,7 @@ void SearchHomol::prepareScores(const BankSeq &bank, int homFac) {
   const size_t need = (size_t)bl + 2 * (size_t)bankMargin_;
   if (bankIdx_.size() < need) bankIdx_.resize(need);
   unsigned char *b = bankIdx_.data() + bankMargin_;
-  for (int k = 0; k < bl; k++) b[k] = fast->ord(bank.seq()[k]);
+  translateBytes(fast->nalpha, bank.seq(), bl, b);
   int lo, hi;
   tableRange(fast->elem, lo, hi);
   for (int i = 0; i < 22; i++) {

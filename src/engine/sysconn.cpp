@@ -11,6 +11,7 @@
 
 #include "alibase.h"
 #include "inv_sqrt.h"
+#include "params.h"
 
 using ltable_detail::allocArray;
 
@@ -261,10 +262,8 @@ int coverageThreshold(double coincidence_ratio, int window_width, int segm_lengt
 
 void codeLetters(const AA_groups *ag, const char *sq, int len, unsigned char *codes) {
   const int nc = ag->num_colors;
-  for (int i = 0; i < len; i++) {
-    const int c = ag->ord((unsigned char)sq[i]);
-    codes[i] = (unsigned char)(c > nc ? nc : c);
-  }
+  translateBytes(ag->classes(), sq, len, codes,
+                 (unsigned char)(nc < 0 ? 0 : nc > 255 ? 255 : nc));
 }
 
 // ---------------------------------------------------------------------------------------------

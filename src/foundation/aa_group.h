@@ -23,4 +23,6 @@ class AA_groups {
   int makeDNA();
   // Class of character c.
   unsigned char ord(unsigned char c) const { return nalpha[c]; }
+  // The class of every character code, as one table.
+  const unsigned char (&classes() const)[256] { return nalpha; }
 };

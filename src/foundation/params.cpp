@@ -1,5 +1,9 @@
 #include "params.h"
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 #include <sys/types.h>
 
 #include <climits>
@@ -168,4 +172,49 @@ int getBaseMolType(char **base_list) {
   if (nuc) return prot ? 2 : 1;
   if (prot) return 0;
   fatalExit(kExitBadInput, "All bases in given ase_list have unknown molecular type...");
+}
+
+namespace {
+
+void translatePlain(const unsigned char (&table)[256], const char *in, int n,
+                    unsigned char *out, unsigned char cap) {
+  for (int i = 0; i < n; i++) {
+    const unsigned char c = table[(unsigned char)in[i]];
+    out[i] = c < cap ? c : cap;
+  }
+}
+
+#if defined(__x86_64__)
+// 64 letters at a time: each half of the table is one two-register byte permute, the top
+// bit of the letter picks the half.
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void translateAvx512(
+    const unsigned char (&table)[256], const char *in, int n, unsigned char *out,
+    unsigned char cap) {
+  const __m512i t0 = _mm512_loadu_si512(table), t1 = _mm512_loadu_si512(table + 64);
+  const __m512i t2 = _mm512_loadu_si512(table + 128), t3 = _mm512_loadu_si512(table + 192);
+  const __m512i top = _mm512_set1_epi8((char)cap);
+  for (int i = 0; i < n; i += 64) {
+    const __mmask64 in_ = n - i >= 64 ? ~0ULL : (1ULL << (n - i)) - 1;
+    const __m512i x = _mm512_maskz_loadu_epi8(in_, in + i);
+    const __m512i low = _mm512_permutex2var_epi8(t0, x, t1);
+    const __m512i high = _mm512_permutex2var_epi8(t2, x, t3);
+    const __m512i c = _mm512_mask_blend_epi8(_mm512_movepi8_mask(x), low, high);
+    _mm512_mask_storeu_epi8(out + i, in_, _mm512_min_epu8(c, top));
+  }
+}
+#endif
+
+}  // namespace
+
+void translateBytes(const unsigned char (&table)[256], const char *in, int n,
+                    unsigned char *out, unsigned char cap, bool wide) {
+#if defined(__x86_64__)
+  if (wide && n >= 64 && __builtin_cpu_supports("avx512f") &&
+      __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi")) {
+    translateAvx512(table, in, n, out, cap);
+    return;
+  }
+#endif
+  (void)wide;
+  translatePlain(table, in, n, out, cap);
 }

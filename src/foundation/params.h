@@ -30,6 +30,11 @@ bool readRawLine(FILE *f, std::string &line);
 // place with a zero; null when no token is left.
 char *nextToken(char *&pos, const char *delims);
 
+// Letter coding through a byte table: out[i] = min(table[in[i]], cap), n letters. wide: with
+// AVX-512 when the processor has it (the same codes).
+void translateBytes(const unsigned char (&table)[256], const char *in, int n,
+                    unsigned char *out, unsigned char cap = 255, bool wide = true);
+
 // Parses an integer as a 32-bit long would: strtoll, then clamp to int32.
 int parseLong(const char *s, char **end = nullptr);
 

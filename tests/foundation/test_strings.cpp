@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <vector>
+#include <random>
 
 #include <cstdio>
 #include <cstring>
@@ -243,3 +245,28 @@ TEST(GrowableStringDeath, NoRoomExitsSeven) {
 }
 
 }  // namespace
+
+TEST(Strings, ByteTranslationMatchesTheTable) {
+  // Every byte value, lengths across the 64-letter blocks, caps low and high.
+  std::mt19937 rng(17);
+  for (int iter = 0; iter < 400; iter++) {
+    unsigned char table[256];
+    for (auto &t : table) t = (unsigned char)(rng() % 256);
+    const int n = (int)(rng() % 300);
+    std::string in;
+    for (int i = 0; i < n; i++) in += (char)(rng() % 256);
+    const unsigned char cap = iter % 3 == 0 ? 255 : (unsigned char)(rng() % 256);
+    std::vector<unsigned char> want((size_t)n);
+    for (int i = 0; i < n; i++) {
+      const unsigned char c = table[(unsigned char)in[(size_t)i]];
+      want[(size_t)i] = c < cap ? c : cap;
+    }
+    for (bool wide : {false, true}) {
+      std::vector<unsigned char> got((size_t)n + 1, 0xEE);
+      translateBytes(table, in.data(), n, got.data(), cap, wide);
+      ASSERT_EQ(got.back(), 0xEE) << "wrote past the end";
+      got.pop_back();
+      ASSERT_EQ(got, want) << iter << " wide " << wide;
+    }
+  }
+}

@@ -117,10 +117,7 @@ void fuzzExtractors(const std::string &text) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-  fuzzutil::setUp();
-  return 0;
-}
+FUZZ_SCRATCH_ONLY_SETUP
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   fuzzutil::writeFile(kBank, data, size);

@@ -58,10 +58,7 @@ void fetch(int num) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-  fuzzutil::setUp();
-  return 0;
-}
+FUZZ_SCRATCH_ONLY_SETUP
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   std::string bank, index;

@@ -21,10 +21,7 @@ void checkGrouping(const AA_groups &g) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-  fuzzutil::setUp();
-  return 0;
-}
+FUZZ_SCRATCH_ONLY_SETUP
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   fuzzutil::writeFile(kColors, data, size);

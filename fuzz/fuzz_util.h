@@ -107,3 +107,10 @@ inline FILE *sink() {
 }
 
 }  // namespace fuzzutil
+
+// The libFuzzer start-up of a target that needs nothing but the scratch directory.
+#define FUZZ_SCRATCH_ONLY_SETUP                           \
+  extern "C" int LLVMFuzzerInitialize(int *, char ***) { \
+    fuzzutil::setUp();                                    \
+    return 0;                                             \
+  }

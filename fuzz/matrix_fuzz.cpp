@@ -22,10 +22,7 @@ void checkStandardised(const Weight_matrix &m) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-  fuzzutil::setUp();
-  return 0;
-}
+FUZZ_SCRATCH_ONLY_SETUP
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   fuzzutil::writeFile(kMatrix, data, size);

@@ -74,10 +74,7 @@ void operate(const Supermotif &read) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-  fuzzutil::setUp();
-  return 0;
-}
+FUZZ_SCRATCH_ONLY_SETUP
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   fuzzutil::writeFile(kMotifs, data, size);

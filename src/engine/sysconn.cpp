@@ -733,7 +733,6 @@ void countPlanesPlain(const Rows &rowOf, int L, int W, int chunks, int high,
 // The vector operations of the wide kernel at 512 and at 256 bits (the short last chunk).
 struct Zmm {
   typedef __m512i V;
-  static constexpr int kWords = 8;
   SEQ_WIDE V zero() { return _mm512_setzero_si512(); }
   SEQ_WIDE V ones() { return _mm512_set1_epi64(-1); }
   SEQ_WIDE V load(const uint64_t *p) { return _mm512_loadu_si512(p); }
@@ -748,7 +747,6 @@ struct Zmm {
 };
 struct Ymm {
   typedef __m256i V;
-  static constexpr int kWords = 4;
   SEQ_WIDE V zero() { return _mm256_setzero_si256(); }
   SEQ_WIDE V ones() { return _mm256_set1_epi64x(-1); }
   SEQ_WIDE V load(const uint64_t *p) { return _mm256_loadu_si256((const __m256i *)p); }
@@ -769,7 +767,7 @@ SEQ_WIDE void csaWide(typename X::V &hi, typename X::V &lo, typename X::V a, typ
   lo = X::template tern<0x96>(l, a, b);  // odd parity
 }
 
-// The chunk as countChunk counts it (X::kWords words from w0), with the window fixed at W and
+// The chunk as countChunk counts it (512 or 256 diagonals from word w0), with the window fixed at W and
 // at most 4 + H planes: 16 query positions at a time, their 16 W pairs summed by W
 // carry-save trees of 16 inputs, each of which sends one plane of sixteens up the high digits.
 // Also writes, after the count planes, the plane of the diagonals reaching the threshold.

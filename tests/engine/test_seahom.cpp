@@ -7,6 +7,7 @@
 
 #include "seahom.h"
 #include "w_matrix.h"
+#include "engine_fixture.h"
 #include "testutil.h"
 
 namespace {
@@ -26,39 +27,13 @@ using testutil::seqOf;
 // Parameters with the test color file, BLOSUM62 and no rescoring.
 struct Params : SearchHomolParams {
   Params() {
-    FILE *f = fopen(SEQ_TEST_DATA "/search/colors.txt", "rb");
-    ag.fread(f);
-    fclose(f);
+    readTestColors(ag);
     useLookingTable = 1;
     helixFreqRecalc = 0;
     minHomolRatio = 0;
     Weight_matrix *w = new Weight_matrix;
     w->makeBlos62();
     wm = w;
-  }
-};
-
-// One engine over its own division of `query`.
-struct Engine {
-  BankSeq query;
-  std::unique_ptr<Division_generator> gen;
-  std::unique_ptr<SearchHomol> e;
-  std::unique_ptr<MotifWei[]> mot;
-  Engine(const SearchHomolParams &p, const BankSeq &q, int room = 10001) : query(q) {
-    gen.reset(new Division_generator(&p.ag, &query, p.winWidth, p.coiNum, p.partSize,
-                                     p.useLookingTable, p.thLength, 0));
-    e.reset(new SearchHomol(p));
-    e->makeDivision(*gen);
-    e->makeFreq();
-    e->normMatr();
-    mot.reset(new MotifWei[room]);
-  }
-  int compare(const BankSeq &bank, int room = 10000) { return e->compTwoSeq(bank, mot.get(), room); }
-  int score(const char *a, const char *b, int n) const {
-    const Weight_matrix *w = static_cast<const Weight_matrix *>(e->wm);
-    int s = 0;
-    for (int i = 0; i < n; i++) s += w->weight(a[i], b[i]);
-    return s;
   }
 };
 

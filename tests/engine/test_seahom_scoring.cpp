@@ -12,6 +12,7 @@
 
 #include "seahom.h"
 #include "w_matrix.h"
+#include "engine_fixture.h"
 #include "testutil.h"
 
 namespace {
@@ -49,30 +50,13 @@ std::string mutate(const std::string &s, double keep, std::mt19937 &rng) {
 
 using testutil::seqOf;
 
-struct EngineRun {
-  BankSeq query;
-  std::unique_ptr<Division_generator> gen;
-  std::unique_ptr<SearchHomol> e;
-  std::unique_ptr<MotifWei[]> mot{new MotifWei[10000]};
-  EngineRun(const SearchHomolParams &p, const BankSeq &q) : query(q) {
-    gen.reset(new Division_generator(&p.ag, &query, p.winWidth, p.coiNum, p.partSize,
-                                     p.useLookingTable, p.thLength, 0));
-    e.reset(new SearchHomol(p));
-    e->makeDivision(*gen);
-    e->makeFreq();
-    e->normMatr();
-  }
-};
-
 TEST(EngineScoring, IndexedScoresGiveTheSameMotifsAsGetWeight) {
   std::mt19937 rng(4242);
   const char *aa = "ACDEFGHIKLMNPQRSTVWY";
   for (int iter = 0; iter < 40; iter++) {
     SearchHomolParams p;
-    FILE *f = fopen(SEQ_TEST_DATA "/search/colors.txt", "rb");
-    ASSERT_NE(f, nullptr);
-    p.ag.fread(f);
-    fclose(f);
+    readTestColors(p.ag);
+    if (HasFatalFailure()) return;
     p.useLookingTable = 1;
     p.helixFreqRecalc = (int)(rng() % 2);
     p.accurateDotHelix = (int)(rng() % 2);
@@ -93,12 +77,12 @@ TEST(EngineScoring, IndexedScoresGiveTheSameMotifsAsGetWeight) {
     Weight_matrix *w = new Weight_matrix;
     w->makeBlos62();
     p.wm = w;
-    EngineRun fast(p, query);
+    Engine fast(p, query);
     ForwardMatrix *fm = new ForwardMatrix;
     fm->w.makeBlos62();
     delete p.wm;
     p.wm = fm;
-    EngineRun slow(p, query);
+    Engine slow(p, query);
     ASSERT_EQ(dynamic_cast<Weight_matrix *>(slow.e->wm), nullptr);
 
     for (int rep = 0; rep < 2; rep++) {  // reused buffers give the same again
@@ -126,10 +110,8 @@ TEST(EngineScoring, RebindingToAnotherQueryOfTheSameLengthScoresTheNewOne) {
   std::mt19937 rng(77);
   const char *aa = "ACDEFGHIKLMNPQRSTVWY";
   SearchHomolParams p;
-  FILE *f = fopen(SEQ_TEST_DATA "/search/colors.txt", "rb");
-  ASSERT_NE(f, nullptr);
-  p.ag.fread(f);
-  fclose(f);
+  readTestColors(p.ag);
+  if (HasFatalFailure()) return;
   p.useLookingTable = 1;
   std::string qb;
   for (int i = 0; i < 150; i++) qb += aa[rng() % 20];
@@ -142,7 +124,7 @@ TEST(EngineScoring, RebindingToAnotherQueryOfTheSameLengthScoresTheNewOne) {
   w->makeBlos62();
   p.wm = w;
 
-  auto rebindAndCompare = [&](EngineRun &run) {
+  auto rebindAndCompare = [&](Engine &run) {
     run.e->compTwoSeq(bank, run.mot.get());
     Division_generator genB(&p.ag, &b, p.winWidth, p.coiNum, p.partSize, p.useLookingTable,
                             p.thLength, 0);
@@ -151,7 +133,7 @@ TEST(EngineScoring, RebindingToAnotherQueryOfTheSameLengthScoresTheNewOne) {
     run.e->normMatr();
     return run.e->compTwoSeq(bank, run.mot.get());
   };
-  EngineRun fromB(p, b), fromA(p, a);
+  Engine fromB(p, b), fromA(p, a);
   const int want = rebindAndCompare(fromB);
   ASSERT_GT(want, 0);
   ASSERT_EQ(rebindAndCompare(fromA), want);

@@ -767,9 +767,10 @@ SEQ_WIDE void csaWide(typename X::V &hi, typename X::V &lo, typename X::V a, typ
   lo = X::template tern<0x96>(l, a, b);  // odd parity
 }
 
-// The chunk as countChunk counts it (512 or 256 diagonals from word w0), with the window fixed at W and
-// at most 4 + H planes: 16 query positions at a time, their 16 W pairs summed by W
-// carry-save trees of 16 inputs, each of which sends one plane of sixteens up the high digits.
+// The chunk as countChunk counts it (512 or 256 diagonals from word w0), with the window
+// fixed at W and at most 4 + H planes: 16 query positions at a time, their 16 W pairs summed
+// by W carry-save trees of 16 inputs, each of which sends one plane of sixteens up the high
+// digits.
 // Also writes, after the count planes, the plane of the diagonals reaching the threshold.
 constexpr int kHigh = 8;
 template <class X, int W, int H>

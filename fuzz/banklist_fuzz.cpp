@@ -32,12 +32,7 @@ const Bank *known(const char *path) {
 // loadList ends the run (exit 111) beyond 127 banks: a documented exit, not a finding.
 int countPaths(const uint8_t *data, size_t size) {
   int n = 0;
-  std::string text(reinterpret_cast<const char *>(data), size);
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t nl = text.find('\n', pos);
-    std::string line = text.substr(pos, nl == std::string::npos ? std::string::npos : nl - pos);
-    pos = nl == std::string::npos ? text.size() : nl + 1;
+  for (std::string line : fuzzutil::splitLines(data, size)) {
     line.resize(std::strlen(line.c_str()));
     if (line.find_first_not_of(" \r\t") == std::string::npos) break;
     n++;

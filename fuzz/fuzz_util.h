@@ -106,6 +106,19 @@ inline FILE *sink() {
   return f;
 }
 
+// The input's lines, without their '\n' (a last line without one included).
+inline std::vector<std::string> splitLines(const uint8_t *data, size_t size) {
+  const std::string text(reinterpret_cast<const char *>(data), size);
+  std::vector<std::string> lines;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    const size_t nl = text.find('\n', pos);
+    lines.push_back(text.substr(pos, nl == std::string::npos ? std::string::npos : nl - pos));
+    pos = nl == std::string::npos ? text.size() : nl + 1;
+  }
+  return lines;
+}
+
 }  // namespace fuzzutil
 
 // The libFuzzer start-up of a target that needs nothing but the scratch directory.

@@ -15,12 +15,7 @@ namespace {
 constexpr const char *kParams = "params.txt";
 
 bool acceptable(const uint8_t *data, size_t size) {
-  std::string text(reinterpret_cast<const char *>(data), size);
-  size_t pos = 0;
-  while (pos < text.size()) {
-    size_t nl = text.find('\n', pos);
-    std::string line = text.substr(pos, nl == std::string::npos ? std::string::npos : nl - pos);
-    pos = nl == std::string::npos ? text.size() : nl + 1;
+  for (const std::string &line : fuzzutil::splitLines(data, size)) {
     std::vector<char> buf = fuzzutil::exactCopy(line.substr(0, line.find('\r')));
     char *key, *arg;
     if (hasntParam(buf.data(), key, arg) || !arg) continue;

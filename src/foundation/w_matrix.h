@@ -83,8 +83,9 @@ class TMatrix {
   void makeFreq(int len, const char *seq, double (&f)[22]) const;
 };
 
-// Smallest and largest entry of a 22 x 22 score table, all of it.
-void tableRange(const int (&t)[22][22], int &lo, int &hi);
+// Smallest and largest entry of a 22 x 22 score table, all of it. wide: with AVX2 when the
+// processor has it (the same result).
+void tableRange(const int (&t)[22][22], int &lo, int &hi, bool wide = true);
 
 class Weight_matrix : public TMatrix {
  public:

@@ -173,10 +173,12 @@ TEST(MatrixRecast, TableRangeFindsTheExtremesAnywhere) {
     int *flat = &t[0][0];
     for (int k = 0; k < 22 * 22; k++) flat[k] = (int)(rng() % 2001) - 1000;
     flat[at] = at % 2 ? INT32_MAX : INT32_MIN;
-    int lo = 0, hi = 0;
-    tableRange(t, lo, hi);
-    EXPECT_EQ(lo, *std::min_element(flat, flat + 22 * 22)) << at;
-    EXPECT_EQ(hi, *std::max_element(flat, flat + 22 * 22)) << at;
+    for (bool wide : {false, true}) {
+      int lo = 0, hi = 0;
+      tableRange(t, lo, hi, wide);
+      EXPECT_EQ(lo, *std::min_element(flat, flat + 22 * 22)) << at << " wide " << wide;
+      EXPECT_EQ(hi, *std::max_element(flat, flat + 22 * 22)) << at << " wide " << wide;
+    }
   }
 }
 

@@ -317,8 +317,6 @@ unsigned passingWide(const int *, int, int, const int32_t *, const int32_t *) { 
 bool haveWide() { return false; }
 #endif
 
-constexpr int kMaxBatchBands = 8;
-
 }  // namespace
 
 int HelixFilter::batchBands(int rows, int maxScore) {
@@ -335,17 +333,22 @@ int HelixFilter::batchBands(int rows, int maxScore) {
   return nb <= kMaxBatchBands ? nb : 0;
 }
 
-unsigned HelixFilter::rejectsBatch(const int *elem, const int *len, int rows, int maxScore,
-                                   bool &ran) {
+int HelixFilter::batchThresholds(int rows, int maxScore, int32_t *beta, int32_t *alpha) {
   const int nb = batchBands(rows, maxScore);
-  ran = nb > 0;
-  if (!nb) return 0;
-  // Bands a lane is too short for only let more through: the proof stays sound.
-  int32_t beta[kMaxBatchBands], alpha[kMaxBatchBands];
   for (int k = 0; k < nb; k++) {
     beta[k] = (int32_t)bands_[(size_t)k].beta;
     alpha[k] = clampInt32(bands_[(size_t)k].alpha);
   }
+  return nb;
+}
+
+unsigned HelixFilter::rejectsBatch(const int *elem, const int *len, int rows, int maxScore,
+                                   bool &ran) {
+  // Bands a lane is too short for only let more through: the proof stays sound.
+  int32_t beta[kMaxBatchBands], alpha[kMaxBatchBands];
+  const int nb = batchThresholds(rows, maxScore, beta, alpha);
+  ran = nb > 0;
+  if (!nb) return 0;
   if (vectorForm < 0) vectorForm = haveWide() ? 1 : 0;
   if (vectorForm != 1 || !haveWide()) return rejectsBatchPlain(elem, len, rows, maxScore);
   unsigned pass = passingWide(elem, rows, nb, beta, alpha);

@@ -2,6 +2,7 @@
 // high power (score sum x length factor), strongest stretch by stretch, depth first.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 // One segment of a profile.
@@ -48,6 +49,14 @@ class HelixFilter {
   unsigned rejectsBatch(const int *elem, const int *len, int rows, int maxScore, bool &ran);
   // rejectsBatch computed in 64 bits, lane by lane: the twin the vector forms are checked on.
   unsigned rejectsBatchPlain(const int *elem, const int *len, int rows, int maxScore);
+  // The bands rejectsBatch takes for profiles of at most `rows` values and |value| at most
+  // maxScore: their number (0 when the 32-bit screen does not serve them), each band's slope
+  // and intercept into beta and alpha (room for kMaxBatchBands). A lane passes when its best
+  // run of (value - beta[k]) reaches alpha[k] for some k; lanes shorter than minLength()
+  // never pass.
+  int batchThresholds(int rows, int maxScore, int32_t *beta, int32_t *alpha);
+  int minLength() const { return L_; }
+  static constexpr int kMaxBatchBands = 8;
   // Which form rejectsBatch and the scan of rejectsSuffix take: 1 the vector one (when the
   // processor has it), 0 the plain 64-bit one. Tests set it to compare both.
   int vectorForm = -1;

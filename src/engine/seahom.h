@@ -32,6 +32,16 @@ void interleaveDiagonals(int *out, int rows, int p0, const uint16_t *qRow, const
                          const unsigned char *bankIdx, const int *off, const int *lo,
                          const int *len, int form);
 
+// The batch screen of HelixFilter::rejectsBatch over the lanes interleaveDiagonals lays out,
+// scored and screened in one pass with nothing stored: into pass, bit l set when lane l's best
+// run of (score - beta[k]) over its own rows reaches alpha[k] for some band k < nb (1 ..
+// HelixFilter::kMaxBatchBands); a lane with len 0 never passes. Reads the bank as the vector
+// form of interleaveDiagonals does. False, with pass untouched, when the processor lacks the
+// instructions.
+bool screenDiagonals(unsigned &pass, int rows, int p0, const uint16_t *qRow, const int *score,
+                     const unsigned char *bankIdx, const int *off, const int *lo,
+                     const int *len, int nb, const int32_t *beta, const int32_t *alpha);
+
 class SearchHomol : public SearchHomolParams {
  public:
   const Division_generator *Looking_tables = nullptr;  // borrowed

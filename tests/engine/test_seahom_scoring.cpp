@@ -189,4 +189,64 @@ TEST(EngineScoring, InterleavedDiagonalsVectorFormMatchesThePlainOne) {
   }
 }
 
+// The one-pass screen against the layout it skips screened by the plain filter: lanes of
+// every reach, rows up to four bands, scores at the screen's bounds, thresholds that let some
+// lanes through and stop others.
+TEST(EngineScoring, OnePassScreenAgreesWithTheInterleavedOne) {
+  std::mt19937 rng(77);
+  constexpr int W = HelixFilter::kLanes;
+  int passed = 0, stopped = 0, tried = 0;
+  for (int trial = 0; trial < 600; trial++) {
+    const int maxScore = trial % 5 == 0 ? HelixFilter::kBatchScore : 1 + (int)(rng() % 3000);
+    // Some tables are narrow around a small mean: long weak runs, which only the bands of
+    // longer lengths see.
+    const int spread = trial % 3 ? maxScore : 1 + maxScore / 16;
+    const int centre = trial % 3 ? 0 : (int)(rng() % (unsigned)(maxScore / 4 + 1));
+    int score[22 * kScoreRow] = {};
+    for (int i = 0; i < 22; i++)
+      for (int j = 0; j < 22; j++)
+        score[i * kScoreRow + j] = std::clamp(
+            centre + (int)(rng() % (2 * (unsigned)spread + 1)) - spread, -maxScore, maxScore);
+    score[(rng() % 22) * kScoreRow + rng() % 22] = maxScore;
+    const int rows = 1 + (int)(rng() % (trial % 7 == 0 ? 900 : 250));
+    const int margin = rows + 16;
+    const int qlen = rows + (int)(rng() % 20), p0 = (int)(rng() % (qlen - rows + 1));
+    std::vector<uint16_t> qRow((size_t)qlen);
+    for (auto &q : qRow) q = (uint16_t)((rng() % 22) * kScoreRow);
+    const int blen = 1 + (int)(rng() % 1000);
+    std::vector<unsigned char> bank((size_t)blen + 2 * (size_t)margin);
+    for (auto &b : bank) b = (unsigned char)(rng() % 22);
+    const unsigned char *bankAt = bank.data() + margin;
+    int off[W], lo[W], len[W];
+    for (int l = 0; l < W; l++) {
+      const int a = (int)(rng() % rows), bankStart = (int)(rng() % blen);
+      const int n = rng() % 6 == 0 ? 0 : std::min(1 + (int)(rng() % (rows - a)), blen - bankStart);
+      lo[l] = a;
+      len[l] = n;
+      off[l] = bankStart - (p0 + a);
+    }
+    HelixFilter filter;
+    filter.prepare(1 + (int)(rng() % 12), 1 + (int)(rng() % 20000000));
+    int32_t beta[HelixFilter::kMaxBatchBands], alpha[HelixFilter::kMaxBatchBands];
+    const int nb = filter.batchThresholds(rows, maxScore, beta, alpha);
+    if (!nb) continue;
+    unsigned pass = 0xdead;
+    if (!screenDiagonals(pass, rows, p0, qRow.data(), score, bankAt, off, lo, len, nb, beta,
+                         alpha))
+      GTEST_SKIP() << "no AVX-512 here";
+    tried++;
+    for (int l = 0; l < W; l++)
+      if (len[l] < filter.minLength()) pass &= ~(1u << l);
+    std::vector<int> laid((size_t)rows * W);
+    interleaveDiagonals(laid.data(), rows, p0, qRow.data(), score, bankAt, off, lo, len, 0);
+    const unsigned want = filter.rejectsBatchPlain(laid.data(), len, rows, maxScore);
+    ASSERT_EQ(~pass & 0xffu, want) << "trial " << trial << " bands " << nb;
+    passed += __builtin_popcount(pass);
+    stopped += __builtin_popcount(want);
+  }
+  EXPECT_GT(tried, 400);
+  EXPECT_GT(passed, 300);
+  EXPECT_GT(stopped, 300);
+}
+
 }  // namespace

@@ -387,10 +387,10 @@ namespace {
 // product with a length factor, exact in the 32- and 64-bit lanes of the vector scan.
 constexpr int kScanValue = 1 << 20;
 
-// Where a forward scan stands after its first `done` values: the running sum, the best
-// running sum (or 0) and the best power taken so far.
+// Where a forward scan stands after its first `done` values: the best running sum (or 0)
+// and the best power taken so far.
 struct ScanState {
-  int done, run, best, pow;
+  int done, best, pow;
 };
 
 #if defined(__x86_64__)
@@ -403,41 +403,40 @@ __attribute__((target("avx512f"), always_inline)) inline __m512i prefixMax(__m51
   return _mm512_max_epi32(x, _mm512_alignr_epi32(x, fill, 8));
 }
 
-// The best-power scan of the window scans, 16 values at a time. Over v[0 .. n) (elem[i], or
-// elem[n - 1 - i] when Reverse) with S the running sum, a value is "better" when S exceeds
-// every earlier S and 0, and "taken" when better and S x strict[i + 1] (clamped) is at least
-// the power of every earlier better value: the running best of the scalar loops, since a
-// better value that is not taken is below one that was. StopNeg ends the scan before the
-// first negative S. A scan resumed `from` a state counts on from it (S from its run, lengths
-// from done + 1). Returns the last taken index (-1 for none) with its S and power.
+// The best-power scan of the window scans, 16 values at a time. Over v[0 .. n) (the values
+// after a forward scan's first from.done, or a window read backwards when Reverse) with S the
+// running sum, a value is "better" when S exceeds every earlier S and 0, and "taken" when
+// better and S x strict[i + 1] (clamped) is at least the power of every earlier better value:
+// the running best of the scalar loops, since a better value that is not taken is below one
+// that was. StopNeg ends the scan before the first negative S. The running sums come from
+// the profile's prefix sums, wrapped to 32 bits (a window's sums are exact within them): S of
+// value i is pre[i + 1] - origin forwards, origin - pre[n - 1 - i] backwards. A forward scan
+// resumed `from` a state has its best S and power so far and counts lengths from done + 1.
+// Returns the last taken index (-1 for none) with its S and power.
 template <bool Reverse, bool StopNeg>
-__attribute__((target("avx512f"))) int bestScanWide(const int *elem, int n, long long &sumAt,
-                                                    int &powAt, const ScanState &from) {
+__attribute__((target("avx512f"))) int bestScanWide(const int32_t *pre, int32_t origin, int n,
+                                                    long long &sumAt, int &powAt,
+                                                    const ScanState &from) {
   const __m512i zero = _mm512_setzero_si512(), low = _mm512_set1_epi32(INT32_MIN);
   const __m512i top = _mm512_set1_epi64(INT32_MAX), last = _mm512_set1_epi32(15);
   const __m512i reverse = _mm512_set_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+  const __m512i o = _mm512_set1_epi32(origin);
   const int *factor = power_scale::strict + from.done + 1;
-  __m512i sc = _mm512_set1_epi32(from.run), bc = _mm512_set1_epi32(from.best);
+  __m512i bc = _mm512_set1_epi32(from.best);
   __m512i pc = _mm512_set1_epi32(from.pow);
   int found = -1, foundSum = 0, foundPow = 0;
   for (int i0 = 0; i0 < n; i0 += 16) {
     const int left = n - i0;
     __mmask16 valid = left >= 16 ? (__mmask16)0xFFFF : (__mmask16)((1u << left) - 1);
-    __m512i x;
+    __m512i s;
     if (Reverse) {
-      // Values n-1-i0-k for lanes k: memory from n-16-i0 upwards, lane order reversed.
+      // pre[n-1-i0-k] for lanes k: memory from n-16-i0 upwards, lane order reversed.
       const __mmask16 mem = left >= 16 ? (__mmask16)0xFFFF : (__mmask16)(0xFFFFu << (16 - left));
-      x = _mm512_maskz_loadu_epi32(mem, elem + (n - 16 - i0));
-      x = _mm512_permutexvar_epi32(reverse, x);
+      const __m512i x = _mm512_maskz_loadu_epi32(mem, pre + (n - 16 - i0));
+      s = _mm512_sub_epi32(o, _mm512_permutexvar_epi32(reverse, x));
     } else {
-      x = _mm512_maskz_loadu_epi32(valid, elem + i0);
+      s = _mm512_sub_epi32(_mm512_maskz_loadu_epi32(valid, pre + i0 + 1), o);
     }
-    // Inclusive running sums of the block, then the carry.
-    x = _mm512_add_epi32(x, _mm512_alignr_epi32(x, zero, 15));
-    x = _mm512_add_epi32(x, _mm512_alignr_epi32(x, zero, 14));
-    x = _mm512_add_epi32(x, _mm512_alignr_epi32(x, zero, 12));
-    x = _mm512_add_epi32(x, _mm512_alignr_epi32(x, zero, 8));
-    const __m512i s = _mm512_add_epi32(x, sc);
     bool stop = false;
     // Most blocks of a window hold no new best S, and then nothing else changes.
     __mmask16 up = _mm512_mask_cmpgt_epi32_mask(valid, s, bc);
@@ -449,7 +448,6 @@ __attribute__((target("avx512f"))) int bestScanWide(const int *elem, int n, long
       up &= before;
       stop = neg != 0;
     }
-    sc = _mm512_permutexvar_epi32(last, s);
     if (!up) {
       if (stop) break;
       continue;
@@ -494,10 +492,30 @@ __attribute__((target("avx512f"))) int bestScanWide(const int *elem, int n, long
   return found;
 }
 
+// pre[0] = 0 and pre[k + 1] = pre[k] + elem[k] for k < n, wrapped to 32 bits.
+__attribute__((target("avx512f"))) void prefixSums(const int *elem, int n, int32_t *pre) {
+  const __m512i zero = _mm512_setzero_si512(), last = _mm512_set1_epi32(15);
+  __m512i carry = zero;
+  pre[0] = 0;
+  for (int i0 = 0; i0 < n; i0 += 16) {
+    const int left = n - i0;
+    const __mmask16 valid = left >= 16 ? (__mmask16)0xFFFF : (__mmask16)((1u << left) - 1);
+    __m512i x = _mm512_maskz_loadu_epi32(valid, elem + i0);
+    x = _mm512_add_epi32(x, _mm512_alignr_epi32(x, zero, 15));
+    x = _mm512_add_epi32(x, _mm512_alignr_epi32(x, zero, 14));
+    x = _mm512_add_epi32(x, _mm512_alignr_epi32(x, zero, 12));
+    x = _mm512_add_epi32(x, _mm512_alignr_epi32(x, zero, 8));
+    x = _mm512_add_epi32(x, carry);
+    _mm512_mask_storeu_epi32(pre + i0 + 1, valid, x);
+    carry = _mm512_permutexvar_epi32(last, x);
+  }
+}
+
 bool haveScanWide() { return __builtin_cpu_supports("avx512f"); }
 #else
+void prefixSums(const int *, int, int32_t *) {}
 template <bool Reverse, bool StopNeg>
-int bestScanWide(const int *, int, long long &, int &, const ScanState &) {
+int bestScanWide(const int32_t *, int32_t, int, long long &, int &, const ScanState &) {
   return -1;
 }
 bool haveScanWide() { return false; }
@@ -529,8 +547,9 @@ inline int firstPositive(const int *elem, int s, int e) {
 
 // Forward scan of the window x[0 .. w): the end of its best prefix (0 for none), stopping at
 // the first negative running sum, and that prefix's power. Most scans stop within a few
-// values, so the first ones go one by one and only a scan that lasts takes the vectors.
-inline int forwardEnd(const int *x, int w, bool wide, int &bestPow) {
+// values, so the first ones go one by one and only a scan that lasts takes the vectors, which
+// read the prefix sums pre (pre[k] - pre[0] the sum of x[0 .. k)).
+inline int forwardEnd(const int *x, const int32_t *pre, int w, bool wide, int &bestPow) {
   constexpr int kHead = 4;
   long long run = 0, best = 0;
   int end = 0, pow = 0, i = 0;
@@ -557,8 +576,8 @@ inline int forwardEnd(const int *x, int w, bool wide, int &bestPow) {
     if (wide && w <= kShortWindow) {
       // Within the vector bound the head's sums fit 32 bits.
       long long atSum = 0;
-      const int k = bestScanWide<false, true>(x + i, w - i, atSum, pow,
-                                              ScanState{i, (int)run, (int)best, pow});
+      const int k = bestScanWide<false, true>(pre + i, pre[0], w - i, atSum, pow,
+                                              ScanState{i, (int)best, pow});
       end = k < 0 ? end : i + k + 1;
     } else if (w <= kShortWindow) {
       for (; i < w && step(i); i++) {
@@ -583,12 +602,14 @@ inline int forwardEnd(const int *x, int w, bool wide, int &bestPow) {
 }
 
 // Backward scan of the window x[0 .. w): the start of its best suffix, with the suffix's sum
-// and power (start 0, sum 0 and power 0 when no suffix sum is positive).
-inline int backwardStart(const int *x, int w, bool wide, long long &segSum, int &bestPow) {
+// and power (start 0, sum 0 and power 0 when no suffix sum is positive). The vectors read the
+// prefix sums pre, as forwardEnd's do.
+inline int backwardStart(const int *x, const int32_t *pre, int w, bool wide, long long &segSum,
+                         int &bestPow) {
   long long run = 0, best = 0, sum = 0;
   int start = 0, pow = 0;
   if (wide && w <= kShortWindow) {
-    const int k = bestScanWide<true, false>(x, w, sum, pow, ScanState{0, 0, 0, 0});
+    const int k = bestScanWide<true, false>(pre, pre[w], w, sum, pow, ScanState{0, 0, 0});
     start = k < 0 ? 0 : w - 1 - k;
   } else if (w <= kShortWindow) {
     for (int j = w - 1; j >= 0; j--) {
@@ -639,6 +660,15 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
   if (work.vectorForm < 0) work.vectorForm = haveScanWide() ? 1 : 0;
   filter.vectorForm = work.vectorForm;
   const bool wide = work.vectorForm == 1 && haveScanWide() && smallValues(elem, length);
+  // Prefix sums for the vector scans, wrapped to 32 bits: the difference of two is exact for
+  // any window they scan.
+  std::vector<int32_t> &pre = work.prefix_;
+  if (wide) {
+    if (pre.size() < (size_t)length + 1) pre.resize((size_t)length + 1);
+    prefixSums(elem, length, pre.data());
+  }
+  // The prefix sums from position k on (null without them).
+  auto sumsAt = [&](int k) { return wide ? pre.data() + k : nullptr; };
 
   stack.push_back({0, length});
   while (!stack.empty()) {
@@ -654,7 +684,7 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
       // filter proves empty yields nothing, and neither do its own rests.
       if (n < L || (n < length && filter.rejectsSuffix(elem, s, e))) break;
       int bestPow = 0;
-      int w = forwardEnd(elem + s, n, wide, bestPow);
+      int w = forwardEnd(elem + s, sumsAt(s), n, wide, bestPow);
       if (w == 0) break;  // nothing to cut around: the stretch is given up whole
       if (w < L) {
         s += w;
@@ -665,12 +695,12 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
       long long segSum = 0;
       bool noWindow = false;
       for (;;) {
-        const int start = backwardStart(elem + a, w, wide, segSum, bestPow);
+        const int start = backwardStart(elem + a, sumsAt(a), w, wide, segSum, bestPow);
         a += start;
         w -= start;
         if (!accurate || start == 0 || w < L) break;
         const int whole = w;
-        w = forwardEnd(elem + a, w, wide, bestPow);
+        w = forwardEnd(elem + a, sumsAt(a), w, wide, bestPow);
         if (w == 0) {
           noWindow = true;
           break;

@@ -100,6 +100,7 @@ class DotHelixWork {
     int left, length;
   };
   std::vector<Interval> stack_;
+  std::vector<int32_t> prefix_;  // prefix sums of the profile for the vector scans
   HelixFilter filter_;
 };
 

@@ -225,7 +225,8 @@ TEST(DotHelix, LongRunsOfNonPositiveValuesAgreeWithTwin) {
 
 // The vector window scans against the plain ones, and both against the twin: search-like
 // profiles, values just inside the vector form's bound (sums near 2^31 over 2048 positions,
-// saturated powers) and just outside it, windows around every block boundary.
+// saturated powers) and just outside it, windows around every block boundary, and profiles
+// long enough for their 32-bit prefix sums to wrap.
 TEST(DotHelix, VectorScansMatchThePlainOnes) {
   std::mt19937 rng(4096);
   std::normal_distribution<double> noise(-150.0, 1000.0);
@@ -234,7 +235,8 @@ TEST(DotHelix, VectorScansMatchThePlainOnes) {
   plain.vectorForm = 0;
   for (int iter = 0; iter < 1500; iter++) {
     const int kind = iter % 3;
-    const int len = kind == 1 ? 1 + (int)(rng() % 2100) : 1 + (int)(rng() % 70);
+    const int len = kind == 1 ? 1 + (int)(rng() % (iter % 6 == 1 ? 12000 : 2100))
+                              : 1 + (int)(rng() % 70);
     std::vector<int> p((size_t)len);
     for (int &v : p) {
       if (kind == 0) {

@@ -69,10 +69,7 @@ void SearchHomol::recastMatr(const BankSeq *bank) {
 }
 
 void SearchHomol::scoreProfile(int ishCurr, int ishBank, int n, int *weight) const {
-  const uint16_t *q = queryRow_.data() + ishCurr;
-  const unsigned char *b = bankAt() + ishBank;
-  const int *sc = &score_[0][0];
-  for (int k = 0; k < n; k++) weight[k] = sc[q[k] + b[k]];
+  scoreDiagonal(weight, n, queryRow_.data() + ishCurr, bankAt() + ishBank, &score_[0][0], 1);
 }
 
 void SearchHomol::prepareScores(const BankSeq &bank, int homFac) {
@@ -424,6 +421,23 @@ __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))) unsigned screenW
   return (pass | pass >> 8) & 0xFFu;
 }
 
+// Sixteen scores a gather, the last block masked.
+__attribute__((target("avx512f,avx512bw,avx512vl"))) void scoreGather(
+    int *out, int n, const uint16_t *qRow, const unsigned char *bankIdx, const int *score) {
+  for (int k = 0; k < n; k += 16) {
+    const __mmask16 m = n - k >= 16 ? (__mmask16)0xFFFF : (__mmask16)((1u << (n - k)) - 1);
+    const __m512i q = _mm512_cvtepu16_epi32(_mm256_maskz_loadu_epi16(m, qRow + k));
+    const __m512i b = _mm512_cvtepu8_epi32(_mm_maskz_loadu_epi8(m, bankIdx + k));
+    const __m512i v =
+        _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), m, _mm512_add_epi32(q, b), score, 4);
+    _mm512_mask_storeu_epi32(out + k, m, v);
+  }
+}
+bool haveGatherWide() {
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+         __builtin_cpu_supports("avx512vl");
+}
+
 bool haveInterleaveWide() {
   return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
          __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi");
@@ -431,6 +445,17 @@ bool haveInterleaveWide() {
 #endif
 
 }  // namespace
+
+void scoreDiagonal(int *out, int n, const uint16_t *qRow, const unsigned char *bankIdx,
+                   const int *score, int form) {
+#if defined(__x86_64__)
+  if (form == 1 && n >= 16 && haveGatherWide()) {
+    scoreGather(out, n, qRow, bankIdx, score);
+    return;
+  }
+#endif
+  for (int k = 0; k < n; k++) out[k] = score[qRow[k] + bankIdx[k]];
+}
 
 bool screenDiagonals(unsigned &pass, int rows, int p0, const uint16_t *qRow, const int *score,
                      const unsigned char *bankIdx, const int *off, const int *lo,

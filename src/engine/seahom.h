@@ -32,6 +32,12 @@ void interleaveDiagonals(int *out, int rows, int p0, const uint16_t *qRow, const
                          const unsigned char *bankIdx, const int *off, const int *lo,
                          const int *len, int form);
 
+// The score profile of one diagonal: out[k] = score[qRow[k] + bankIdx[k]] for k < n. `form`
+// 1 takes the vector form when the processor has it, 0 the plain one; both read only those n
+// entries of qRow and bankIdx.
+void scoreDiagonal(int *out, int n, const uint16_t *qRow, const unsigned char *bankIdx,
+                   const int *score, int form);
+
 // The batch screen of HelixFilter::rejectsBatch over the lanes interleaveDiagonals lays out,
 // scored and screened in one pass with nothing stored: into pass, bit l set when lane l's best
 // run of (score - beta[k]) over its own rows reaches alpha[k] for some band k < nb (1 ..

@@ -189,6 +189,29 @@ TEST(EngineScoring, InterleavedDiagonalsVectorFormMatchesThePlainOne) {
   }
 }
 
+// A diagonal's profile in vectors against the plain loop: every length around the blocks of
+// sixteen, the last entries of the table, and nothing read past the n entries given.
+TEST(EngineScoring, DiagonalProfileVectorFormMatchesThePlainOne) {
+  std::mt19937 rng(5);
+  int score[22 * kScoreRow];
+  for (int i = 0; i < 22 * kScoreRow; i++) score[i] = (int)rng();
+  for (int n = 0; n <= 70; n++) {
+    // Exactly n entries each, so a read past them is an error under the sanitizers.
+    std::vector<uint16_t> q((size_t)n);
+    std::vector<unsigned char> b((size_t)n);
+    for (int k = 0; k < n; k++) {
+      q[(size_t)k] = (uint16_t)((k % 3 ? rng() % 22 : 21) * kScoreRow);
+      b[(size_t)k] = (unsigned char)(k % 5 ? rng() % 22 : 21);
+    }
+    std::vector<int> wide((size_t)n + 1, 7), plain((size_t)n + 1, 7);
+    scoreDiagonal(wide.data(), n, q.data(), b.data(), score, 1);
+    scoreDiagonal(plain.data(), n, q.data(), b.data(), score, 0);
+    ASSERT_EQ(wide, plain) << n;
+    for (int k = 0; k < n; k++) ASSERT_EQ(plain[(size_t)k], score[q[(size_t)k] + b[(size_t)k]]);
+    ASSERT_EQ(wide[(size_t)n], 7) << "written past the profile";
+  }
+}
+
 // The one-pass screen against the layout it skips screened by the plain filter: lanes of
 // every reach, rows up to four bands, scores at the screen's bounds, thresholds that let some
 // lanes through and stop others.

@@ -895,6 +895,43 @@ bool countPlanesWide(const uint64_t *const *, int, int, int, int, int, uint64_t 
 bool haveWidePlanes() { return false; }
 #endif
 
+#if defined(__x86_64__)
+// The keys of the diagonals set in ge[0 .. words): a diagonal's count bits, one per plane, are
+// picked out of the word's planes at once by a bit shuffle, and gathered low to high.
+__attribute__((target("avx512f,avx512bw,avx512bitalg,bmi2"))) void readOutWide(
+    const uint64_t *pl, size_t stride, int planes, const uint64_t *ge, size_t words,
+    uint64_t *dst) {
+  const long long d = (long long)stride;
+  const __m512i step = _mm512_set_epi64(7 * d, 6 * d, 5 * d, 4 * d, 3 * d, 2 * d, d, 0);
+  const __m512i high = _mm512_add_epi64(step, _mm512_set1_epi64((long long)stride * 8));
+  const __mmask8 lowPlanes = (__mmask8)(planes >= 8 ? 0xFF : (1u << planes) - 1);
+  const __mmask8 highPlanes = (__mmask8)(planes <= 8 ? 0 : (1u << (planes - 8)) - 1);
+  constexpr uint64_t kLowBits = 0x0101010101010101ULL;
+  for (size_t w = 0; w < words; w++) {
+    uint64_t g = ge[w];
+    if (!g) continue;
+    const uint64_t *at = pl + w;
+    const __m512i p0 = _mm512_mask_i64gather_epi64(_mm512_setzero_si512(), lowPlanes, step, at, 8);
+    const __m512i p1 =
+        _mm512_mask_i64gather_epi64(_mm512_setzero_si512(), highPlanes, high, at, 8);
+    for (; g; g &= g - 1) {
+      const int b = __builtin_ctzll(g);
+      const __m512i sel = _mm512_set1_epi8((char)b);
+      const uint64_t count = _pext_u64(_mm512_bitshuffle_epi64_mask(p0, sel), kLowBits) |
+                             _pext_u64(_mm512_bitshuffle_epi64_mask(p1, sel), kLowBits) << 8;
+      *dst++ = Shift_histogram::key((int)count, (int)(w * 64) + b);
+    }
+  }
+}
+bool haveWideReadOut() {
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+         __builtin_cpu_supports("avx512bitalg") && __builtin_cpu_supports("bmi2");
+}
+#else
+void readOutWide(const uint64_t *, size_t, int, const uint64_t *, size_t, uint64_t *) {}
+bool haveWideReadOut() { return false; }
+#endif
+
 }  // namespace
 
 void DiagonalBits::candidates(const unsigned char *partCodes, int L, int W, int threshold,
@@ -933,18 +970,25 @@ void DiagonalBits::candidates(const unsigned char *partCodes, int L, int W, int 
       geRow[w] = gt | eq;
     }
   }
-  for (size_t w = 0; w < stride; w++) {
-    uint64_t ge = geRow[w];
-    if (!ge) continue;
-    const long long firstK = (long long)w * 64;
-    if (firstK >= K) break;
-    if (K - firstK < 64) ge &= (1ULL << (K - firstK)) - 1;
-    while (ge) {
+  // The diagonals past the last are no candidates.
+  const size_t words = ((size_t)K + 63) / 64;
+  if (K % 64) geRow[words - 1] &= (1ULL << (K % 64)) - 1;
+  size_t total = 0;
+  for (size_t w = 0; w < words; w++) total += (size_t)__builtin_popcountll(geRow[w]);
+  if (!total) return;
+  const size_t base = out.size();
+  out.resize(base + total);
+  uint64_t *dst = out.data() + base;
+  if (wide && planes <= 16 && haveWideReadOut()) {
+    readOutWide(pl, stride, planes, geRow, words, dst);
+    return;
+  }
+  for (size_t w = 0; w < words; w++) {
+    for (uint64_t ge = geRow[w]; ge; ge &= ge - 1) {
       const int b = __builtin_ctzll(ge);
-      ge &= ge - 1;
       int count = 0;
       for (int p = 0; p < planes; p++) count |= (int)(pl[(size_t)p * stride + w] >> b & 1) << p;
-      out.push_back(Shift_histogram::key(count, (int)(firstK + b)));
+      *dst++ = Shift_histogram::key(count, (int)(w * 64) + b);
     }
   }
 }

@@ -783,6 +783,7 @@ __attribute__((target("avx512f,avx512vl,avx512vbmi2"))) void countChunkWide(
   V ones = X::zero(), twos = ones, fours = ones, eights = ones;
   V hi[H];
   for (int h = 0; h < H; h++) hi[h] = ones;
+  V held = ones;  // the sixteens of the first tree of a pair
   for (int top = L - 1; top >= 0; top -= 16) {
     for (int t = 0; t < 16; t++) {
       const int i = top - 15 + t;
@@ -816,9 +817,20 @@ __attribute__((target("avx512f,avx512vl,avx512vbmi2"))) void countChunkWide(
       csaWide<X>(eightsB, fours, foursA, foursB);
       csaWide<X>(sixteens, eights, eightsA, eightsB);
 #undef SEQ_PAIR
+      // Two trees' sixteens go up together: one adder into the sixteens plane, then the
+      // carry of thirty-twos up the rest (a lone last tree goes up by itself).
+      if (blk % 2 == 0 && blk + 1 < W) {
+        held = sixteens;
+        continue;
+      }
       V carry = sixteens;
+      int h = 0;
+      if (blk % 2 == 1) {
+        csaWide<X>(carry, hi[0], held, sixteens);
+        h = 1;
+      }
 #pragma GCC unroll 8
-      for (int h = 0; h < H; h++) {
+      for (; h < H; h++) {
         const V c = X::andv(hi[h], carry);
         hi[h] = X::xorv(hi[h], carry);
         carry = c;

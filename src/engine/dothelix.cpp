@@ -492,15 +492,19 @@ __attribute__((target("avx512f"))) int bestScanWide(const int32_t *pre, int32_t 
   return found;
 }
 
-// pre[0] = 0 and pre[k + 1] = pre[k] + elem[k] for k < n, wrapped to 32 bits.
-__attribute__((target("avx512f"))) void prefixSums(const int *elem, int n, int32_t *pre) {
+// pre[0] = 0 and pre[k + 1] = pre[k] + elem[k] for k < n, wrapped to 32 bits; whether every
+// value lies within (-kScanValue, kScanValue).
+__attribute__((target("avx512f"))) bool prefixSums(const int *elem, int n, int32_t *pre) {
   const __m512i zero = _mm512_setzero_si512(), last = _mm512_set1_epi32(15);
+  const __m512i shift = _mm512_set1_epi32(kScanValue), span = _mm512_set1_epi32(2 * kScanValue);
   __m512i carry = zero;
+  __mmask16 big = 0;
   pre[0] = 0;
   for (int i0 = 0; i0 < n; i0 += 16) {
     const int left = n - i0;
     const __mmask16 valid = left >= 16 ? (__mmask16)0xFFFF : (__mmask16)((1u << left) - 1);
     __m512i x = _mm512_maskz_loadu_epi32(valid, elem + i0);
+    big |= _mm512_cmpge_epu32_mask(_mm512_add_epi32(x, shift), span);
     x = _mm512_add_epi32(x, _mm512_alignr_epi32(x, zero, 15));
     x = _mm512_add_epi32(x, _mm512_alignr_epi32(x, zero, 14));
     x = _mm512_add_epi32(x, _mm512_alignr_epi32(x, zero, 12));
@@ -509,24 +513,18 @@ __attribute__((target("avx512f"))) void prefixSums(const int *elem, int n, int32
     _mm512_mask_storeu_epi32(pre + i0 + 1, valid, x);
     carry = _mm512_permutexvar_epi32(last, x);
   }
+  return big == 0;
 }
 
 bool haveScanWide() { return __builtin_cpu_supports("avx512f"); }
 #else
-void prefixSums(const int *, int, int32_t *) {}
+bool prefixSums(const int *, int, int32_t *) { return false; }
 template <bool Reverse, bool StopNeg>
 int bestScanWide(const int32_t *, int32_t, int, long long &, int &, const ScanState &) {
   return -1;
 }
 bool haveScanWide() { return false; }
 #endif
-
-// Every value of elem[0 .. n) within (-kScanValue, kScanValue).
-bool smallValues(const int *elem, int n) {
-  unsigned out = 0;
-  for (int i = 0; i < n; i++) out |= (unsigned)elem[i] + kScanValue >= 2u * kScanValue;
-  return out == 0;
-}
 
 // The first position of [s, e) holding a positive value (e when none), eight at a time.
 inline int firstPositive(const int *elem, int s, int e) {
@@ -659,13 +657,13 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
   if (!screened && filter.rejects(elem, length)) return 0;
   if (work.vectorForm < 0) work.vectorForm = haveScanWide() ? 1 : 0;
   filter.vectorForm = work.vectorForm;
-  const bool wide = work.vectorForm == 1 && haveScanWide() && smallValues(elem, length);
   // Prefix sums for the vector scans, wrapped to 32 bits: the difference of two is exact for
-  // any window they scan.
+  // any window they scan when every value is small enough.
   std::vector<int32_t> &pre = work.prefix_;
-  if (wide) {
+  bool wide = false;
+  if (work.vectorForm == 1 && haveScanWide()) {
     if (pre.size() < (size_t)length + 1) pre.resize((size_t)length + 1);
-    prefixSums(elem, length, pre.data());
+    wide = prefixSums(elem, length, pre.data());
   }
   // The prefix sums from position k on (null without them).
   auto sumsAt = [&](int k) { return wide ? pre.data() + k : nullptr; };

@@ -398,6 +398,20 @@ TEST(MatrixUse, MakeFreqAndGetWeight) {
   std::unique_ptr<double[]> lower(w.makeFreq(2, "ut"));
   EXPECT_EQ(lower[ix('U')], 0.5);
   EXPECT_EQ(lower[ix('T')], 0.5);
+  // Longer stretches, runs of one letter and unknown characters at every place of a group of
+  // four: the counts divided by the letters counted.
+  const std::string alphabet = "ACDEFGHIKLMNPQRSTVWYacdw-*x.";
+  for (int len = 0; len < 40; len++) {
+    std::string s;
+    for (int k = 0; k < len; k++) s += alphabet[(size_t)(k * 7 + len) % (k % 3 ? alphabet.size() : 3)];
+    double f2[22];
+    w.makeFreq(len, s.c_str(), f2);
+    int count[22] = {}, counted = 0;
+    for (char c : s)
+      if (w.ord(c) < 21) count[w.ord(c)]++, counted++;
+    for (int i = 0; i < 22; i++)
+      ASSERT_EQ(f2[i], counted ? (double)count[i] / counted : 0.0) << len << " " << i;
+  }
 
   w.makeBlos62();
   w.recast(aa_frequences, aa_frequences);

@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 #include "alibase.h"
 #include "errormsg.h"
 #include "inv_sqrt.h"
@@ -260,6 +264,45 @@ void tableRange(const int (&o)[22][22], int &lo, int &hi, bool wide) {
     rangePlain(o, lo, hi);
 }
 
+namespace {
+
+void lookUpPlain(const int (&o)[22][22], int lo, const int *scaled, int (&elem)[22][22]) {
+  for (int i = 0; i < 21; i++)
+    for (int j = 0; j < 21; j++) elem[i][j] = scaled[o[i][j] - lo];
+}
+
+#if defined(__x86_64__)
+// A row's 21 entries in a block of 16 and one of 5, each looked up by one permutation of a
+// table of 32.
+__attribute__((target("avx512f"))) void lookUpWide(const int (&o)[22][22], int lo,
+                                                    const int *scaled, int (&elem)[22][22]) {
+  const __m512i t0 = _mm512_loadu_si512(scaled), t1 = _mm512_loadu_si512(scaled + 16);
+  const __m512i base = _mm512_set1_epi32(lo);
+  for (int i = 0; i < 21; i++) {
+    const __m512i a = _mm512_sub_epi32(_mm512_loadu_si512(o[i]), base);
+    _mm512_storeu_si512(elem[i], _mm512_permutex2var_epi32(t0, a, t1));
+    const __m512i b = _mm512_sub_epi32(_mm512_maskz_loadu_epi32(0x1F, o[i] + 16), base);
+    _mm512_mask_storeu_epi32(elem[i] + 16, 0x1F, _mm512_permutex2var_epi32(t0, b, t1));
+  }
+}
+bool haveLookUpWide() { return __builtin_cpu_supports("avx512f"); }
+#else
+void lookUpWide(const int (&o)[22][22], int lo, const int *scaled, int (&elem)[22][22]) {
+  lookUpPlain(o, lo, scaled, elem);
+}
+bool haveLookUpWide() { return false; }
+#endif
+
+}  // namespace
+
+void lookUpScaled(const int (&o)[22][22], int lo, int range, const int *scaled,
+                  int (&elem)[22][22], bool wide) {
+  if (wide && range <= 32 && haveLookUpWide())
+    lookUpWide(o, lo, scaled, elem);
+  else
+    lookUpPlain(o, lo, scaled, elem);
+}
+
 void Weight_matrix::recast(const double *f1, const double *f2) {
   const int(&o)[22][22] = orig_elem;
   double m, disp, c;
@@ -279,10 +322,9 @@ void Weight_matrix::recast(const double *f1, const double *f2) {
   int lo, hi;
   tableRange(o, lo, hi);
   if ((long long)hi - lo < kScaledRoom) {
-    int scaled[kScaledRoom];
+    int scaled[kScaledRoom] = {};
     for (int k = 0; k <= hi - lo; k++) scaled[k] = truncToInt(((lo + k - mean) / mdisp) * 1000.0);
-    for (int i = 0; i < 21; i++)
-      for (int j = 0; j < 21; j++) elem[i][j] = scaled[o[i][j] - lo];
+    lookUpScaled(o, lo, hi - lo + 1, scaled, elem);
   } else {
     for (int i = 0; i < 21; i++)
       for (int j = 0; j < 21; j++)

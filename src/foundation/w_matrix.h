@@ -86,6 +86,10 @@ class TMatrix {
 // Smallest and largest entry of a 22 x 22 score table, all of it. wide: with AVX2 when the
 // processor has it (the same result).
 void tableRange(const int (&t)[22][22], int &lo, int &hi, bool wide = true);
+// elem[i][j] = scaled[o[i][j] - lo] for i, j < 21, every o[i][j] - lo in [0, range). wide:
+// with AVX-512 when the processor has it and range is at most 32 (the same result).
+void lookUpScaled(const int (&o)[22][22], int lo, int range, const int *scaled,
+                  int (&elem)[22][22], bool wide = true);
 
 class Weight_matrix : public TMatrix {
  public:

@@ -182,4 +182,29 @@ TEST(MatrixRecast, TableRangeFindsTheExtremesAnywhere) {
   }
 }
 
+TEST(MatrixRecast, ScaledLookUpVectorFormMatchesThePlainOne) {
+  // Ranges up to the 32 the permutation holds, values at both ends of each, and one past it
+  // that must take the plain lookup.
+  std::mt19937 rng(3);
+  for (int range = 1; range <= 40; range++) {
+    int o[22][22], scaled[64];
+    const int lo = (int)(rng() % 200) - 100;
+    for (int k = 0; k < 64; k++) scaled[k] = (int)rng();
+    for (int i = 0; i < 22; i++)
+      for (int j = 0; j < 22; j++) o[i][j] = lo + (int)(rng() % (unsigned)range);
+    o[range % 21][0] = lo;
+    o[0][range % 21] = lo + range - 1;
+    int wide[22][22], plain[22][22];
+    for (int i = 0; i < 22; i++)
+      for (int j = 0; j < 22; j++) wide[i][j] = plain[i][j] = -7;
+    lookUpScaled(o, lo, range, scaled, wide, true);
+    lookUpScaled(o, lo, range, scaled, plain, false);
+    for (int i = 0; i < 22; i++)
+      for (int j = 0; j < 22; j++) {
+        ASSERT_EQ(wide[i][j], plain[i][j]) << range << " " << i << " " << j;
+        ASSERT_EQ(plain[i][j], i < 21 && j < 21 ? scaled[o[i][j] - lo] : -7);
+      }
+  }
+}
+
 }  // namespace

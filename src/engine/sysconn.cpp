@@ -907,6 +907,25 @@ bool countPlanesWide(const uint64_t *const *, int, int, int, int, int, uint64_t 
 bool haveWidePlanes() { return false; }
 #endif
 
+// Bits set in w[0 .. n): with the processor's popcount when it has one (the plain builtin
+// calls a library routine).
+SEQ_ALWAYS_INLINE size_t countBits(const uint64_t *w, size_t n) {
+  size_t total = 0;
+  for (size_t k = 0; k < n; k++) total += (size_t)__builtin_popcountll(w[k]);
+  return total;
+}
+#if defined(__x86_64__)
+__attribute__((target("popcnt"))) size_t countBitsFast(const uint64_t *w, size_t n) {
+  return countBits(w, n);
+}
+#endif
+size_t bitsSet(const uint64_t *w, size_t n) {
+#if defined(__x86_64__)
+  if (__builtin_cpu_supports("popcnt")) return countBitsFast(w, n);
+#endif
+  return countBits(w, n);
+}
+
 #if defined(__x86_64__)
 // The keys of the diagonals set in ge[0 .. words): a diagonal's count bits, one per plane, are
 // picked out of the word's planes at once by a bit shuffle, and gathered low to high.
@@ -985,8 +1004,7 @@ void DiagonalBits::candidates(const unsigned char *partCodes, int L, int W, int 
   // The diagonals past the last are no candidates.
   const size_t words = ((size_t)K + 63) / 64;
   if (K % 64) geRow[words - 1] &= (1ULL << (K % 64)) - 1;
-  size_t total = 0;
-  for (size_t w = 0; w < words; w++) total += (size_t)__builtin_popcountll(geRow[w]);
+  const size_t total = bitsSet(geRow, words);
   if (!total) return;
   const size_t base = out.size();
   out.resize(base + total);

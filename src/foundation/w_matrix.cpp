@@ -29,24 +29,15 @@ constexpr int kScaledRoom = 64;
 
 // Composition of seq[0..len) into f (index 21 not counted); the number of counted letters.
 int countFreq(const unsigned char *nalpha, int len, const char *seq, double *f) {
-  // Four tallies in turn, so that a run of one letter does not wait on its own increments;
-  // every index from 21 on lands in the uncounted slot.
-  int tally[4][22] = {};
-  auto at = [&](int k) { return std::min<unsigned>(nalpha[(unsigned char)seq[k]], 21u); };
-  int k = 0;
-  for (; k + 4 <= len; k += 4) {
-    tally[0][at(k)]++;
-    tally[1][at(k + 1)]++;
-    tally[2][at(k + 2)]++;
-    tally[3][at(k + 3)]++;
+  int count[22] = {0};
+  int counted = 0;
+  for (int k = 0; k < len; k++) {
+    int idx = nalpha[(unsigned char)seq[k]];
+    if (idx < 21) {
+      count[idx]++;
+      counted++;
+    }
   }
-  for (; k < len; k++) tally[0][at(k)]++;
-  int count[22], counted = 0;
-  for (int i = 0; i < 21; i++) {
-    count[i] = tally[0][i] + tally[1][i] + tally[2][i] + tally[3][i];
-    counted += count[i];
-  }
-  count[21] = 0;
   int div = counted ? counted : 1;
   for (int i = 0; i < 22; i++) f[i] = (double)count[i] / div;
   return counted;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #if defined(__x86_64__)
@@ -85,6 +86,9 @@ void SearchHomol::prepareScores(const BankSeq &bank, int homFac) {
   if (bankIdx_.size() < need) bankIdx_.resize(need);
   unsigned char *b = bankIdx_.data() + bankMargin_;
   translateBytes(fast->nalpha, bank.seq(), bl, b);
+  // Past the bank a diagonal reads the pad letter, whose scores end every run there.
+  std::memset(b - bankMargin_, kPadLetter, (size_t)bankMargin_);
+  std::memset(b + bl, kPadLetter, (size_t)bankMargin_);
   int lo, hi;
   tableRange(fast->elem, lo, hi);
   for (int i = 0; i < 22; i++) {
@@ -94,7 +98,7 @@ void SearchHomol::prepareScores(const BankSeq &bank, int homFac) {
       for (int j = 0; j < 22; j++)
         score_[i][j] = clampInt32((long long)fast->elem[i][j] - homFac);
     }
-    for (int j = 22; j < kScoreRow; j++) score_[i][j] = 0;
+    for (int j = 22; j < kScoreRow; j++) score_[i][j] = j == kPadLetter ? HelixFilter::kPad : 0;
   }
   // The largest |elem - homFac| is at the smallest or the largest elem.
   const long long top =
@@ -166,7 +170,7 @@ int SearchHomol::compTwoSeq(const BankSeq &bank, MotifWei *motifs, int room) {
                            : 0;
         unsigned pass = 0;
         if (nb && screenDiagonals(pass, rows, p0, queryRow_.data(), &score_[0][0], bankAt(), off,
-                                  lo, len, nb, beta, alpha)) {
+                                  nb, beta, alpha)) {
           for (int l = 0; l < W; l++)
             if (len[l] < filter_.minLength()) pass &= ~(1u << l);
           rejected = ~pass & ((1u << W) - 1);
@@ -363,13 +367,11 @@ __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))) void interleaveW
 
 // The lanes twice over, lanes 8..15 the same diagonals as 0..7: chain k screens band 2k in
 // the low half and band 2k + 1 in the high one. A row's sixteen letters come from the
-// block's bytes by one byte permutation into the low byte of each lane; the rows outside a
-// lane leave its run and its best alone.
+// block's bytes by one byte permutation into the low byte of each lane.
 template <int C>
 __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))) unsigned screenWide(
     int rows, int p0, const uint16_t *qRow, const int *score, const unsigned char *bankIdx,
-    const int *off, const int *lo, const int *len, int nb, const int32_t *beta,
-    const int32_t *alpha) {
+    const int *off, int nb, const int32_t *beta, const int32_t *alpha) {
   const __m512i zero = _mm512_setzero_si512();
   __m512i be[C], al[C], c[C], b[C];
   for (int k = 0; k < C; k++) {
@@ -381,17 +383,13 @@ __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))) unsigned screenW
     c[k] = zero;
     b[k] = _mm512_set1_epi32(INT32_MIN);
   }
-  int twice[2][16];
-  for (int l = 0; l < 16; l++) {
-    twice[0][l] = lo[l & 7];
-    twice[1][l] = len[l & 7];
-  }
-  const __m512i lo16 = _mm512_loadu_si512(twice[0]), len16 = _mm512_loadu_si512(twice[1]);
   // Byte 4j of row k's selector: lane j & 7's byte of that row in the gathered block.
-  const __m512i lane8 = _mm512_slli_epi32(
+  __m512i sel[8];
+  sel[0] = _mm512_slli_epi32(
       _mm512_and_si512(_mm512_set_epi32(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0),
                        _mm512_set1_epi32(7)),
       3);
+  for (int k = 1; k < 8; k++) sel[k] = _mm512_add_epi32(sel[0], _mm512_set1_epi32(k));
   constexpr __mmask64 kLowBytes = 0x1111111111111111ULL;
   __m512i base = _mm512_maskz_cvtepi32_epi64(0xff, _mm256_loadu_si256((const __m256i *)off));
   base = _mm512_add_epi64(base, _mm512_set1_epi64(p0));
@@ -401,18 +399,17 @@ __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))) unsigned screenW
         _mm512_mask_i64gather_epi64(_mm512_setzero_si512(), 0xff, at, (const void *)bankIdx, 1);
     const int n = std::min(8, rows - r0);
     for (int k = 0; k < n; k++) {
-      const int r = r0 + k;
-      const __m512i sel = _mm512_add_epi32(lane8, _mm512_set1_epi32(k));
-      const __m512i idx = _mm512_maskz_permutexvar_epi8(kLowBytes, sel, raw);
-      const int *row = score + qRow[p0 + r];
+      const __m512i idx = _mm512_maskz_permutexvar_epi8(kLowBytes, sel[k], raw);
+      const int *row = score + qRow[p0 + r0 + k];
       const __m512i v =
           _mm512_permutex2var_epi32(_mm512_loadu_si512(row), idx, _mm512_loadu_si512(row + 16));
-      const __mmask16 in = _mm512_cmp_epu32_mask(_mm512_sub_epi32(_mm512_set1_epi32(r), lo16),
-                                                 len16, _MM_CMPINT_LT);
       for (int q = 0; q < C; q++) {
-        c[q] = _mm512_mask_add_epi32(c[q], in, _mm512_max_epi32(c[q], zero),
-                                     _mm512_sub_epi32(v, be[q]));
-        b[q] = _mm512_mask_max_epi32(b[q], in, b[q], c[q]);
+        // Kept apart from the run: folded into it, the subtraction lengthens the chain that
+        // bounds this loop.
+        __m512i x = _mm512_sub_epi32(v, be[q]);
+        __asm__("" : "+v"(x));
+        c[q] = _mm512_add_epi32(_mm512_max_epi32(c[q], zero), x);
+        b[q] = _mm512_max_epi32(b[q], c[q]);
       }
     }
   }
@@ -458,22 +455,22 @@ void scoreDiagonal(int *out, int n, const uint16_t *qRow, const unsigned char *b
 }
 
 bool screenDiagonals(unsigned &pass, int rows, int p0, const uint16_t *qRow, const int *score,
-                     const unsigned char *bankIdx, const int *off, const int *lo,
-                     const int *len, int nb, const int32_t *beta, const int32_t *alpha) {
+                     const unsigned char *bankIdx, const int *off, int nb, const int32_t *beta,
+                     const int32_t *alpha) {
 #if defined(__x86_64__)
   static_assert(HelixFilter::kLanes == 8 && HelixFilter::kMaxBatchBands == 8,
                 "two bands a chain, at most four chains");
   if (nb < 1 || nb > HelixFilter::kMaxBatchBands || !haveInterleaveWide()) return false;
   switch ((nb + 1) / 2) {
-    case 1: pass = screenWide<1>(rows, p0, qRow, score, bankIdx, off, lo, len, nb, beta, alpha); break;
-    case 2: pass = screenWide<2>(rows, p0, qRow, score, bankIdx, off, lo, len, nb, beta, alpha); break;
-    case 3: pass = screenWide<3>(rows, p0, qRow, score, bankIdx, off, lo, len, nb, beta, alpha); break;
-    default: pass = screenWide<4>(rows, p0, qRow, score, bankIdx, off, lo, len, nb, beta, alpha); break;
+    case 1: pass = screenWide<1>(rows, p0, qRow, score, bankIdx, off, nb, beta, alpha); break;
+    case 2: pass = screenWide<2>(rows, p0, qRow, score, bankIdx, off, nb, beta, alpha); break;
+    case 3: pass = screenWide<3>(rows, p0, qRow, score, bankIdx, off, nb, beta, alpha); break;
+    default: pass = screenWide<4>(rows, p0, qRow, score, bankIdx, off, nb, beta, alpha); break;
   }
   return true;
 #else
-  (void)pass, (void)rows, (void)p0, (void)qRow, (void)score, (void)bankIdx, (void)off, (void)lo;
-  (void)len, (void)nb, (void)beta, (void)alpha;
+  (void)pass, (void)rows, (void)p0, (void)qRow, (void)score, (void)bankIdx, (void)off, (void)nb;
+  (void)beta, (void)alpha;
   return false;
 #endif
 }

@@ -38,15 +38,21 @@ void interleaveDiagonals(int *out, int rows, int p0, const uint16_t *qRow, const
 void scoreDiagonal(int *out, int n, const uint16_t *qRow, const unsigned char *bankIdx,
                    const int *score, int form);
 
+// Bank letter index of the engine's margins: its score is HelixFilter::kPad for every query
+// letter.
+constexpr int kPadLetter = 22;
+
 // The batch screen of HelixFilter::rejectsBatch over the lanes interleaveDiagonals lays out,
 // scored and screened in one pass with nothing stored: into pass, bit l set when lane l's best
-// run of (score - beta[k]) over its own rows reaches alpha[k] for some band k < nb (1 ..
-// HelixFilter::kMaxBatchBands); a lane with len 0 never passes. Reads the bank as the vector
-// form of interleaveDiagonals does. False, with pass untouched, when the processor lacks the
-// instructions.
+// run of (score - beta[k]) reaches alpha[k] for some band k < nb (1 ..
+// HelixFilter::kMaxBatchBands). Every lane is scored over all rows, so the bank must hold
+// kPadLetter wherever a lane's diagonal is past it (score[row + kPadLetter] is kPad); then
+// the result is rejectsBatch's for the lanes of one or more values. Reads the bank as the
+// vector form of interleaveDiagonals does. False, with pass untouched, when the processor
+// lacks the instructions.
 bool screenDiagonals(unsigned &pass, int rows, int p0, const uint16_t *qRow, const int *score,
-                     const unsigned char *bankIdx, const int *off, const int *lo,
-                     const int *len, int nb, const int32_t *beta, const int32_t *alpha);
+                     const unsigned char *bankIdx, const int *off, int nb, const int32_t *beta,
+                     const int32_t *alpha);
 
 class SearchHomol : public SearchHomolParams {
  public:

@@ -211,21 +211,29 @@ namespace {
 
 __attribute__((always_inline)) inline void rangeOf(const int (&o)[22][22], int &lo, int &hi) {
   const int *flat = &o[0][0];
-  constexpr int kAll = 22 * 22, kWhole = kAll / 8 * 8;
-  I8 vlo, vhi;
-  __builtin_memcpy(&vlo, flat, sizeof vlo);
-  vhi = vlo;
-  for (int k = 8; k < kWhole; k += 8) {
-    I8 v;
-    __builtin_memcpy(&v, flat + k, sizeof v);
-    vlo = v < vlo ? v : vlo;
-    vhi = v > vhi ? v : vhi;
+  constexpr int kAll = 22 * 22, kWhole = kAll / 16 * 16;
+  // Two pairs of running extremes, so that neither waits on the other's last step.
+  I8 lo0, hi0, lo1, hi1;
+  __builtin_memcpy(&lo0, flat, sizeof lo0);
+  __builtin_memcpy(&lo1, flat + 8, sizeof lo1);
+  hi0 = lo0;
+  hi1 = lo1;
+  for (int k = 16; k < kWhole; k += 16) {
+    I8 v0, v1;
+    __builtin_memcpy(&v0, flat + k, sizeof v0);
+    __builtin_memcpy(&v1, flat + k + 8, sizeof v1);
+    lo0 = v0 < lo0 ? v0 : lo0;
+    hi0 = v0 > hi0 ? v0 : hi0;
+    lo1 = v1 < lo1 ? v1 : lo1;
+    hi1 = v1 > hi1 ? v1 : hi1;
   }
-  lo = vlo[0];
-  hi = vhi[0];
+  lo0 = lo1 < lo0 ? lo1 : lo0;
+  hi0 = hi1 > hi0 ? hi1 : hi0;
+  lo = lo0[0];
+  hi = hi0[0];
   for (int l = 1; l < 8; l++) {
-    lo = std::min(lo, (int)vlo[l]);
-    hi = std::max(hi, (int)vhi[l]);
+    lo = std::min(lo, (int)lo0[l]);
+    hi = std::max(hi, (int)hi0[l]);
   }
   for (int k = kWhole; k < kAll; k++) {
     lo = std::min(lo, flat[k]);

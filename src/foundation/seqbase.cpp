@@ -179,10 +179,15 @@ inline void appendResidues(WorkSeq &w, char *line) {
 // Puts the line just read back, so that the next read starts with it.
 inline void unread(FILE *f, const LineBuf &b) { fseeko(f, -(off_t)b.n, SEEK_CUR); }
 
-int readFastImpl(WorkSeq &w, FILE *f, char *name, LineBuf &b) {
+// With `pending`, the next entry's header line is kept in b (and *pending set) rather than
+// put back into the stream, and a call that finds *pending set starts from it: a bank read
+// entry after entry then never seeks.
+int readFastImpl(WorkSeq &w, FILE *f, char *name, LineBuf &b, bool *pending = nullptr) {
   w.setLen(1);
-  for (;;) {
-    if (!getRawLine(f, b)) return 1;
+  bool held = pending && *pending;
+  if (pending) *pending = false;
+  for (;; held = false) {
+    if (!held && !getRawLine(f, b)) return 1;
     const char *p = skipBlanks(b.s);
     if (*p == '>') {
       copyName(name, p, strcspn(p, kBlanks));
@@ -191,7 +196,10 @@ int readFastImpl(WorkSeq &w, FILE *f, char *name, LineBuf &b) {
   }
   while (getRawLine(f, b)) {
     if (*skipBlanks(b.s) == '>') {
-      unread(f, b);
+      if (pending)
+        *pending = true;
+      else
+        unread(f, b);
       break;
     }
     appendResidues(w, b.s);
@@ -441,6 +449,8 @@ int WorkSeq::readSeq(const char *adrBase, int _num) {
 SeqBase::SeqBase(const char *_name) {
   f = _name ? fopen(_name, "rb") : nullptr;
   if (!f) return;
+  // Banks are read through from end to end, again for every query: large reads.
+  setvbuf(f, nullptr, _IOFBF, 1 << 18);
   name = _strdup_(_name);
   format = detectType(f, molType);
   size = -1;
@@ -454,8 +464,9 @@ SeqBase::~SeqBase() {
 
 int SeqBase::detectType(FILE *_f, int &_molType) {
   int fmt = 0;
-  while (getRawLine(_f, line)) {
-    const char *p = skipBlanks(line.s);
+  LineBuf b;  // `line` may hold the header next() has read ahead
+  while (getRawLine(_f, b)) {
+    const char *p = skipBlanks(b.s);
     if (*p == '>')
       fmt = kFormatFasta;
     else if (begins(p, "SQ  "))
@@ -468,13 +479,14 @@ int SeqBase::detectType(FILE *_f, int &_molType) {
   WorkSeq first;
   char nm[1024];
   switch (fmt) {
-    case kFormatFasta: readFastImpl(first, _f, nm, line); break;
-    case kFormatSwiss: readFlatImpl(first, _f, nm, line, "ID", "SQ  "); break;
-    case kFormatGenBank: readFlatImpl(first, _f, nm, line, "LOCUS", "ORIGIN"); break;
+    case kFormatFasta: readFastImpl(first, _f, nm, b); break;
+    case kFormatSwiss: readFlatImpl(first, _f, nm, b, "ID", "SQ  "); break;
+    case kFormatGenBank: readFlatImpl(first, _f, nm, b, "LOCUS", "ORIGIN"); break;
     default: fatalExit(kExitBadFormat, "\n Unknown bank format");
   }
   _molType = ::getMolType(first.seq(), first.len());
   rewind(_f);
+  if (_f == f) pending = false;
   return fmt;
 }
 
@@ -483,7 +495,7 @@ int SeqBase::next(WorkSeq &seq, char *_name, int &handle) {
   if (!f) return 0;
   int r;
   switch (format) {
-    case kFormatFasta: r = readFastImpl(seq, f, _name, line); break;
+    case kFormatFasta: r = readFastImpl(seq, f, _name, line, &pending); break;
     case kFormatSwiss: r = readFlatImpl(seq, f, _name, line, "ID", "SQ  "); break;
     case kFormatGenBank: r = readFlatImpl(seq, f, _name, line, "LOCUS", "ORIGIN"); break;
     default: fatalExit(kExitBadFormat, "\n Unknown bank format %d", format);
@@ -508,9 +520,10 @@ void SeqBase::countSize() {
   off_t pos = ftello(f);
   rewind(f);
   size = 0;
-  while (getRawLine(f, line)) {
-    if (format == kFormatFasta ? *skipBlanks(line.s) == '>'
-                               : begins(line.s, format == kFormatSwiss ? "SQ" : "OR"))
+  LineBuf b;  // `line` may hold the header next() has read ahead
+  while (getRawLine(f, b)) {
+    if (format == kFormatFasta ? *skipBlanks(b.s) == '>'
+                               : begins(b.s, format == kFormatSwiss ? "SQ" : "OR"))
       size++;
   }
   if (pos >= 0) fseeko(f, pos, SEEK_SET);

@@ -65,6 +65,8 @@ class SeqBase {
   void saveSubBase(int num, const int *list, const char *subName);
 
   int getMolType() const { return molType; }
+  // The bank's stream. After next() on a FASTA bank it stands past the header line of the
+  // entry that comes next, which next() keeps.
   FILE *getFILE() const { return f; }
   int valid() const { return _valid; }
 
@@ -76,4 +78,5 @@ class SeqBase {
   int size = -1;
   char *name = nullptr;
   LineBuf line;  // reused by every read of this bank
+  bool pending = false;  // line holds the header of the next FASTA entry
 };

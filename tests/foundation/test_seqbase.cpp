@@ -77,6 +77,25 @@ TEST_F(Banks, FastaIteration) {
   EXPECT_EQ(y[1].name, ">b");
 }
 
+TEST_F(Banks, FastaIterationGoesOnAfterCountingBetweenEntries) {
+  // next() keeps the header of the entry that comes next; counting the entries in between
+  // must leave it there.
+  SeqBase b(put("three.fa", ">a\nAC\nGT\n>b\nKL\n\n  >c\nMN\n").c_str());
+  WorkSeq w;
+  char name[1024];
+  int h = 0;
+  ASSERT_EQ(b.next(w, name, h), 1);
+  EXPECT_EQ(std::string(w.seq()), "ACGT");
+  EXPECT_EQ(b.getSize(), 3);
+  ASSERT_EQ(b.next(w, name, h), 1);
+  EXPECT_STREQ(name, ">b");
+  EXPECT_EQ(std::string(w.seq()), "KL");
+  ASSERT_EQ(b.next(w, name, h), 1);
+  EXPECT_STREQ(name, ">c");
+  EXPECT_EQ(std::string(w.seq()), "MN");
+  EXPECT_EQ(b.next(w, name, h), 0);
+}
+
 TEST_F(Banks, SwissAndGenBankIteration) {
   // The first entry decides the molecule type of the whole bank.
   SeqBase sw(put("nuc.dat", "ID   N1\nSQ  \nACGTACGT\n//\nID   P1\nSQ  \nMKLVWQ\n//\n").c_str());

@@ -8,6 +8,10 @@
 
 #include "errormsg.h"
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace {
 // Letter -> upper case, '*' -> '*', everything else 0.
 struct ResidueTable {
@@ -104,6 +108,56 @@ char *delEmpty(char *buf, int *len) {
   return buf;
 }
 
+namespace {
+
+int keepPlain(char *buf, long n) {
+  int k = 0;
+  for (long i = 0; i < n && buf[i]; i++) {
+    unsigned char c = kResidue.map[(unsigned char)buf[i]];
+    if (c) buf[k++] = (char)c;
+  }
+  return k;
+}
+
+#if defined(__x86_64__)
+// 64 bytes at a time: letters upper-cased, '*' kept, the rest dropped by one compression.
+__attribute__((target("avx512f,avx512bw,avx512vbmi2,popcnt"))) int keepWide(char *buf, long n) {
+  const __m512i zero = _mm512_setzero_si512();
+  long k = 0;
+  for (long i = 0; i < n; i += 64) {
+    __mmask64 m = n - i >= 64 ? ~0ULL : (1ULL << (n - i)) - 1;
+    const __m512i c = _mm512_maskz_loadu_epi8(m, buf + i);
+    const __mmask64 nul = _mm512_mask_cmpeq_epi8_mask(m, c, zero);
+    if (nul) m &= (nul & (0 - nul)) - 1;  // the bytes before the first NUL
+    const __m512i low = _mm512_or_si512(c, _mm512_set1_epi8(0x20));
+    const __mmask64 letter = _mm512_mask_cmplt_epu8_mask(
+        m, _mm512_sub_epi8(low, _mm512_set1_epi8('a')), _mm512_set1_epi8(26));
+    const __mmask64 keep = letter | _mm512_mask_cmpeq_epi8_mask(m, c, _mm512_set1_epi8('*'));
+    const __m512i up = _mm512_mask_and_epi64(c, 0xFF, c, _mm512_set1_epi8((char)0xDF));
+    const __m512i kept = _mm512_maskz_compress_epi8(keep, _mm512_mask_mov_epi8(c, letter, up));
+    const int cnt = __builtin_popcountll(keep);
+    _mm512_mask_storeu_epi8(buf + k, cnt == 64 ? ~0ULL : (1ULL << cnt) - 1, kept);
+    k += cnt;
+    if (nul) break;
+  }
+  return (int)k;
+}
+bool haveKeepWide() {
+  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+         __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("popcnt");
+}
+#else
+int keepWide(char *buf, long n) { return keepPlain(buf, n); }
+bool haveKeepWide() { return false; }
+#endif
+
+}  // namespace
+
+int keepResidues(char *buf, long n, bool wide) {
+  if (n <= 0) return 0;
+  return wide && haveKeepWide() ? keepWide(buf, n) : keepPlain(buf, n);
+}
+
 char *chExt(const char *name, const char *ext) {
   size_t n = strlen(name), e = strlen(ext);
   size_t keep = n;
@@ -170,10 +224,9 @@ char *asRow(char *t, size_t n) {
   return t - 1;
 }
 
-inline void appendResidues(WorkSeq &w, char *line) {
-  int m = 0;
-  delEmpty(line, &m);
-  if (m) w.append(line, m);
+inline void appendResidues(WorkSeq &w, LineBuf &b) {
+  const int m = keepResidues(b.s, b.n);
+  if (m) w.append(b.s, m);
 }
 
 // Puts the line just read back, so that the next read starts with it.
@@ -202,7 +255,7 @@ int readFastImpl(WorkSeq &w, FILE *f, char *name, LineBuf &b, bool *pending = nu
         unread(f, b);
       break;
     }
-    appendResidues(w, b.s);
+    appendResidues(w, b);
   }
   w.frame = '+';
   return w.len() == 0;
@@ -233,7 +286,7 @@ int readFlatImpl(WorkSeq &w, FILE *f, char *name, LineBuf &b, const char *idTag,
   if (atSeq) {
     while (getRawLine(f, b)) {
       if (begins(b.s, "//")) break;
-      appendResidues(w, b.s);
+      appendResidues(w, b);
     }
   }
   w.frame = '+';

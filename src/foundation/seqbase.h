@@ -19,6 +19,9 @@ enum BankFormat {
 
 // Keeps only letters and '*', upper-cased, in place; stores the count in *len.
 char *delEmpty(char *buf, int *len);
+// The same over the first n bytes of buf (up to a NUL among them), without the terminator:
+// the count kept. wide: with AVX-512 when the processor has it (the same result).
+int keepResidues(char *buf, long n, bool wide = true);
 // New array (caller frees with delete[]): name with its extension replaced by ext.
 char *chExt(const char *name, const char *ext);
 

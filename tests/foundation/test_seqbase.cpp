@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,30 @@ TEST_F(Banks, FastaIteration) {
   ASSERT_EQ(y.size(), 3u);
   EXPECT_EQ(y[0].seq, "ACGU");
   EXPECT_EQ(y[1].name, ">b");
+}
+
+TEST(Residues, KeptAsDelEmptyKeepsThemInBothForms) {
+  // Random bytes of every value (a NUL now and then ends the line early), lengths around the
+  // blocks of 64, and lines of letters only, where nothing is dropped.
+  std::mt19937 rng(11);
+  for (int iter = 0; iter < 3000; iter++) {
+    const long n = (long)(rng() % 200);
+    std::string line((size_t)n, 'x');
+    for (char &c : line) {
+      const unsigned r = rng();
+      c = iter % 4 == 0 ? "ACDEFGHIKLMNPQRSTVWYacgt"[r % 24] : (char)(r % 256);
+      if (iter % 4 != 0 && r % 97 == 0) c = 0;
+    }
+    std::string ref = line + '\0';
+    int want = 0;
+    delEmpty(&ref[0], &want);
+    for (bool wide : {false, true}) {
+      std::string got = line;
+      ASSERT_EQ(keepResidues(&got[0], n, wide), want) << iter << " wide " << wide;
+      ASSERT_EQ(got.substr(0, (size_t)want), ref.substr(0, (size_t)want)) << iter;
+      ASSERT_EQ(got.size(), (size_t)n);  // nothing written past the line
+    }
+  }
 }
 
 TEST_F(Banks, FastaIterationGoesOnAfterCountingBetweenEntries) {

@@ -644,9 +644,7 @@ inline int backwardStart(const int *x, const int32_t *pre, int w, bool wide, lon
 int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_threshold,
              int power_low_threshold, int accurate, bool screened) {
   std::vector<Homology_info> &found = work.found;
-  std::vector<DotHelixWork::Interval> &stack = work.stack_;
   found.clear();
-  stack.clear();
   const int L = length_low_threshold < 1 ? 1 : length_low_threshold;
   const int P = power_low_threshold < 1 ? 1 : power_low_threshold;
   if (length < L) return 0;
@@ -668,10 +666,15 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
   // The prefix sums from position k on (null without them).
   auto sumsAt = [&](int k) { return wide ? pre.data() + k : nullptr; };
 
-  stack.push_back({0, length});
-  while (!stack.empty()) {
-    int s = stack.back().left, e = s + stack.back().length;
-    stack.pop_back();
+  // The intervals waiting are disjoint and at least L long each: never more than length / L + 1.
+  std::vector<DotHelixWork::Interval> &room = work.stack_;
+  if (room.size() < (size_t)(length / L) + 2) room.resize((size_t)(length / L) + 2);
+  DotHelixWork::Interval *stack = room.data();
+  int depth = 0;
+  stack[depth++] = {0, length};
+  while (depth > 0) {
+    depth--;
+    int s = stack[depth].left, e = s + stack[depth].length;
     while (e > s && elem[e - 1] <= 0) e--;
     // A piece whose best prefix is shorter than L leaves only its right rest, which ends where
     // the piece did (already trimmed there): the stretch is walked piece by piece in place.
@@ -710,8 +713,8 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
       if (noWindow) break;
       if (w >= L && bestPow >= P) found.push_back({a, w, clampInt32(segSum), bestPow});
       // The left rest goes below the right one, so the right rest is searched first.
-      if (a - s >= L) stack.push_back({s, a - s});
-      if (e - (a + w) >= L) stack.push_back({a + w, e - (a + w)});
+      if (a - s >= L) stack[depth++] = {s, a - s};
+      if (e - (a + w) >= L) stack[depth++] = {a + w, e - (a + w)};
       break;
     }
   }

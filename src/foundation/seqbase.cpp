@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <cstdlib>
+#include <stdio_ext.h>
 #include <cstring>
 
 #include "errormsg.h"
@@ -502,8 +503,10 @@ int WorkSeq::readSeq(const char *adrBase, int _num) {
 SeqBase::SeqBase(const char *_name) {
   f = _name ? fopen(_name, "rb") : nullptr;
   if (!f) return;
-  // Banks are read through from end to end, again for every query: large reads.
+  // Banks are read through from end to end, again for every query: large reads, and no lock
+  // per line (one thread reads a bank).
   setvbuf(f, nullptr, _IOFBF, 1 << 18);
+  __fsetlocking(f, FSETLOCKING_BYCALLER);
   name = _strdup_(_name);
   format = detectType(f, molType);
   size = -1;

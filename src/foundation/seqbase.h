@@ -43,7 +43,8 @@ char *extrPrin(char *buf);
 char *extrBlock(char *buf);
 char *extrPFam(char *buf);
 
-// An open FASTA, Swiss-Prot/EMBL or GenBank bank, read one sequence per call.
+// An open FASTA, Swiss-Prot/EMBL or GenBank bank, read one sequence per call. Its stream
+// takes no locks: one thread at a time uses a bank.
 class SeqBase {
  public:
   // Opens the bank; valid() is 0 (no message) when it can't be opened.

@@ -123,6 +123,13 @@ int SearchHomol::compTwoSeq(const BankSeq &bank, MotifWei *motifs, int room) {
   const int P = toPowerScale(thPower);
   // The only matrix kind: its scores are read from indices (any other goes through getWeight).
   const Weight_matrix *fast = dynamic_cast<const Weight_matrix *>(wm);
+  // Kept for the diagonals of this comparison only.
+  struct Forget {
+    const TMatrix *&of;
+    ~Forget() { of = nullptr; }
+  } forget{castOf_};
+  castOf_ = wm;
+  cast_ = fast;
   bool recast = false;
   int homFac = 0;
   int count = 0;
@@ -249,7 +256,9 @@ void SearchHomol::addMotifs(int &numMot, MotifWei *motifs, int numHomol, Homolog
   const long double threshold = (long double)thPower * 1000 * 4096;
   const char frame = query->frame != '+' ? query->frame : bank.frame;
   const Weight_matrix *rescorer =
-      helixFreqRecalc && numHomol > 0 ? dynamic_cast<const Weight_matrix *>(wm) : nullptr;
+      !helixFreqRecalc || numHomol <= 0 ? nullptr
+      : wm == castOf_                   ? cast_
+                                        : dynamic_cast<const Weight_matrix *>(wm);
   for (int i = 0; i < numHomol; i++) {
     if (numMot >= motCap_) return;
     Homology_info &h = helix[i];

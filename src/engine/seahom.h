@@ -128,6 +128,10 @@ class SearchHomol : public SearchHomolParams {
   BankSeq shCurr_, shBank_;
   DotHelixWork dh_;
   int motCap_ = kMaxMotifs;
+  // During a comparison, the matrix castOf_ as a weight matrix (null when it is another
+  // kind): the cast is asked for every diagonal with segments.
+  const TMatrix *castOf_ = nullptr;
+  const Weight_matrix *cast_ = nullptr;
   void fillRecord(int &numMot, MotifWei *motifs, Homology_info &h, int shiftCur, int shiftBank,
                   char frame, int homFac, const int *weight, double mult, double add);
   void ensureWeight(int n);

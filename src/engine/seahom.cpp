@@ -6,19 +6,9 @@
 #include <cstring>
 #include <new>
 
-#if defined(__x86_64__)
-// GCC 12's AVX-512 intrinsics pass an undefined vector through and warn about it.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wuninitialized"
-#if !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-#include <immintrin.h>
-#pragma GCC diagnostic pop
-#endif
-
 #include "alibase.h"
 #include "errormsg.h"
+#include "intrin.h"
 #include "params.h"
 #include "seqbase.h"
 #include "w_matrix.h"

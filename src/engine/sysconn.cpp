@@ -5,11 +5,8 @@
 #include <climits>
 #include <new>
 
-#if defined(__x86_64__)
-#include <immintrin.h>
-#endif
-
 #include "alibase.h"
+#include "intrin.h"
 #include "inv_sqrt.h"
 #include "params.h"
 

@@ -1,9 +1,5 @@
 #include "params.h"
 
-#if defined(__x86_64__)
-#include <immintrin.h>
-#endif
-
 #include <sys/types.h>
 
 #include <climits>
@@ -11,6 +7,7 @@
 #include <cstring>
 
 #include "errormsg.h"
+#include "intrin.h"
 #include "seqbase.h"
 
 namespace {

@@ -1,17 +1,14 @@
 // Sequences, the bank entry readers of the six formats, the bank index and open banks.
 #include "seqbase.h"
 
+#include <stdio_ext.h>
 #include <sys/types.h>
 
 #include <cstdlib>
-#include <stdio_ext.h>
 #include <cstring>
 
 #include "errormsg.h"
-
-#if defined(__x86_64__)
-#include <immintrin.h>
-#endif
+#include "intrin.h"
 
 namespace {
 // Letter -> upper case, '*' -> '*', everything else 0.

@@ -10,12 +10,9 @@
 #include <string>
 #include <vector>
 
-#if defined(__x86_64__)
-#include <immintrin.h>
-#endif
-
 #include "alibase.h"
 #include "errormsg.h"
+#include "intrin.h"
 #include "inv_sqrt.h"
 #include "params.h"
 

@@ -227,12 +227,20 @@ TEST(DotHelix, LongRunsOfNonPositiveValuesAgreeWithTwin) {
 // profiles, values just inside the vector form's bound (sums near 2^31 over 2048 positions,
 // saturated powers) and just outside it, windows around every block boundary, and profiles
 // long enough for their 32-bit prefix sums to wrap.
+// The two forms of the window scans, side by side.
+struct BothForms {
+  DotHelixWork wide, plain;
+  BothForms() {
+    wide.vectorForm = 1;
+    plain.vectorForm = 0;
+  }
+};
+
 TEST(DotHelix, VectorScansMatchThePlainOnes) {
   std::mt19937 rng(4096);
   std::normal_distribution<double> noise(-150.0, 1000.0);
-  DotHelixWork wide, plain;
-  wide.vectorForm = 1;
-  plain.vectorForm = 0;
+  BothForms forms;
+  DotHelixWork &wide = forms.wide, &plain = forms.plain;
   for (int iter = 0; iter < 1500; iter++) {
     const int kind = iter % 3;
     const int len = kind == 1 ? 1 + (int)(rng() % (iter % 15 == 1 ? 12000 : 2100))
@@ -270,9 +278,8 @@ TEST(DotHelix, VectorScansMatchThePlainOnes) {
 // One value past the vector bound, at every place of a block and of a short tail, sends the
 // whole profile to the plain scans: in 32-bit lanes its sums would wrap.
 TEST(DotHelix, OneValueBeyondTheVectorBoundAnywhereTakesThePlainScan) {
-  DotHelixWork wide, plain;
-  wide.vectorForm = 1;
-  plain.vectorForm = 0;
+  BothForms forms;
+  DotHelixWork &wide = forms.wide, &plain = forms.plain;
   for (const int big : {1 << 20, INT_MAX - 1000, -(1 << 20) - 1}) {
     for (int len = 1; len <= 40; len++) {
       for (int k = 0; k < len; k++) {
@@ -304,10 +311,9 @@ TEST(DotHelix, OneValueBeyondTheVectorBoundAnywhereTakesThePlainScan) {
 TEST(DotHelix, VectorScansPastWrappedPrefixSums) {
   std::mt19937 rng(31);
   std::normal_distribution<double> noise(-150.0, 1000.0);
-  DotHelixWork wide, plain;
-  wide.vectorForm = 1;
-  plain.vectorForm = 0;
+  BothForms forms;
   for (int lead : {2100, 3000, 4200}) {
+    DotHelixWork &wide = forms.wide, &plain = forms.plain;
     std::vector<int> p((size_t)lead, (1 << 20) - 1);
     for (int k = 0; k < 200; k++) p.push_back(-((1 << 20) - 1));
     for (int k = 0; k < 1500; k++) p.push_back((int)noise(rng));

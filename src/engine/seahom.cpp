@@ -71,7 +71,6 @@ void SearchHomol::prepareScores(const BankSeq &bank, int homFac) {
     for (int k = 0; k < ql; k++)
       queryRow_[(size_t)k] = (uint16_t)(fast->ord(query->seq()[k]) * kScoreRow);
   }
-  // Growing zero-fills the margins; what a shorter bank leaves there is still a valid index.
   const size_t need = (size_t)bl + 2 * (size_t)bankMargin_;
   if (bankIdx_.size() < need) bankIdx_.resize(need);
   unsigned char *b = bankIdx_.data() + bankMargin_;

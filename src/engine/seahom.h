@@ -41,6 +41,7 @@ void scoreDiagonal(int *out, int n, const uint16_t *qRow, const unsigned char *b
 // Bank letter index of the engine's margins: its score is HelixFilter::kPad for every query
 // letter.
 constexpr int kPadLetter = 22;
+static_assert(kPadLetter >= 22 && kPadLetter < kScoreRow, "past the letters, inside a row");
 
 // The batch screen of HelixFilter::rejectsBatch over the lanes interleaveDiagonals lays out,
 // scored and screened in one pass with nothing stored: into pass, bit l set when lane l's best
@@ -105,8 +106,8 @@ class SearchHomol : public SearchHomolParams {
   // bank's once per comparison, and the scores with homFac taken off, row by row (the query
   // letter's row).
   std::vector<uint16_t> queryRow_;
-  // The bank's indices sit between two margins of bankMargin_ bytes that the batch scoring may
-  // read (and mask) around a diagonal.
+  // The bank's indices sit between two margins of bankMargin_ bytes of kPadLetter, which the
+  // batch scoring reads around a diagonal.
   std::vector<unsigned char> bankIdx_;
   int bankMargin_ = 0;
   const unsigned char *bankAt() const { return bankIdx_.data() + bankMargin_; }

@@ -667,22 +667,24 @@ SEQ_ALWAYS_INLINE void countChunk(const Rows &rowOf, int L, int W, int w0, int h
   int np = 0;
   V8 ones = {}, twos = {}, fours = {}, eights = {};
   V8 hi[32] = {};
+  // Four inputs into the ones and twos: the carry of fours they send up.
+  auto fours4 = [&](V8 &carry, const V8 *p) __attribute__((always_inline)) {
+    V8 twosA, twosB;
+    csa(twosA, ones, ones, p[0], p[1]);
+    csa(twosB, ones, ones, p[2], p[3]);
+    csa(carry, twos, twos, twosA, twosB);
+  };
+  // Eight inputs on into the fours: the carry of eights.
+  auto eights8 = [&](V8 &carry, const V8 *p) __attribute__((always_inline)) {
+    V8 foursA, foursB;
+    fours4(foursA, p);
+    fours4(foursB, p + 4);
+    csa(carry, fours, fours, foursA, foursB);
+  };
   auto block = [&]() __attribute__((always_inline)) {
-    V8 twosA, twosB, foursA, foursB, eightsA, eightsB, sixteens;
-    csa(twosA, ones, ones, pend[0], pend[1]);
-    csa(twosB, ones, ones, pend[2], pend[3]);
-    csa(foursA, twos, twos, twosA, twosB);
-    csa(twosA, ones, ones, pend[4], pend[5]);
-    csa(twosB, ones, ones, pend[6], pend[7]);
-    csa(foursB, twos, twos, twosA, twosB);
-    csa(eightsA, fours, fours, foursA, foursB);
-    csa(twosA, ones, ones, pend[8], pend[9]);
-    csa(twosB, ones, ones, pend[10], pend[11]);
-    csa(foursA, twos, twos, twosA, twosB);
-    csa(twosA, ones, ones, pend[12], pend[13]);
-    csa(twosB, ones, ones, pend[14], pend[15]);
-    csa(foursB, twos, twos, twosA, twosB);
-    csa(eightsB, fours, fours, foursA, foursB);
+    V8 eightsA, eightsB, sixteens;
+    eights8(eightsA, pend);
+    eights8(eightsB, pend + 8);
     csa(sixteens, eights, eights, eightsA, eightsB);
     V8 carry = sixteens;
     for (int h = 0; h < high; h++) {
@@ -764,6 +766,32 @@ SEQ_WIDE void csaWide(typename X::V &hi, typename X::V &lo, typename X::V a, typ
   lo = X::template tern<0x96>(l, a, b);  // odd parity
 }
 
+// Pair k of a group of 16 positions: position k / W with the one k % W + 1 above it.
+template <class X, int W>
+SEQ_WIDE typename X::V pairWide(const typename X::V *S, int k) {
+  return X::andv(S[k / W], S[k / W + k % W + 1]);
+}
+
+// Pairs k0 .. k0 + 3 into the ones and twos: the carry of fours they send up.
+template <class X, int W>
+SEQ_WIDE void foursWide(typename X::V &carry, const typename X::V *S, int k0, typename X::V &ones,
+                        typename X::V &twos) {
+  typename X::V twosA, twosB;
+  csaWide<X>(twosA, ones, pairWide<X, W>(S, k0), pairWide<X, W>(S, k0 + 1));
+  csaWide<X>(twosB, ones, pairWide<X, W>(S, k0 + 2), pairWide<X, W>(S, k0 + 3));
+  csaWide<X>(carry, twos, twosA, twosB);
+}
+
+// Pairs k0 .. k0 + 7 on into the fours: the carry of eights.
+template <class X, int W>
+SEQ_WIDE void eightsWide(typename X::V &carry, const typename X::V *S, int k0,
+                         typename X::V &ones, typename X::V &twos, typename X::V &fours) {
+  typename X::V foursA, foursB;
+  foursWide<X, W>(foursA, S, k0, ones, twos);
+  foursWide<X, W>(foursB, S, k0 + 4, ones, twos);
+  csaWide<X>(carry, fours, foursA, foursB);
+}
+
 // The chunk as countChunk counts it (512 or 256 diagonals from word w0), with the window
 // fixed at W and at most 4 + H planes: 16 query positions at a time, their 16 W pairs summed
 // by W carry-save trees of 16 inputs, each of which sends one plane of sixteens up the high
@@ -794,26 +822,10 @@ __attribute__((target("avx512f,avx512vl,avx512vbmi2"))) void countChunkWide(
     }
 #pragma GCC unroll 16
     for (int blk = 0; blk < W; blk++) {
-      // Pair u of this block: position t = k / W with the one g = k % W + 1 above it.
-#define SEQ_PAIR(u) \
-  X::andv(S[(blk * 16 + (u)) / W], S[(blk * 16 + (u)) / W + (blk * 16 + (u)) % W + 1])
-      V twosA, twosB, foursA, foursB, eightsA, eightsB, sixteens;
-      csaWide<X>(twosA, ones, SEQ_PAIR(0), SEQ_PAIR(1));
-      csaWide<X>(twosB, ones, SEQ_PAIR(2), SEQ_PAIR(3));
-      csaWide<X>(foursA, twos, twosA, twosB);
-      csaWide<X>(twosA, ones, SEQ_PAIR(4), SEQ_PAIR(5));
-      csaWide<X>(twosB, ones, SEQ_PAIR(6), SEQ_PAIR(7));
-      csaWide<X>(foursB, twos, twosA, twosB);
-      csaWide<X>(eightsA, fours, foursA, foursB);
-      csaWide<X>(twosA, ones, SEQ_PAIR(8), SEQ_PAIR(9));
-      csaWide<X>(twosB, ones, SEQ_PAIR(10), SEQ_PAIR(11));
-      csaWide<X>(foursA, twos, twosA, twosB);
-      csaWide<X>(twosA, ones, SEQ_PAIR(12), SEQ_PAIR(13));
-      csaWide<X>(twosB, ones, SEQ_PAIR(14), SEQ_PAIR(15));
-      csaWide<X>(foursB, twos, twosA, twosB);
-      csaWide<X>(eightsB, fours, foursA, foursB);
+      V eightsA, eightsB, sixteens;
+      eightsWide<X, W>(eightsA, S, blk * 16, ones, twos, fours);
+      eightsWide<X, W>(eightsB, S, blk * 16 + 8, ones, twos, fours);
       csaWide<X>(sixteens, eights, eightsA, eightsB);
-#undef SEQ_PAIR
       // Two trees' sixteens go up together: one adder into the sixteens plane, then the
       // carry of thirty-twos up the rest (a lone last tree goes up by itself).
       if (blk % 2 == 0 && blk + 1 < W) {

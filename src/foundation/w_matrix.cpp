@@ -201,10 +201,8 @@ void Weight_matrix::makeDiag() {
 }
 
 namespace {
-typedef int I8 __attribute__((vector_size(32)));
-}  // namespace
 
-namespace {
+typedef int I8 __attribute__((vector_size(32)));
 
 __attribute__((always_inline)) inline void rangeOf(const int (&o)[22][22], int &lo, int &hi) {
   const int *flat = &o[0][0];

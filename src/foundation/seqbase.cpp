@@ -95,16 +95,6 @@ int WorkSeq::lastFrame(int _reverse, int toNextSeq) const {
   return frame == '-' || frame == 'f';
 }
 
-char *delEmpty(char *buf, int *len) {
-  int k = 0;
-  for (char *p = buf; *p; p++) {
-    unsigned char c = kResidue.map[(unsigned char)*p];
-    if (c) buf[k++] = (char)c;
-  }
-  buf[k] = 0;
-  if (len) *len = k;
-  return buf;
-}
 
 namespace {
 
@@ -131,7 +121,7 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi2,popcnt"))) int keepWide(char
     const __mmask64 letter = _mm512_mask_cmplt_epu8_mask(
         m, _mm512_sub_epi8(low, _mm512_set1_epi8('a')), _mm512_set1_epi8(26));
     const __mmask64 keep = letter | _mm512_mask_cmpeq_epi8_mask(m, c, _mm512_set1_epi8('*'));
-    const __m512i up = _mm512_mask_and_epi64(c, 0xFF, c, _mm512_set1_epi8((char)0xDF));
+    const __m512i up = _mm512_and_si512(c, _mm512_set1_epi8((char)0xDF));
     const __m512i kept = _mm512_maskz_compress_epi8(keep, _mm512_mask_mov_epi8(c, letter, up));
     const int cnt = __builtin_popcountll(keep);
     _mm512_mask_storeu_epi8(buf + k, cnt == 64 ? ~0ULL : (1ULL << cnt) - 1, kept);
@@ -154,6 +144,13 @@ bool haveKeepWide() { return false; }
 int keepResidues(char *buf, long n, bool wide) {
   if (n <= 0) return 0;
   return wide && haveKeepWide() ? keepWide(buf, n) : keepPlain(buf, n);
+}
+
+char *delEmpty(char *buf, int *len) {
+  const int k = keepResidues(buf, (long)strlen(buf));
+  buf[k] = 0;
+  if (len) *len = k;
+  return buf;
 }
 
 char *chExt(const char *name, const char *ext) {

@@ -78,7 +78,7 @@ TEST_F(Banks, FastaIteration) {
   EXPECT_EQ(y[1].name, ">b");
 }
 
-TEST(Residues, KeptAsDelEmptyKeepsThemInBothForms) {
+TEST(Residues, KeptInBothFormsAsDelEmptyKeepsThem) {
   // Random bytes of every value (a NUL now and then ends the line early), lengths around the
   // blocks of 64, and lines of letters only, where nothing is dropped.
   std::mt19937 rng(11);
@@ -90,9 +90,19 @@ TEST(Residues, KeptAsDelEmptyKeepsThemInBothForms) {
       c = iter % 4 == 0 ? "ACDEFGHIKLMNPQRSTVWYacgt"[r % 24] : (char)(r % 256);
       if (iter % 4 != 0 && r % 97 == 0) c = 0;
     }
-    std::string ref = line + '\0';
-    int want = 0;
-    delEmpty(&ref[0], &want);
+    // By definition: letters upper-cased, '*' kept, everything else dropped, up to a NUL.
+    std::string ref;
+    for (char c : line) {
+      if (!c) break;
+      if (c >= 'a' && c <= 'z') ref += (char)(c - 'a' + 'A');
+      if ((c >= 'A' && c <= 'Z') || c == '*') ref += c;
+    }
+    const int want = (int)ref.size();
+    std::string viaDelEmpty = line + '\0';
+    int kept = -1;
+    delEmpty(&viaDelEmpty[0], &kept);
+    ASSERT_EQ(kept, want) << iter;
+    ASSERT_EQ(std::string(viaDelEmpty.c_str()), ref) << iter;
     for (bool wide : {false, true}) {
       std::string got = line;
       ASSERT_EQ(keepResidues(&got[0], n, wide), want) << iter << " wide " << wide;

@@ -25,6 +25,28 @@ long long min3(long long a, long long b, long long c) { return std::min(a, std::
 
 // ---------------------------------------------------------------- regions
 
+void mergeShifts(std::vector<Shift> &shifts) {
+  const size_t n = shifts.size();
+  for (size_t i = 0; i < n; i++) {
+    Shift &a = shifts[i];
+    if (!a.len) continue;
+    for (size_t j = i + 1; j < n; j++) {
+      Shift &b = shifts[j];
+      if (!b.len || (long long)a.x - a.y != (long long)b.x - b.y) continue;
+      if (a.x < b.x) {
+        a.len = b.x - a.x + b.len;
+      } else {
+        a.len = a.len + a.x - b.x;
+        a.x = b.x;
+        a.y = b.y;
+      }
+      b.len = 0;
+    }
+  }
+  shifts.erase(std::remove_if(shifts.begin(), shifts.end(), [](const Shift &s) { return !s.len; }),
+               shifts.end());
+}
+
 Shifts::Shifts(const WorkSeq *_seq1, const Supermotif *_sup1, const Supermotif *_sup2,
                const WorkSeq &_seq2, Weight_matrix &wm, const double *queryFreq)
     : sup1(_sup1), sup2(_sup2), seq1(_seq1), seq2(new WorkSeq(_seq2)) {
@@ -71,27 +93,7 @@ Shifts::Shifts(const WorkSeq *_seq1, const Supermotif *_sup1, const Supermotif *
     }
   }
 
-  // One region per diagonal: the first takes the smaller starts and the end of the one that
-  // starts later.
-  const size_t n = shifts.size();
-  for (size_t i = 0; i < n; i++) {
-    Shift &a = shifts[i];
-    if (!a.len) continue;
-    for (size_t j = i + 1; j < n; j++) {
-      Shift &b = shifts[j];
-      if (!b.len || (long long)a.x - a.y != (long long)b.x - b.y) continue;
-      if (a.x < b.x) {
-        a.len = b.x - a.x + b.len;
-      } else {
-        a.len = a.len + a.x - b.x;
-        a.x = b.x;
-        a.y = b.y;
-      }
-      b.len = 0;
-    }
-  }
-  shifts.erase(std::remove_if(shifts.begin(), shifts.end(), [](const Shift &s) { return !s.len; }),
-               shifts.end());
+  mergeShifts(shifts);
   num = (int)shifts.size();
   cur = 0;
 }

@@ -211,6 +211,10 @@ class Shifts {
   char getFrame() const { return frame; }
 };
 
+// Merges the regions of each diagonal into the first of them, which takes the smaller starts
+// and ends with the one that starts later (not with the union); drops empty regions.
+void mergeShifts(std::vector<Shift> &shifts);
+
 // Appends one motif per segment (query side shiftCur + left, bank side shiftBank + left).
 void addMotifs(std::vector<Motif> &motifs, int numHomol, const Homology_info *helix,
                int shiftCur, int shiftBank, char frame);

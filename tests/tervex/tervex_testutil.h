@@ -42,13 +42,15 @@ struct RunResult {
 };
 
 // Runs a program in dir with the arguments (each quoted); the exit code as the shell sees it.
+// Standard output goes through `outFile` (default: stdout.txt in dir).
 inline RunResult runIn(const std::string &dir, const std::string &bin,
-                       const std::vector<std::string> &args) {
+                       const std::vector<std::string> &args, std::string outFile = "") {
+  if (outFile.empty()) outFile = dir + "/stdout.txt";
   std::string cmd = "cd '" + dir + "' && timeout 300 '" + bin + "'";
   for (const std::string &a : args) cmd += " '" + a + "'";
-  cmd += " > stdout.txt";
+  cmd += " > '" + outFile + "'";
   const int st = std::system(cmd.c_str());
-  return {WIFEXITED(st) ? WEXITSTATUS(st) : -1, testutil::readFile(dir + "/stdout.txt")};
+  return {WIFEXITED(st) ? WEXITSTATUS(st) : -1, testutil::readFile(outFile)};
 }
 
 // One block of a motif file as read back.

@@ -373,3 +373,21 @@ TEST(TervexShorten, NothingToReadLeavesTheResultAlone) {
             "\n tervex: SHORTEN variant can't read input motifs...");
   EXPECT_EQ(testutil::readFile(w.file("sho.mot")), "kept\n");
 }
+
+TEST(TervexExample, SubBaseOfTheDemoBank) {
+  // The demo's SubBase names the relatives of two demo queries; paths are relative to it.
+  const std::string example = SEQ_TOOLS_DIR "/../example";
+  testutil::TempDir dir;
+  tvx::RunResult r = tvx::runIn(example, tvx::kBin,
+                                {"params.txt", "subbase.txt", dir.file("full.mot"), "-N", "12"},
+                                dir.file("stdout.txt"));
+  ASSERT_EQ(r.rc, 0) << r.out;
+  const std::vector<Block> blocks = tvx::blocksOf(dir.file("full.mot"));
+  // Relatives of one query (90 % and 75 % identity to it) meet each other both ways.
+  for (auto pair : {std::pair<int, int>{144, 427}, {427, 144}, {1940, 1605}, {1605, 1940}}) {
+    const Block *b = strongest(blocks, pair.first, pair.second);
+    ASSERT_TRUE(b) << pair.first << " " << pair.second;
+    EXPECT_GT(b->power, 15 * 4096000);
+    EXPECT_EQ(b->qAdr, "bank.dat");
+  }
+}

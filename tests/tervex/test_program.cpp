@@ -249,6 +249,17 @@ TEST(TervexReduce, PairsOfDifferentSequencesBothWays) {
   }
   EXPECT_TRUE(s01);
   EXPECT_TRUE(s10);
+  const std::string result = testutil::readFile(w.file("red.mot"));
+
+  // An input named like the option selects the method and is read all the same.
+  testutil::writeFile(w.file("-r.mot"), reduceInput());
+  ASSERT_EQ(w.tervex({"params.txt", "-r.mot", "red.mot"}).rc, 0);
+  EXPECT_EQ(testutil::readFile(w.file("red.mot")), result);
+
+  // The built-in matrix has no statistics of its own: a homology ratio takes nothing off.
+  w.params("!H 0.5\n");
+  ASSERT_EQ(w.tervex({"params.txt", "in.mot", "red.mot", "-R"}).rc, 0);
+  EXPECT_EQ(testutil::readFile(w.file("red.mot")), result);
 }
 
 TEST(TervexReduce, WhenTheResultFileExists) {

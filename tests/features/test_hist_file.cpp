@@ -557,3 +557,26 @@ TEST(HistRead, TypeLoopAlwaysProgresses) {
 }
 
 }  // namespace
+
+namespace {
+
+// Ten thousand keyword blocks read one after another, as vantel reads them: each in turn.
+TEST(HistRead, TenThousandBlocks) {
+  const std::string text = written([](FILE *f) {
+    HistXX h = zinc();
+    for (int i = 0; i < 10000; i++) {
+      h.qXbX[1] = i / 10000.0;
+      h.save(f, "KW", 1, 0.0);
+    }
+  });
+  FILE *f = streamOf(text);
+  Str t(getKwType(f));
+  ASSERT_STREQ(t.get(), "KW");
+  int n = 0;
+  for (HistXX h; h.load(f, "KW") == 0; n++)
+    ASSERT_EQ(h.qXbX[1], n / 10000.0) << n;  // four decimals print and read back exactly
+  EXPECT_EQ(n, 10000);
+  fclose(f);
+}
+
+}  // namespace

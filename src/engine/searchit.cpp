@@ -8,7 +8,6 @@
 #include <new>
 
 #include "errormsg.h"
-#include "seqbase.h"
 
 searchCountParameters::~searchCountParameters() {
   for (size_t g = 0; g < super.size(); g++) {
@@ -132,34 +131,42 @@ SearchHomolIterator::~SearchHomolIterator() {
   delete[] readParameters;
 }
 
+namespace {
+
+// The reader's side of the walk: each bank sequence is read into a free work record, which
+// then goes to the counting threads; reading order numbers the records for the merge.
+class FillRecords : public BankSeqHandler {
+ public:
+  explicit FillRecords(SearchHomolIterator &it) : it_(it) {}
+  WorkSeq &place() override {
+    rec_ = queueGet(it_.ReadInFifo);
+    return rec_->bank_seq;
+  }
+  void handle(const char *bankPath, int bankMolType, int nSeq) override {
+    rec_->nSeq = nSeq;
+    rec_->baseName = bankPath;
+    rec_->baseMolType = bankMolType;
+    rec_->ordinal = ordinal_++;
+    queuePut(it_.ReadOutFifo, rec_);
+    rec_ = nullptr;
+  }
+  void unused() override {
+    queuePut(it_.ReadInFifo, rec_);
+    rec_ = nullptr;
+  }
+
+ private:
+  SearchHomolIterator &it_;
+  searchReadParameters *rec_ = nullptr;
+  long long ordinal_ = 0;
+};
+
+}  // namespace
+
 void *Read(void *iterator) {
   SearchHomolIterator &it = *static_cast<SearchHomolIterator *>(iterator);
-  char name[1024];
-  long long ordinal = 0;
-  for (int nBank = 0; it.base_list && it.base_list[nBank]; nBank++) {
-    const char *path = it.base_list[nBank];
-    writeProgress(path, nBank);
-    SeqBase base(path);
-    if (!base.valid()) {
-      printf("\n Base %s invalid", path);
-      continue;
-    }
-    const int bankMol = base.getMolType();
-    if (it.querMolType == 0 && bankMol == 1) it.searchParams->requireCode();
-    int handle = 0;
-    for (int nSeq = 0;; nSeq++) {
-      searchReadParameters *rec = queueGet(it.ReadInFifo);
-      if (!base.next(rec->bank_seq, name, handle)) {
-        queuePut(it.ReadInFifo, rec);
-        break;
-      }
-      rec->nSeq = nSeq;
-      rec->baseName = path;
-      rec->baseMolType = bankMol;
-      rec->ordinal = ordinal++;
-      queuePut(it.ReadOutFifo, rec);
-    }
-  }
+  FillRecords fill(it);
+  walkBanks(it.base_list, it.querMolType, *it.searchParams, fill);
   for (size_t i = 0; i < it.countThreads.size(); i++)
     queuePut(it.ReadOutFifo, (searchReadParameters *)nullptr);
   return nullptr;
@@ -202,6 +209,7 @@ int searchOnBankMultyThread(SearchHomolParams &searchParams, char **base_list,
   const int from = cutQuery(searchParams, _query, cut);
   if (from < 0) return 0;
 
+  if (select < 0) select = searchParams.selectSup;
   int started;
   {
     SearchHomolIterator it(2, 12, searchParams, base_list, cut, from, select);

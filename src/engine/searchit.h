@@ -88,4 +88,5 @@ void *Count(void *iterator);
 // supermotif, in the same order), same progress file and messages. `result` is cleared first
 // and owned by the caller afterwards. Falls back to the calling thread when threads can't start.
 int searchOnBankMultyThread(SearchHomolParams &searchParams, char **base_list,
-                            const WorkSeq &_query, std::vector<Supermotif *> &result, int select);
+                            const WorkSeq &_query, std::vector<Supermotif *> &result,
+                            int select = -1);

@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: an optimised build, an AddressSanitizer +
-# UndefinedBehaviorSanitizer build, the threaded tests under ThreadSanitizer, and a bounded
-# fuzzing run of every reader.
+# Builds everything and runs every test: the include check, an optimised build, an
+# AddressSanitizer + UndefinedBehaviorSanitizer build, the threaded tests under
+# ThreadSanitizer, and a bounded fuzzing run of every reader.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 JOBS=${JOBS:-$(nproc)}
+
+echo "== include circles between components"
+python3 tools/test_check_includes.py
+python3 tools/check_includes.py
 
 echo "== optimised build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null

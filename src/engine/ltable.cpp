@@ -7,8 +7,6 @@
 #include <cstdio>
 #include <vector>
 
-#include "sysconn.h"
-
 using ltable_detail::allocArray;
 
 namespace {
@@ -329,3 +327,38 @@ template class KnmSingle_table<unsigned int>;
 template class KnmSingle_table_Merge<unsigned char>;
 template class KnmSingle_table_Merge<unsigned short>;
 template class KnmSingle_table_Merge<unsigned int>;
+
+// ---------------------------------------------------------------------------------------------
+// Free counting loops
+
+void CountHist(int window_width, int cur_length, int num_neg_shifts,
+               Single_table *const *table, const unsigned char *sq, int *hist) {
+  int *h0 = hist + num_neg_shifts;
+  for (int g = 1; g <= window_width; g++) {
+    const Single_table *st = table[g - 1];
+    const unsigned nc = (unsigned)st->num_colors;
+    const unsigned stride = nc + 1;
+    const pair_info *cells = st->info_ptr[0];
+    const int *pos = st->position;
+    for (int p = 0; p < cur_length - g; p++) {
+      const unsigned c1 = std::min((unsigned)sq[p], nc), c2 = std::min((unsigned)sq[p + g], nc);
+      const pair_info &cell = cells[c1 * stride + c2];
+      const int *q = pos + cell.first_entry;
+      int *h = h0 + p;
+      for (int k = 0; k < cell.num_entries; k++) h[q[k]]++;
+    }
+  }
+}
+
+void CountHist(unsigned int *const *enter, int N, const unsigned char *sq, int cur_length,
+               int *hist) {
+  if (N < 1 || N > 15 || cur_length < N) return;
+  const unsigned mask = (unsigned)pow4[N] - 1;
+  unsigned t = (unsigned)makeTuple(sq, N - 1);
+  for (int i = 0; i + N <= cur_length; i++) {
+    t = ((t << 2) + (sq[i + N - 1] & 3u)) & mask;
+    const unsigned *l = enter[t];
+    if (!l) continue;
+    for (; l[0]; l += 2) hist[i + (int)l[1]] += (int)l[0];
+  }
+}

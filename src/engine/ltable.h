@@ -203,3 +203,16 @@ extern template class KnmSingle_table<unsigned int>;
 extern template class KnmSingle_table_Merge<unsigned char>;
 extern template class KnmSingle_table_Merge<unsigned short>;
 extern template class KnmSingle_table_Merge<unsigned int>;
+
+// ---------------------------------------------------------------------------------------------
+// Free counting loops
+
+// The counting loop of the pair tables over window_width gap tables into the caller's hist,
+// which it neither allocates nor clears; bank codes above a table's num_colors count as it.
+void CountHist(int window_width, int cur_length, int num_neg_shifts,
+               Single_table *const *table, const unsigned char *sq, int *hist);
+
+// Counting over per-tuple lists of (value, position) pairs ended by a value 0 (a null list
+// is empty): every bank word i adds the values of its tuple's list to hist[i + position].
+void CountHist(unsigned int *const *enter, int N, const unsigned char *sq, int cur_length,
+               int *hist);

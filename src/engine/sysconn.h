@@ -1,6 +1,6 @@
 // Query division and shift histograms: the query is cut once into overlapping parts, each with
 // its lookup table; for every bank sequence each part keeps its best diagonals (shifts), and
-// Seq_division walks the parts and their shifts. Also the two free counting loops.
+// Seq_division walks the parts and their shifts.
 #pragma once
 
 #include <cstdint>
@@ -219,13 +219,3 @@ class Seq_division : public Division_parameters {
   std::vector<int> thrOf_;        // coverage threshold of each part for thrRatio_
   double thrRatio_ = 0;
 };
-
-// The counting loop of the pair tables over window_width gap tables into the caller's hist,
-// which it neither allocates nor clears; bank codes above a table's num_colors count as it.
-void CountHist(int window_width, int cur_length, int num_neg_shifts,
-               Single_table *const *table, const unsigned char *sq, int *hist);
-
-// Counting over per-tuple lists of (value, position) pairs ended by a value 0 (a null list
-// is empty): every bank word i adds the values of its tuple's list to hist[i + position].
-void CountHist(unsigned int *const *enter, int N, const unsigned char *sq, int cur_length,
-               int *hist);

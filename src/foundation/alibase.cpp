@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "alphabet.h"
 #include "errormsg.h"
 #include "params.h"
 #include "seqbase.h"
-#include "w_matrix.h"
 
 namespace {
 

@@ -4,12 +4,10 @@
 
 #include <cstdio>
 
+#include "alphabet.h"
 #include "bankseq.h"
 
 class WorkAli;
-
-// Letter index order of every matrix; index 21 also stands for every other character.
-constexpr char aa_letters[] = "ACDEFGHIKLMNPQRSTUVWY-";
 
 // Background amino-acid composition, in aa_letters order.
 constexpr double aa_frequences[22] = {

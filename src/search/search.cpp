@@ -11,6 +11,7 @@
 
 #include "errormsg.h"
 #include "onbank.h"
+#include "bank_list.h"
 #include "params.h"
 #include "seahom_params.h"
 #include "searchit.h"

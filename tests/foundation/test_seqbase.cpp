@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "bank_list.h"
 #include "params.h"
 #include "seqbase.h"
 #include "testutil.h"

@@ -15,9 +15,8 @@
 
 namespace {
 
-// The bank's bit rows, 64 letters at a time: one comparison per group. False when the
-// processor lacks the instructions (the caller then sets the bits one by one).
-#if defined(__x86_64__)
+// The bank's bit rows, 64 letters at a time: one comparison per group.
+#if SEQ_VECTOR
 __attribute__((target("avx512f,avx512bw"))) void setRowsAvx512(const unsigned char *codes, int n,
                                                                 int nc, uint64_t *rows,
                                                                 size_t rowLen) {
@@ -29,20 +28,12 @@ __attribute__((target("avx512f,avx512bw"))) void setRowsAvx512(const unsigned ch
           _mm512_mask_cmpeq_epi8_mask(valid, v, _mm512_set1_epi8((char)c));
   }
 }
-bool setRowsWide(const unsigned char *codes, int n, int nc, uint64_t *rows, size_t rowLen) {
-  if (!__builtin_cpu_supports("avx512f") || !__builtin_cpu_supports("avx512bw") || nc > 255)
-    return false;
-  setRowsAvx512(codes, n, nc, rows, rowLen);
-  return true;
-}
-#else
-bool setRowsWide(const unsigned char *, int, int, uint64_t *, size_t) { return false; }
 #endif
 
 }  // namespace
 
 void DiagonalBits::setBank(const unsigned char *codes, int n, int numColors, int longest,
-                           bool wide) {
+                           VectorForm form) {
   numColors_ = numColors < 0 ? 0 : numColors;
   n_ = n < 0 ? 0 : n;
   longest_ = longest < 1 ? 1 : longest;
@@ -53,7 +44,13 @@ void DiagonalBits::setBank(const unsigned char *codes, int n, int numColors, int
   const long long words = (diagonals + 511) / 512 * 8;
   rowLen_ = (int)(pad_ + words + 2);
   rows_.assign((size_t)(numColors_ + 1) * (size_t)rowLen_, 0);
-  if (wide && setRowsWide(codes, n_, numColors_, rows_.data() + pad_, (size_t)rowLen_)) return;
+#if SEQ_VECTOR
+  if (numColors_ <= 255 && useWide(form, kWideBankRows)) {
+    setRowsAvx512(codes, n_, numColors_, rows_.data() + pad_, (size_t)rowLen_);
+    return;
+  }
+#endif
+  (void)form;
   for (int j = 0; j < n_; j++) {
     const unsigned c = codes[j];
     if (c >= (unsigned)numColors_) continue;
@@ -156,7 +153,7 @@ void countPlanesPlain(const Rows &rowOf, int L, int W, int chunks, int high,
   for (int c = 0; c < chunks; c++) countChunk(rowOf, L, W, c * kChunkWords, high, out, planeStride);
 }
 
-#if defined(__x86_64__)
+#if SEQ_VECTOR
 #define SEQ_WIDE \
   __attribute__((target("avx512f,avx512vl,avx512vbmi2"), always_inline)) static inline
 
@@ -336,15 +333,6 @@ bool countPlanesWide(const Rows &rowOf, int L, int W, int K, int chunks, int hig
     default: return false;
   }
 }
-bool haveWidePlanes() {
-  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
-         __builtin_cpu_supports("avx512vbmi2");
-}
-#else
-bool countPlanesWide(const uint64_t *const *, int, int, int, int, int, uint64_t *, size_t) {
-  return false;
-}
-bool haveWidePlanes() { return false; }
 #endif
 
 // Bits set in w[0 .. n): with the processor's popcount when it has one (the plain builtin
@@ -354,19 +342,19 @@ SEQ_ALWAYS_INLINE size_t countBits(const uint64_t *w, size_t n) {
   for (size_t k = 0; k < n; k++) total += (size_t)__builtin_popcountll(w[k]);
   return total;
 }
-#if defined(__x86_64__)
+#if SEQ_VECTOR
 __attribute__((target("popcnt"))) size_t countBitsFast(const uint64_t *w, size_t n) {
   return countBits(w, n);
 }
 #endif
 size_t bitsSet(const uint64_t *w, size_t n) {
-#if defined(__x86_64__)
-  if (__builtin_cpu_supports("popcnt")) return countBitsFast(w, n);
+#if SEQ_VECTOR
+  if (cpuHas(kCpuPopcnt)) return countBitsFast(w, n);
 #endif
   return countBits(w, n);
 }
 
-#if defined(__x86_64__)
+#if SEQ_VECTOR
 // The keys of the diagonals set in ge[0 .. words): a diagonal's count bits, one per plane, are
 // picked out of the word's planes at once by a bit shuffle, and gathered low to high.
 __attribute__((target("avx512f,avx512bw,avx512bitalg,bmi2"))) void readOutWide(
@@ -394,19 +382,12 @@ __attribute__((target("avx512f,avx512bw,avx512bitalg,bmi2"))) void readOutWide(
     }
   }
 }
-bool haveWideReadOut() {
-  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-         __builtin_cpu_supports("avx512bitalg") && __builtin_cpu_supports("bmi2");
-}
-#else
-void readOutWide(const uint64_t *, size_t, int, const uint64_t *, size_t, uint64_t *) {}
-bool haveWideReadOut() { return false; }
 #endif
 
 }  // namespace
 
 void DiagonalBits::candidates(const unsigned char *partCodes, int L, int W, int threshold,
-                              std::vector<uint64_t> &out, bool wide) {
+                              std::vector<uint64_t> &out, VectorForm form) {
   if (L < 1 || n_ < 2 || W < 1 || threshold < 1) {
     // No pair fits, so every count is 0; a threshold below 1 is not served here.
     return;
@@ -425,8 +406,12 @@ void DiagonalBits::candidates(const unsigned char *partCodes, int L, int W, int 
   const Rows rows{rows_.data() + pad_, (size_t)rowLen_, partCodes, (unsigned)numColors_};
   uint64_t *pl = planes_.data();
   uint64_t *geRow = pl + (size_t)planes * stride;
-  if (!(wide && haveWidePlanes() &&
-        countPlanesWide(rows, L, W, K, chunks, high, threshold, pl, stride))) {
+  bool counted = false;
+#if SEQ_VECTOR
+  counted = useWide(form, kWidePlanes) &&
+            countPlanesWide(rows, L, W, K, chunks, high, threshold, pl, stride);
+#endif
+  if (!counted) {
     countPlanesPlain(rows, L, W, chunks, high, pl, stride);
     // The diagonals reaching the threshold, digit by digit from the top.
     for (size_t w = 0; w < stride; w++) {
@@ -449,10 +434,13 @@ void DiagonalBits::candidates(const unsigned char *partCodes, int L, int W, int 
   const size_t base = out.size();
   out.resize(base + total);
   uint64_t *dst = out.data() + base;
-  if (wide && planes <= 16 && haveWideReadOut()) {
+#if SEQ_VECTOR
+  if (planes <= 16 && useWide(form, kWideReadOut)) {
     readOutWide(pl, stride, planes, geRow, words, dst);
     return;
   }
+#endif
+  (void)form;
   for (size_t w = 0; w < words; w++) {
     for (uint64_t ge = geRow[w]; ge; ge &= ge - 1) {
       const int b = __builtin_ctzll(ge);

@@ -4,11 +4,20 @@
 #include <cstdint>
 #include <vector>
 
+#include "vector_form.h"
+
 // Order key of a diagonal among the candidates of a part: larger is better (higher count,
 // then smaller index).
 inline uint64_t diagonalKey(int count, int index) {
   return (uint64_t)((uint32_t)count ^ 0x80000000u) << 32 | (uint32_t)~(uint32_t)index;
 }
+
+// What the wide forms of DiagonalBits need: the bank rows, the count planes (windows up to 8),
+// the read-out of the counts; kWideDiagonalBits all of them.
+constexpr unsigned kWideBankRows = kCpuAvx512f | kCpuAvx512bw;
+constexpr unsigned kWidePlanes = kCpuAvx512f | kCpuAvx512vl | kCpuAvx512vbmi2;
+constexpr unsigned kWideReadOut = kCpuAvx512f | kCpuAvx512bw | kCpuAvx512bitalg | kCpuBmi2;
+constexpr unsigned kWideDiagonalBits = kWideBankRows | kWidePlanes | kWideReadOut;
 
 // Diagonal counts of one pair-table part, computed 512 diagonals at a time in bit planes, one
 // plane per binary digit of the counts. On diagonal k a query position i meets bank position
@@ -26,15 +35,16 @@ class DiagonalBits {
     return L >= 1 && W >= 0 && W <= kMaxGap && (long long)W * L < kMaxCount;
   }
   // The bank sequence: group codes (a code >= numColors matches nothing), n of them; longest
-  // is the length of the longest part that will be counted against it. wide: with AVX-512
-  // when the processor has it (the same rows).
-  void setBank(const unsigned char *codes, int n, int numColors, int longest, bool wide = true);
+  // is the length of the longest part that will be counted against it. The wide form sets the
+  // same rows.
+  void setBank(const unsigned char *codes, int n, int numColors, int longest,
+               VectorForm form = VectorForm::Wide);
   // Appends, in increasing diagonal order, diagonalKey(count, k) of every diagonal k
   // (0 .. L - 2 + n) of the part whose count reaches threshold (at least 1). The part's codes
-  // are those of its pair table; W its window width. wide: use the AVX-512 path when the
-  // processor has it (the same counts).
+  // are those of its pair table; W its window width. The wide forms (planes, read-out) give
+  // the same counts.
   void candidates(const unsigned char *partCodes, int L, int W, int threshold,
-                  std::vector<uint64_t> &out, bool wide = true);
+                  std::vector<uint64_t> &out, VectorForm form = VectorForm::Wide);
 
  private:
   std::vector<uint64_t> rows_;  // numColors + 1 rows of rowLen_ words, the last one empty

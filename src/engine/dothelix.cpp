@@ -140,7 +140,7 @@ int scanBands(const int *elem, int &pos, int to, const long long *beta, const lo
 // that passes at some start still passes at every start further left where it counts, so
 // the test is made once per four values; a group that passes is gone through again value by
 // value for the first start that does.
-#if defined(__x86_64__)
+#if SEQ_VECTOR
 __attribute__((target("avx512f,avx512vl"))) int scanBandsWide(const int *elem, int &pos, int to,
                                                                 const long long *beta,
                                                                 const long long *alpha,
@@ -193,18 +193,9 @@ __attribute__((target("avx512f,avx512vl"))) int scanBandsWide(const int *elem, i
   pos = p;
   return found;
 }
-bool haveBandsWide() {
-  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl");
-}
-#else
-int scanBandsWide(const int *, int &, int, const long long *, const long long *, const int *,
-                  long long *, long long *) {
-  return -1;
-}
-bool haveBandsWide() { return false; }
 #endif
 
-constexpr int kWideBands = 4;
+constexpr int kBandLanes = 4;
 
 typedef int (*ScanBands)(const int *, int &, int, const long long *, const long long *,
                          const int *, long long *, long long *);
@@ -233,7 +224,7 @@ bool HelixFilter::rejectsSuffixScan(const int *elem, int s, int end) {
       nb++;
     }
     sufBands_ = nb;
-    for (int k = nb; k < kWideBands; k++) {  // spare lanes of the wide scan
+    for (int k = nb; k < kBandLanes; k++) {  // spare lanes of the wide scan
       sufBeta_[k] = 0;
       sufAlpha_[k] = LLONG_MAX;
       sufLim_[k] = -1;
@@ -247,10 +238,12 @@ bool HelixFilter::rejectsSuffixScan(const int *elem, int s, int end) {
   if (sufPass_ >= 0) return s > sufPass_;
   if (s >= sufPos_) return true;
   int p = -1;
-  if (sufBands_ <= kWideBands && vectorForm != 0 && haveBandsWide()) {
+#if SEQ_VECTOR
+  if (sufBands_ <= kBandLanes && useWide(vectorForm, kWideBandScan)) {
     sufPass_ = scanBandsWide(elem, sufPos_, s, sufBeta_, sufAlpha_, sufLim_, sufC_, sufB_);
     return sufPass_ < 0;
   }
+#endif
   static_assert(sizeof kScanBands / sizeof kScanBands[0] == kMaxBands, "a scan per band count");
   if (sufBands_ >= 1 && sufBands_ <= kMaxBands)
     p = kScanBands[sufBands_ - 1](elem, sufPos_, s, sufBeta_, sufAlpha_, sufLim_, sufC_, sufB_);
@@ -296,15 +289,11 @@ __attribute__((always_inline)) inline unsigned passingAll(const int *elem, int r
   return pass;
 }
 
-#if defined(__x86_64__) || defined(__i386__)
+#if SEQ_VECTOR
 __attribute__((target("avx2"))) unsigned passingWide(const int *elem, int rows, int nb,
                                                      const int32_t *beta, const int32_t *alpha) {
   return passingAll(elem, rows, nb, beta, alpha);
 }
-bool haveWide() { return __builtin_cpu_supports("avx2"); }
-#else
-unsigned passingWide(const int *, int, int, const int32_t *, const int32_t *) { return 0; }
-bool haveWide() { return false; }
 #endif
 
 }  // namespace
@@ -339,12 +328,15 @@ unsigned HelixFilter::rejectsBatch(const int *elem, const int *len, int rows, in
   const int nb = batchThresholds(rows, maxScore, beta, alpha);
   ran = nb > 0;
   if (!nb) return 0;
-  if (vectorForm < 0) vectorForm = haveWide() ? 1 : 0;
-  if (vectorForm != 1 || !haveWide()) return rejectsBatchPlain(elem, len, rows, maxScore);
-  unsigned pass = passingWide(elem, rows, nb, beta, alpha);
-  for (int l = 0; l < kLanes; l++)
-    if (len[l] < L_) pass &= ~(1u << l);
-  return ~pass & ((1u << kLanes) - 1);
+#if SEQ_VECTOR
+  if (useWide(vectorForm, kWideBatch)) {
+    unsigned pass = passingWide(elem, rows, nb, beta, alpha);
+    for (int l = 0; l < kLanes; l++)
+      if (len[l] < L_) pass &= ~(1u << l);
+    return ~pass & ((1u << kLanes) - 1);
+  }
+#endif
+  return rejectsBatchPlain(elem, len, rows, maxScore);
 }
 
 unsigned HelixFilter::rejectsBatchPlain(const int *elem, const int *len, int rows,
@@ -383,7 +375,7 @@ struct ScanState {
   int done, best, pow;
 };
 
-#if defined(__x86_64__)
+#if SEQ_VECTOR
 // Running maximum over the 16 lanes, lane 0 first; `fill` is shifted in below lane 0.
 __attribute__((target("avx512f"), always_inline)) inline __m512i prefixMax(__m512i x,
                                                                          __m512i fill) {
@@ -506,19 +498,17 @@ __attribute__((target("avx512f"))) bool prefixSums(const int *elem, int n, int32
   return big == 0;
 }
 
-bool haveScanWide() { return __builtin_cpu_supports("avx512f"); }
 #else
-bool prefixSums(const int *, int, int32_t *) { return false; }
+// Never called without vector paths: `wide` is then never set.
 template <bool Reverse, bool StopNeg>
 int bestScanWide(const int32_t *, int32_t, int, long long &, int &, const ScanState &) {
   return -1;
 }
-bool haveScanWide() { return false; }
 #endif
 
 // The first position of [s, e) holding a positive value (e when none), eight at a time.
 inline int firstPositive(const int *elem, int s, int e) {
-#if defined(__SSE2__)
+#if SEQ_VECTOR
   const __m128i zero = _mm_setzero_si128();
   while (e - s >= 8) {
     const __m128i lo = _mm_cmpgt_epi32(_mm_loadu_si128((const __m128i *)(elem + s)), zero);
@@ -643,16 +633,17 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
   filter.newProfile();
   // Most diagonals hold nothing: a cheap proof of that spares the search.
   if (!screened && filter.rejects(elem, length)) return 0;
-  if (work.vectorForm < 0) work.vectorForm = haveScanWide() ? 1 : 0;
   filter.vectorForm = work.vectorForm;
   // Prefix sums for the vector scans, wrapped to 32 bits: the difference of two is exact for
   // any window they scan when every value is small enough.
   std::vector<int32_t> &pre = work.prefix_;
   bool wide = false;
-  if (work.vectorForm == 1 && haveScanWide()) {
+#if SEQ_VECTOR
+  if (useWide(work.vectorForm, kWideWindowScan)) {
     if (pre.size() < (size_t)length + 1) pre.resize((size_t)length + 1);
     wide = prefixSums(elem, length, pre.data());
   }
+#endif
   // The prefix sums from position k on (null without them).
   auto sumsAt = [&](int k) { return wide ? pre.data() + k : nullptr; };
 

@@ -5,6 +5,14 @@
 #include <cstdint>
 #include <vector>
 
+#include "vector_form.h"
+
+// What the wide forms need: the batch screen of rejectsBatch, the band scan of
+// rejectsSuffix, the window scans of DotHelix (which also make the filter's scans wide).
+constexpr unsigned kWideBatch = kCpuAvx2;
+constexpr unsigned kWideBandScan = kCpuAvx512f | kCpuAvx512vl;
+constexpr unsigned kWideWindowScan = kCpuAvx512f;
+
 // One segment of a profile.
 struct Homology_info {
   int left;    // first position in the profile
@@ -57,9 +65,9 @@ class HelixFilter {
   int batchThresholds(int rows, int maxScore, int32_t *beta, int32_t *alpha);
   int minLength() const { return L_; }
   static constexpr int kMaxBatchBands = 8;
-  // Which form rejectsBatch and the scan of rejectsSuffix take: 1 the vector one (when the
-  // processor has it), 0 the plain 64-bit one. Tests set it to compare both.
-  int vectorForm = -1;
+  // Which form rejectsBatch (kWideBatch) and the scan of rejectsSuffix (kWideBandScan) take;
+  // the plain ones work in 64 bits. Tests set it to compare both.
+  VectorForm vectorForm = VectorForm::Wide;
 
  private:
   struct Band {
@@ -90,9 +98,9 @@ class HelixFilter {
 class DotHelixWork {
  public:
   std::vector<Homology_info> found;  // segments of the last call, in the order found
-  // Which form the window scans and the filter's scans take: 1 the vector one (when the
-  // processor has it), 0 the plain one. Tests set it to compare both.
-  int vectorForm = -1;
+  // Which form the window scans (kWideWindowScan) and the filter's scans take. Tests set it to
+  // compare both.
+  VectorForm vectorForm = VectorForm::Wide;
 
  private:
   friend int DotHelix(DotHelixWork &, const int *, int, int, int, int, bool);

@@ -60,7 +60,8 @@ void SearchHomol::recastMatr(const BankSeq *bank) {
 }
 
 void SearchHomol::scoreProfile(int ishCurr, int ishBank, int n, int *weight) const {
-  scoreDiagonal(weight, n, queryRow_.data() + ishCurr, bankAt() + ishBank, &score_[0][0], 1);
+  scoreDiagonal(weight, n, queryRow_.data() + ishCurr, bankAt() + ishBank, &score_[0][0],
+                VectorForm::Wide);
 }
 
 void SearchHomol::prepareScores(const BankSeq &bank, int homFac) {
@@ -175,7 +176,7 @@ int SearchHomol::compTwoSeq(const BankSeq &bank, MotifWei *motifs, int room) {
           lanes_.resize(((size_t)rows + 8) * W);
           int *out = lanes_.data();
           interleaveDiagonals(out, rows, p0, queryRow_.data(), &score_[0][0], bankAt(), off, lo,
-                              len, rows + 8 <= bankMargin_ ? 1 : 0);
+                              len, rows + 8 <= bankMargin_ ? VectorForm::Wide : VectorForm::Plain);
           // A lane the screen lets through is rarely proved empty by the whole-profile
           // filter of DotHelix: that one is skipped.
           rejected = filter_.rejectsBatch(out, len, rows, maxScore_, screened);
@@ -324,7 +325,7 @@ void interleavePlain(int *out, int rows, int p0, const uint16_t *qRow, const int
   }
 }
 
-#if defined(__x86_64__)
+#if SEQ_VECTOR
 // Eight rows of the eight lanes' bank bytes are loaded lane by lane and transposed in one
 // byte permutation; each row then looks its eight scores up in the query letter's row.
 __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))) void interleaveWide(
@@ -428,37 +429,29 @@ __attribute__((target("avx512f,avx512bw,avx512vl"))) void scoreGather(
     _mm512_mask_storeu_epi32(out + k, m, v);
   }
 }
-bool haveGatherWide() {
-  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-         __builtin_cpu_supports("avx512vl");
-}
-
-bool haveInterleaveWide() {
-  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-         __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi");
-}
 #endif
 
 }  // namespace
 
 void scoreDiagonal(int *out, int n, const uint16_t *qRow, const unsigned char *bankIdx,
-                   const int *score, int form) {
-#if defined(__x86_64__)
-  if (form == 1 && n >= 16 && haveGatherWide()) {
+                   const int *score, VectorForm form) {
+#if SEQ_VECTOR
+  if (n >= 16 && useWide(form, kWideGather)) {
     scoreGather(out, n, qRow, bankIdx, score);
     return;
   }
 #endif
+  (void)form;
   for (int k = 0; k < n; k++) out[k] = score[qRow[k] + bankIdx[k]];
 }
 
 bool screenDiagonals(unsigned &pass, int rows, int p0, const uint16_t *qRow, const int *score,
                      const unsigned char *bankIdx, const int *off, int nb, const int32_t *beta,
                      const int32_t *alpha) {
-#if defined(__x86_64__)
+#if SEQ_VECTOR
   static_assert(HelixFilter::kLanes == 8 && HelixFilter::kMaxBatchBands == 8,
                 "two bands a chain, at most four chains");
-  if (nb < 1 || nb > HelixFilter::kMaxBatchBands || !haveInterleaveWide()) return false;
+  if (nb < 1 || nb > HelixFilter::kMaxBatchBands || !cpuHas(kWideInterleave)) return false;
   switch ((nb + 1) / 2) {
     case 1: pass = screenWide<1>(rows, p0, qRow, score, bankIdx, off, nb, beta, alpha); break;
     case 2: pass = screenWide<2>(rows, p0, qRow, score, bankIdx, off, nb, beta, alpha); break;
@@ -475,13 +468,14 @@ bool screenDiagonals(unsigned &pass, int rows, int p0, const uint16_t *qRow, con
 
 void interleaveDiagonals(int *out, int rows, int p0, const uint16_t *qRow, const int *score,
                          const unsigned char *bankIdx, const int *off, const int *lo,
-                         const int *len, int form) {
-#if defined(__x86_64__)
-  if (form == 1 && haveInterleaveWide()) {
+                         const int *len, VectorForm form) {
+#if SEQ_VECTOR
+  if (useWide(form, kWideInterleave)) {
     interleaveWide(out, rows, p0, qRow, score, bankIdx, off, lo, len);
     return;
   }
 #endif
+  (void)form;
   interleavePlain(out, rows, p0, qRow, score, bankIdx, off, lo, len);
 }
 

@@ -124,7 +124,7 @@ void rankKeysPlain(const uint64_t *cand, size_t n, size_t want, int numNeg, int 
   }
 }
 
-#if defined(__x86_64__)
+#if SEQ_VECTOR
 __attribute__((target("avx512f"))) void rankKeysAvx512(const uint64_t *cand, size_t n,
                                                        size_t want, int numNeg, int *out) {
   for (size_t j = 0; j < n; j++) {
@@ -142,14 +142,15 @@ __attribute__((target("avx512f"))) void rankKeysAvx512(const uint64_t *cand, siz
 
 }  // namespace
 
-void rankKeys(const uint64_t *cand, size_t n, size_t want, int numNeg, int *out, bool wide) {
-#if defined(__x86_64__)
-  if (wide && __builtin_cpu_supports("avx512f")) {
+void rankKeys(const uint64_t *cand, size_t n, size_t want, int numNeg, int *out,
+              VectorForm form) {
+#if SEQ_VECTOR
+  if (useWide(form, kWideRankKeys)) {
     rankKeysAvx512(cand, n, want, numNeg, out);
     return;
   }
 #endif
-  (void)wide;
+  (void)form;
   rankKeysPlain(cand, n, want, numNeg, out);
 }
 

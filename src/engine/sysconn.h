@@ -10,6 +10,7 @@
 #include "diagonal_bits.h"
 #include "ltable.h"
 #include "pair_counter.h"
+#include "vector_form.h"
 
 class WorkAli;
 
@@ -55,10 +56,11 @@ int coverageThreshold(double coincidence_ratio, int window_width, int segm_lengt
 void codeLetters(const AA_groups *ag, const char *sq, int len, unsigned char *codes);
 
 // Places each of n distinct keys (Shift_histogram::key) by the number of larger ones: the
-// shift of the key (its index less numNeg) at out[rank] when rank < want. wide: with AVX-512
-// when the processor has it (the same places).
+// shift of the key (its index less numNeg) at out[rank] when rank < want. The wide form gives
+// the same places.
+constexpr unsigned kWideRankKeys = kCpuAvx512f;
 void rankKeys(const uint64_t *cand, size_t n, size_t want, int numNeg, int *out,
-              bool wide = true);
+              VectorForm form = VectorForm::Wide);
 
 // The kept shifts of one part against one bank sequence, best first.
 class Shift_histogram {

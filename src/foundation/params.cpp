@@ -133,7 +133,7 @@ void translatePlain(const unsigned char (&table)[256], const char *in, int n,
   }
 }
 
-#if defined(__x86_64__)
+#if SEQ_VECTOR
 // 64 letters at a time: each half of the table is one two-register byte permute, the top
 // bit of the letter picks the half.
 __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void translateAvx512(
@@ -156,14 +156,13 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void translateAvx512(
 }  // namespace
 
 void translateBytes(const unsigned char (&table)[256], const char *in, int n,
-                    unsigned char *out, unsigned char cap, bool wide) {
-#if defined(__x86_64__)
-  if (wide && n >= 64 && __builtin_cpu_supports("avx512f") &&
-      __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi")) {
+                    unsigned char *out, unsigned char cap, VectorForm form) {
+#if SEQ_VECTOR
+  if (n >= 64 && useWide(form, kWideTranslate)) {
     translateAvx512(table, in, n, out, cap);
     return;
   }
 #endif
-  (void)wide;
+  (void)form;
   translatePlain(table, in, n, out, cap);
 }

@@ -238,24 +238,24 @@ __attribute__((always_inline)) inline void rangeOf(const int (&o)[22][22], int &
 
 void rangePlain(const int (&o)[22][22], int &lo, int &hi) { rangeOf(o, lo, hi); }
 
-#if defined(__x86_64__)
+#if SEQ_VECTOR
 // Without AVX2 the eight-wide min and max are emulated and spill: ten times slower.
 __attribute__((target("avx2"))) void rangeAvx2(const int (&o)[22][22], int &lo, int &hi) {
   rangeOf(o, lo, hi);
 }
-bool haveRangeWide() { return __builtin_cpu_supports("avx2"); }
-#else
-void rangeAvx2(const int (&o)[22][22], int &lo, int &hi) { rangeOf(o, lo, hi); }
-bool haveRangeWide() { return false; }
 #endif
 
 }  // namespace
 
-void tableRange(const int (&o)[22][22], int &lo, int &hi, bool wide) {
-  if (wide && haveRangeWide())
+void tableRange(const int (&o)[22][22], int &lo, int &hi, VectorForm form) {
+#if SEQ_VECTOR
+  if (useWide(form, kWideTableRange)) {
     rangeAvx2(o, lo, hi);
-  else
-    rangePlain(o, lo, hi);
+    return;
+  }
+#endif
+  (void)form;
+  rangePlain(o, lo, hi);
 }
 
 namespace {
@@ -265,7 +265,7 @@ void lookUpPlain(const int (&o)[22][22], int lo, const int *scaled, int (&elem)[
     for (int j = 0; j < 21; j++) elem[i][j] = scaled[o[i][j] - lo];
 }
 
-#if defined(__x86_64__)
+#if SEQ_VECTOR
 // A row's 21 entries in a block of 16 and one of 5, each looked up by one permutation of a
 // table of 32.
 __attribute__((target("avx512f"))) void lookUpWide(const int (&o)[22][22], int lo,
@@ -279,22 +279,20 @@ __attribute__((target("avx512f"))) void lookUpWide(const int (&o)[22][22], int l
     _mm512_mask_storeu_epi32(elem[i] + 16, 0x1F, _mm512_permutex2var_epi32(t0, b, t1));
   }
 }
-bool haveLookUpWide() { return __builtin_cpu_supports("avx512f"); }
-#else
-void lookUpWide(const int (&o)[22][22], int lo, const int *scaled, int (&elem)[22][22]) {
-  lookUpPlain(o, lo, scaled, elem);
-}
-bool haveLookUpWide() { return false; }
 #endif
 
 }  // namespace
 
 void lookUpScaled(const int (&o)[22][22], int lo, int range, const int *scaled,
-                  int (&elem)[22][22], bool wide) {
-  if (wide && range <= 32 && haveLookUpWide())
+                  int (&elem)[22][22], VectorForm form) {
+#if SEQ_VECTOR
+  if (range <= 32 && useWide(form, kWideLookUp)) {
     lookUpWide(o, lo, scaled, elem);
-  else
-    lookUpPlain(o, lo, scaled, elem);
+    return;
+  }
+#endif
+  (void)range, (void)form;
+  lookUpPlain(o, lo, scaled, elem);
 }
 
 void Weight_matrix::recast(const double *f1, const double *f2) {
@@ -464,19 +462,12 @@ void scoreMomentsPlain(const int (&o)[22][22], const Present &p1, const double *
   scoreMoments(o, p1, f2, m, q, top);
 }
 
-#if defined(__x86_64__)
+#if SEQ_VECTOR
 __attribute__((target("avx2"))) void scoreMomentsWide(const int (&o)[22][22], const Present &p1,
                                                       const double *f2, double &m, double &q,
                                                       double &top) {
   scoreMoments(o, p1, f2, m, q, top);
 }
-bool haveMomentsWide() { return __builtin_cpu_supports("avx2"); }
-#else
-void scoreMomentsWide(const int (&o)[22][22], const Present &p1, const double *f2, double &m,
-                      double &q, double &top) {
-  scoreMoments(o, p1, f2, m, q, top);
-}
-bool haveMomentsWide() { return false; }
 #endif
 
 }  // namespace
@@ -503,9 +494,11 @@ bool Weight_matrix::recalcBelow(int len, const char *sq1, const char *sq2, int s
   }
   const double F1 = n1 ? 1.0 : 0.0, F2 = n2 ? 1.0 : 0.0;
   double m, q, top;
-  if (haveMomentsWide())
+#if SEQ_VECTOR
+  if (cpuHas(kCpuAvx2))
     scoreMomentsWide(orig_elem, p1, f2, m, q, top);
   else
+#endif
     scoreMomentsPlain(orig_elem, p1, f2, m, q, top);
   // recalcSum's own sums differ from these by rounding only, some 1e-13 of the largest score
   // (squared for the variance); the margins are 1e-9 of it.

@@ -6,6 +6,7 @@
 
 #include "alphabet.h"
 #include "bankseq.h"
+#include "vector_form.h"
 
 class WorkAli;
 
@@ -81,13 +82,15 @@ class TMatrix {
   void makeFreq(int len, const char *seq, double (&f)[22]) const;
 };
 
-// Smallest and largest entry of a 22 x 22 score table, all of it. wide: with AVX2 when the
-// processor has it (the same result).
-void tableRange(const int (&t)[22][22], int &lo, int &hi, bool wide = true);
-// elem[i][j] = scaled[o[i][j] - lo] for i, j < 21, every o[i][j] - lo in [0, range). wide:
-// with AVX-512 when the processor has it and range is at most 32 (the same result).
+// Smallest and largest entry of a 22 x 22 score table, all of it; the wide form gives the same
+// result.
+constexpr unsigned kWideTableRange = kCpuAvx2;
+void tableRange(const int (&t)[22][22], int &lo, int &hi, VectorForm form = VectorForm::Wide);
+// elem[i][j] = scaled[o[i][j] - lo] for i, j < 21, every o[i][j] - lo in [0, range). The wide
+// form (for a range of at most 32) gives the same result.
+constexpr unsigned kWideLookUp = kCpuAvx512f;
 void lookUpScaled(const int (&o)[22][22], int lo, int range, const int *scaled,
-                  int (&elem)[22][22], bool wide = true);
+                  int (&elem)[22][22], VectorForm form = VectorForm::Wide);
 
 class Weight_matrix : public TMatrix {
  public:

@@ -45,7 +45,7 @@ int keepPlain(char *buf, long n) {
   return k;
 }
 
-#if defined(__x86_64__)
+#if SEQ_VECTOR
 // 64 bytes at a time: letters upper-cased, '*' kept, the rest dropped by one compression.
 __attribute__((target("avx512f,avx512bw,avx512vbmi2,popcnt"))) int keepWide(char *buf, long n) {
   const __m512i zero = _mm512_setzero_si512();
@@ -68,20 +68,17 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi2,popcnt"))) int keepWide(char
   }
   return (int)k;
 }
-bool haveKeepWide() {
-  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-         __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("popcnt");
-}
-#else
-int keepWide(char *buf, long n) { return keepPlain(buf, n); }
-bool haveKeepWide() { return false; }
 #endif
 
 }  // namespace
 
-int keepResidues(char *buf, long n, bool wide) {
+int keepResidues(char *buf, long n, VectorForm form) {
   if (n <= 0) return 0;
-  return wide && haveKeepWide() ? keepWide(buf, n) : keepPlain(buf, n);
+#if SEQ_VECTOR
+  if (useWide(form, kWideKeepResidues)) return keepWide(buf, n);
+#endif
+  (void)form;
+  return keepPlain(buf, n);
 }
 
 char *delEmpty(char *buf, int *len) {

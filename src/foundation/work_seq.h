@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "bankseq.h"
+#include "vector_form.h"
 
 struct LineBuf;
 
@@ -41,8 +42,9 @@ class WorkSeq : public BankSeq {
 // Keeps only letters and '*', upper-cased, in place; stores the count in *len.
 char *delEmpty(char *buf, int *len);
 // The same over the first n bytes of buf (up to a NUL among them), without the terminator:
-// the count kept. wide: with AVX-512 when the processor has it (the same result).
-int keepResidues(char *buf, long n, bool wide = true);
+// the count kept. The wide form (64 bytes at a time) gives the same result.
+constexpr unsigned kWideKeepResidues = kCpuAvx512f | kCpuAvx512bw | kCpuAvx512vbmi2 | kCpuPopcnt;
+int keepResidues(char *buf, long n, VectorForm form = VectorForm::Wide);
 
 // 1 (nucleic) when at least 85% of the letters of seq[0..len) are A, C, G, T or U in
 // any case; 0 (protein) otherwise, and when there is no letter.

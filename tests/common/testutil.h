@@ -16,6 +16,15 @@
 
 #include "aa_group.h"
 #include "bankseq.h"
+#include "vector_form.h"
+
+// In a test of a wide form against its plain twin: skips the test, saying so, where the wide
+// form would not run (no vector paths in the build, or the processor lacks its instructions).
+#define SKIP_WITHOUT_WIDE(features)                                                          \
+  do {                                                                                       \
+    if (!cpuHas(features))                                                                   \
+      GTEST_SKIP() << "no wide form to compare: vector paths off or instructions missing"; \
+  } while (0)
 
 namespace testutil {
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 
@@ -106,6 +107,30 @@ inline std::string toCRLF(const std::string &s) {
 inline bool makeIndex(const std::string &bank) {
   std::string cmd = std::string("python3 '") + SEQ_TOOLS_DIR + "/mkidx.py' '" + bank + "' >/dev/null";
   return std::system(cmd.c_str()) == 0;
+}
+
+// The one rule that masks what changes from run to run in a search result file: a line of
+// blanks followed by a date as ctime writes it ("Www Mmm dd hh:mm:ss yyyy") keeps its blanks
+// and gets "<date>" for the date. bench/report.py masks by the same rule.
+inline std::string maskDate(const std::string &text) {
+  static const std::regex date("( +)[A-Z][a-z]{2} [A-Z][a-z]{2} [ 0-9][0-9] "
+                               "[0-9]{2}:[0-9]{2}:[0-9]{2} [0-9]{4}");
+  std::string out;
+  size_t from = 0;
+  while (from < text.size()) {
+    size_t end = text.find('\n', from);
+    const size_t stop = end == std::string::npos ? text.size() : end;
+    const std::string line = text.substr(from, stop - from);
+    std::smatch m;
+    if (std::regex_match(line, m, date))
+      out += m[1].str() + "<date>";
+    else
+      out += line;
+    if (end == std::string::npos) break;
+    out += '\n';
+    from = end + 1;
+  }
+  return out;
 }
 
 // Output of `fn` written to a memory stream.

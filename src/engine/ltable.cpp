@@ -7,8 +7,6 @@
 #include <cstdio>
 #include <vector>
 
-using ltable_detail::allocArray;
-
 namespace {
 
 HistValue *newHist(int segm_length, int cur_length, int window_width) {
@@ -17,7 +15,7 @@ HistValue *newHist(int segm_length, int cur_length, int window_width) {
   h->num_neg_shifts = segm_length - 1;
   h->num_all_shifts = h->num_neg_shifts + (cur_length > 0 ? cur_length : 0);
   h->window_width = window_width;
-  h->hist = allocArray<int>(h->num_all_shifts);
+  h->hist = allocArray<int>(h->num_all_shifts, true);
   return h;
 }
 
@@ -45,11 +43,11 @@ Single_table::Single_table(const AA_groups *ag, const unsigned char *sq, int _le
     : colors(ag), num_colors(ag->num_colors), length(_length < 0 ? 0 : _length) {
   const int nc = num_colors;
   const int stride = nc + 1;
-  pair_info *cells = allocArray<pair_info>((long long)stride * stride);
-  info_ptr = allocArray<pair_info *>(stride);
+  pair_info *cells = allocArray<pair_info>((long long)stride * stride, true);
+  info_ptr = allocArray<pair_info *>(stride, true);
   for (int c = 0; c < stride; c++) info_ptr[c] = cells + (long long)c * stride;
 
-  position = allocArray<int>(length);
+  position = allocArray<int>(length, true);
   for (int k = 0; k < length; k++) position[k] = k;
   const int n = split > 0 && split < length ? length - split : 0;
   sort_pairs(position, n, sq, split);
@@ -90,7 +88,7 @@ Looking_Single_table::Looking_Single_table(const AA_groups *ag, const char *sq, 
     : Looking_table(ag, length, win_width), table(nullptr) {
   std::vector<unsigned char> codes((size_t)(length > 0 ? length : 0));
   for (int i = 0; i < length; i++) codes[(size_t)i] = ag->ord((unsigned char)sq[i]);
-  table = allocArray<Single_table *>(w_width);
+  table = allocArray<Single_table *>(w_width, true);
   for (int g = 1; g <= w_width; g++) {
     Single_table *t = new (std::nothrow) Single_table(ag, codes.data(), length, g);
     if (!t) noRoom((long long)sizeof(Single_table));
@@ -200,7 +198,7 @@ KnmSingle_table<T>::KnmSingle_table(const AA_groups *ag, const char *_sq, int le
     for (const KnmValue &m : masks) cursor[t ^ (unsigned)m.tuple]++;
   });
 
-  enter = allocArray<uint32_t>(numTuples);
+  enter = allocArray<uint32_t>(numTuples, true);
   long long used = 1;
   for (int t = 0; t < numTuples; t++) {
     if (!cursor[(size_t)t]) continue;
@@ -209,7 +207,7 @@ KnmSingle_table<T>::KnmSingle_table(const AA_groups *ag, const char *_sq, int le
   }
   if (used > INT_MAX) noRoom(used * (long long)sizeof(T));
   lt_size = (int)used;
-  lt = allocArray<T>(lt_size);
+  lt = allocArray<T>(lt_size, true);
   for (int t = 0; t < numTuples; t++) {
     if (!cursor[(size_t)t]) continue;
     lt[enter[t]] = (T)cursor[(size_t)t];
@@ -267,7 +265,7 @@ KnmSingle_table_Merge<T>::KnmSingle_table_Merge(const AA_groups *ag, const char 
   std::vector<int> acc((size_t)(length + stringsAdd > 0 ? length + stringsAdd : 1), 0);
   std::vector<int> stamp(acc.size(), -1);
   std::vector<int> touched;
-  this->enter = allocArray<uint32_t>(numTuples);
+  this->enter = allocArray<uint32_t>(numTuples, true);
   for (int t = 0; t < numTuples; t++) {
     touched.clear();
     for (int j = 0; j <= stringsAdd; j++) {
@@ -298,7 +296,7 @@ KnmSingle_table_Merge<T>::KnmSingle_table_Merge(const AA_groups *ag, const char 
   }
   if (out.size() > (size_t)INT_MAX) noRoom((long long)(out.size() * sizeof(T)));
   this->lt_size = (int)out.size();
-  this->lt = allocArray<T>(this->lt_size);
+  this->lt = allocArray<T>(this->lt_size, true);
   std::copy(out.begin(), out.end(), this->lt);
 }
 

@@ -10,18 +10,6 @@
 #include "aa_group.h"
 #include "errormsg.h"
 
-namespace ltable_detail {
-// Array of n value-initialised elements; "\n Not enough rooms for new %d" and exit 7 when the
-// memory cannot be had.
-template <class T>
-T *allocArray(long long n) {
-  if (n < 0) n = 0;
-  T *p = new (std::nothrow) T[(size_t)n]();
-  if (!p) noRoom(n * (long long)sizeof(T));
-  return p;
-}
-}  // namespace ltable_detail
-
 // The diagonal histogram of one query part against one bank sequence (or alignment block).
 // Made by CountHist; the caller deletes the record, which frees `hist` with it.
 class HistValue {

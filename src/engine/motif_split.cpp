@@ -9,13 +9,6 @@
 
 namespace {
 
-template <class T>
-T *checkedArray(size_t n) {
-  T *p = new (std::nothrow) T[n];
-  if (!p) noRoom((long long)(n * sizeof(T)));
-  return p;
-}
-
 inline int diagonal(const Motif &m) { return m.bBeg - m.qBeg; }
 
 // b lies inside a on the query and their diagonals are at most 3 apart.
@@ -118,7 +111,7 @@ int inside(const Motif &mot1, const Motif &mot2) { return insideNear(mot1, mot2)
 Motif *motUpd(int &nMot, Motif *mot) {
   int n = nMot < 0 ? 0 : nMot;
   size_t room = std::max<size_t>(10000, (size_t)n * 2);
-  Motif *out = checkedArray<Motif>(room);
+  Motif *out = allocArray<Motif>(room);
   int cnt = 0;
   std::stable_sort(mot, mot + n, [](const Motif &x, const Motif &y) { return cmpMot(&x, &y) < 0; });
   std::vector<int> pos;
@@ -193,7 +186,7 @@ int motSplit(int &nMot, MotifWei *mot, Motif *&newMot) {
       if (seen) continue;
       newMot[cnt++] = piece;
       if (cnt % step == 0 && (size_t)cnt == room) {
-        Motif *bigger = checkedArray<Motif>(room + step);
+        Motif *bigger = allocArray<Motif>(room + step);
         std::copy(newMot, newMot + cnt, bigger);
         delete[] newMot;
         newMot = bigger;

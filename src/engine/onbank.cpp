@@ -45,18 +45,16 @@ void QueryFrames::build(const SearchHomolParams &params, const BankSeq &cutQuery
   numQFrame = n;
   for (int i = 0; i < n; i++) {
     const AA_groups *groups = (querIsTran && i == n - 1) ? &dnaAg_ : &ag_;
-    gen_[i] = new (std::nothrow)
-        Division_generator(groups, &frame_[i], params.winWidth, params.coiNum, params.partSize,
-                           params.useLookingTable, params.thLength, 0);
-    if (!gen_[i]) noRoom((long long)sizeof(Division_generator));
+    gen_[i] = allocObject<Division_generator>(groups, &frame_[i], params.winWidth, params.coiNum,
+                                              params.partSize, params.useLookingTable,
+                                              params.thLength, 0);
   }
   makeEngines(params, engine);
 }
 
 void QueryFrames::makeEngines(const SearchHomolParams &params, SearchHomol **out) const {
   for (int i = 0; i < numQFrame; i++) {
-    SearchHomol *e = new (std::nothrow) SearchHomol(params);
-    if (!e) noRoom((long long)sizeof(SearchHomol));
+    SearchHomol *e = allocObject<SearchHomol>(params);
     if (querIsTran && i == numQFrame - 1) {
       // The nucleic frame of a translated query is compared with nucleic banks only.
       if (Weight_matrix *w = dynamic_cast<Weight_matrix *>(e->wm)) w->makeDiag();
@@ -80,10 +78,8 @@ QueryFrames::~QueryFrames() {
 // ---------------------------------------------------------------- frame loop
 
 FrameLoopWork::FrameLoopWork() {
-  mot = new (std::nothrow) MotifWei[kMotifRoom];
-  if (!mot) noRoom((long long)kMotifRoom * (long long)sizeof(MotifWei));
-  newMot = new (std::nothrow) Motif[kSplitRoom];
-  if (!newMot) noRoom((long long)kSplitRoom * (long long)sizeof(Motif));
+  mot = allocArray<MotifWei>(kMotifRoom);
+  newMot = allocArray<Motif>(kSplitRoom);
 }
 
 FrameLoopWork::~FrameLoopWork() {

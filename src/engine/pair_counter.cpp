@@ -21,8 +21,7 @@ PairCounter *PairCounter::make(Looking_table *const *tables, int numParts) {
   const int columns = numParts;
   // Interleaved entries must stay within int.
   if ((long long)longest * columns >= INT32_MAX / 2) return nullptr;
-  PairCounter *pc = new (std::nothrow) PairCounter;
-  if (!pc) noRoom((long long)sizeof(PairCounter));
+  PairCounter *pc = allocObject<PairCounter>();
   pc->numParts = numParts;
   pc->columns = columns;
   pc->maxGap = maxGap;

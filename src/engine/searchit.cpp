@@ -87,14 +87,12 @@ SearchHomolIterator::SearchHomolIterator(int numCountThreads, int _fifoSize,
   querIsTran = frames.querIsTran;
   querMolType = frames.querMolType;
 
-  readParameters = new (std::nothrow) searchReadParameters[fifoSize];
-  if (!readParameters) noRoom((long long)fifoSize * (long long)sizeof(searchReadParameters));
+  readParameters = allocArray<searchReadParameters>(fifoSize);
   for (int i = 0; i < fifoSize; i++) queuePut(ReadInFifo, &readParameters[i]);
 
   // Counting threads first: the reader must know how many end markers to send.
   for (int i = 0; i < numThreads; i++) {
-    Thread *t = new (std::nothrow) Thread(Count, this);
-    if (!t) noRoom((long long)sizeof(Thread));
+    Thread *t = allocObject<Thread>(Count, this);
     if (!t->Started()) {
       reportNoStart("counting", t->StartError);
       delete t;
@@ -104,8 +102,7 @@ SearchHomolIterator::SearchHomolIterator(int numCountThreads, int _fifoSize,
   }
   if (countThreads.empty()) return;
 
-  readThread = new (std::nothrow) Thread(Read, this);
-  if (!readThread) noRoom((long long)sizeof(Thread));
+  readThread = allocObject<Thread>(Read, this);
   if (!readThread->Started()) {
     reportNoStart("reader", readThread->StartError);
     // Stop the counting threads as the reader would have, taking their null results so that
@@ -182,8 +179,7 @@ void *Count(void *iterator) {
     for (;;) {
       searchReadParameters *rec = queueGet(it.ReadOutFifo);
       if (!rec) break;
-      searchCountParameters *res = new (std::nothrow) searchCountParameters;
-      if (!res) noRoom((long long)sizeof(searchCountParameters));
+      searchCountParameters *res = allocObject<searchCountParameters>();
       res->nSeq = rec->nSeq;
       res->baseName = rec->baseName;
       res->baseMolType = rec->baseMolType;

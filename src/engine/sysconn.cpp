@@ -10,8 +10,6 @@
 #include "inv_sqrt.h"
 #include "params.h"
 
-using ltable_detail::allocArray;
-
 int Division_parameters::longestPart() const {
   int m = 0;
   for (int i = 0; i < numParts; i++) m = std::max(m, length[i]);
@@ -26,9 +24,9 @@ Division_generator::Division_generator(const AA_groups *ag, const BankSeq *ws, i
   // A part size below 1 would divide by zero or never end the cut.
   const int P = partSize < 1 ? 1 : partSize;
   numParts = L == 0 ? 0 : (L < P ? 1 : L / P);
-  left = allocArray<int>(numParts);
-  length = allocArray<int>(numParts);
-  l_table = useLtable ? allocArray<Looking_table *>(numParts) : nullptr;
+  left = allocArray<int>(numParts, true);
+  length = allocArray<int>(numParts, true);
+  l_table = useLtable ? allocArray<Looking_table *>(numParts, true) : nullptr;
 
   int pos = 0, rest = L;
   for (int i = 0; rest > 0 && i < numParts; i++) {
@@ -64,20 +62,9 @@ namespace {
 
 template <template <class> class Table, class... Args>
 Looking_table *newTable(int kind, Args... args) {
-  Looking_table *t;
-  size_t size;
-  if (kind == 0) {
-    t = new (std::nothrow) Table<unsigned char>(args...);
-    size = sizeof(Table<unsigned char>);
-  } else if (kind == 1) {
-    t = new (std::nothrow) Table<unsigned short>(args...);
-    size = sizeof(Table<unsigned short>);
-  } else {
-    t = new (std::nothrow) Table<unsigned int>(args...);
-    size = sizeof(Table<unsigned int>);
-  }
-  if (!t) noRoom((long long)size);
-  return t;
+  if (kind == 0) return allocObject<Table<unsigned char>>(args...);
+  if (kind == 1) return allocObject<Table<unsigned short>>(args...);
+  return allocObject<Table<unsigned int>>(args...);
 }
 
 }  // namespace
@@ -86,9 +73,7 @@ Looking_table *Division_generator::Create_Looking_table(const AA_groups *ag, con
                                                         int part_length, int winWidth,
                                                         int coiNum, int stringsAdd) {
   if (coiNum == 0 || ag->num_colors > 5) {
-    Looking_table *t = new (std::nothrow) Looking_Single_table(ag, seq, part_length, winWidth);
-    if (!t) noRoom((long long)sizeof(Looking_Single_table));
-    return t;
+    return allocObject<Looking_Single_table>(ag, seq, part_length, winWidth);
   }
   if (stringsAdd <= 0) {
     const int kind = part_length <= 255 ? 0 : (part_length <= 65535 ? 1 : 2);
@@ -178,7 +163,7 @@ void Shift_histogram::selectKeys(uint64_t *cand, size_t n, int num_neg_shifts,
   const int cap = std::max(1, std::min(max_num_shifts, num_all_shifts));
   if (cap > capacity_) {
     delete[] shift_value;
-    shift_value = allocArray<int>(cap);
+    shift_value = allocArray<int>(cap, true);
     capacity_ = cap;
   }
   num_shifts = 0;

@@ -1,6 +1,8 @@
 // Supermotif reports: a one-line summary, the alignment of query and bank sequence in blocks
 // of 60 columns, and a motif against a multi-row block entry. The sequences and headers are
 // fetched again from the bank files by the supermotif's addresses.
+#include "report.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -9,7 +11,6 @@
 #include <string>
 
 #include "aa_code.h"
-#include "motif.h"
 #include "seqbase.h"
 #include "seqinfo.h"
 #include "w_matrix.h"

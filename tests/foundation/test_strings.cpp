@@ -6,6 +6,9 @@
 #include <cstring>
 #include <string>
 
+#include <unistd.h>
+
+#include "errormsg.h"
 #include "params.h"
 #include "seqbase.h"
 #include "testutil.h"
@@ -296,4 +299,32 @@ TEST(VectorConvention, FormsAndFeatures) {
   EXPECT_FALSE(cpuHas(kCpuPopcnt));
   EXPECT_FALSE(useWide(VectorForm::Wide, kCpuAvx2));
 #endif
+}
+
+// The one allocation helper: cleared arrays are zero, a negative count gives an empty array,
+// and a size no memory holds ends the run with the message and exit 7.
+TEST(Allocation, ArraysAndObjectsOrExitSeven) {
+  int *z = allocArray<int>(1000, true);
+  for (int i = 0; i < 1000; i++) ASSERT_EQ(z[i], 0);
+  delete[] z;
+  int *none = allocArray<int>(-5);
+  ASSERT_NE(none, nullptr);
+  delete[] none;
+  std::string *s = allocObject<std::string>(3, 'x');
+  EXPECT_EQ(*s, "xxx");
+  delete s;
+  EXPECT_EXIT(
+      {
+        fflush(stdout);
+        dup2(2, 1);
+        allocArray<double>(1LL << 60);
+      },
+      testing::ExitedWithCode(7), "Not enough rooms for new 2147483647");
+  EXPECT_EXIT(
+      {
+        fflush(stdout);
+        dup2(2, 1);
+        allocArray<int64_t>(1LL << 61, true);
+      },
+      testing::ExitedWithCode(7), "Not enough rooms for new 2147483647");
 }

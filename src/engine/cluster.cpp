@@ -1,3 +1,11 @@
+// Motif clustering: the greedy merging of one bank sequence's motifs into supermotifs.
+//
+// Contents, in order:
+//   merge walk   the chain two clusters make when joined (file-local)
+//   P_Cluster    one chain, its extent, sum and power
+//   merger       the power of a merger and the merger itself
+//   generator    the table of merger powers and the emission of supermotifs
+//   driver       Find_clusters
 #include "cluster.h"
 
 #include <cstdio>
@@ -5,6 +13,8 @@
 #include <new>
 
 #include "errormsg.h"
+
+// ---------------------------------------------------------------- merge walk
 
 namespace {
 

@@ -1,11 +1,19 @@
 // Pair and tuple lookup tables: building them from a query part and counting a bank
 // sequence against them.
+//
+// Contents, in order:
+//   histograms           the HistValue record and the abstract table
+//   Pair tables          Single_table per gap, Looking_Single_table per part
+//   Tuple tables         near-match tuple lists, plain and merged over longer words
+//   Free counting loops  the inner counting loops of both kinds
 #include "ltable.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <vector>
+
+// ---------------------------------------------------------------- histograms
 
 namespace {
 

@@ -1,3 +1,13 @@
+// The comparison engine: one query frame against one bank sequence.
+//
+// Contents, in order:
+//   set-up             construction, the query division, frequencies and matrix
+//   scoring            score rows from matrix indices, one diagonal's profile
+//   comparison         compTwoSeq: parts, shifts, batch screen, segments, motifs
+//   motif records      MotifWei records with their running sums
+//   alignment blocks   compAliSeq against the rows of an alignment
+//   diagonal layouts   interleaveDiagonals, scoreDiagonal, screenDiagonals (plain and AVX-512)
+//   whole profile      checkThres
 #include "seahom.h"
 
 #include <algorithm>
@@ -12,6 +22,8 @@
 #include "params.h"
 #include "seqbase.h"
 #include "w_matrix.h"
+
+// ---------------------------------------------------------------- set-up
 
 SearchHomol::SearchHomol() : SearchHomolParams() {}
 
@@ -52,6 +64,8 @@ void SearchHomol::normMatr() {
   int mol = getMolType(query->seq(), query->len());
   wm->normalize(mol ? nu_frequences : aa_frequences, queryFreq);
 }
+
+// ---------------------------------------------------------------- scoring
 
 void SearchHomol::recastMatr(const BankSeq *bank) {
   double f[22];
@@ -95,6 +109,8 @@ void SearchHomol::prepareScores(const BankSeq &bank, int homFac) {
       std::max(std::llabs((long long)lo - homFac), std::llabs((long long)hi - homFac));
   maxScore_ = (int)std::min<long long>(top, INT32_MAX);
 }
+
+// ---------------------------------------------------------------- comparison
 
 void SearchHomol::segments(int ishCurr, int ishBank, int n, const BankSeq &bank, int homFac,
                            int &count, bool screened, int P) {
@@ -209,6 +225,8 @@ int SearchHomol::compTwoSeq(const BankSeq &bank, MotifWei *motifs, int room) {
   return count;
 }
 
+// ---------------------------------------------------------------- motif records
+
 void SearchHomol::fillRecord(int &numMot, MotifWei *motifs, Homology_info &h, int shiftCur,
                              int shiftBank, char frame, int homFac, const int *weight,
                              double mult, double add) {
@@ -282,6 +300,8 @@ void SearchHomol::addMotifs(int &numMot, MotifWei *motifs, int numHomol, Homolog
   }
 }
 
+// ---------------------------------------------------------------- alignment blocks
+
 int SearchHomol::compAliSeq(WorkAli &ali, MotifWei *motifs, int baseForm) {
   if (!division) return 0;
   motCap_ = kMaxMotifs;
@@ -305,6 +325,8 @@ int SearchHomol::compAliSeq(WorkAli &ali, MotifWei *motifs, int baseForm) {
   }
   return count;
 }
+
+// ---------------------------------------------------------------- diagonal layouts
 
 namespace {
 
@@ -478,6 +500,8 @@ void interleaveDiagonals(int *out, int rows, int p0, const uint16_t *qRow, const
   (void)form;
   interleavePlain(out, rows, p0, qRow, score, bankIdx, off, lo, len);
 }
+
+// ---------------------------------------------------------------- whole profile
 
 Homology_info *checkThres(int *weight, int len, int lenTh, int powTh, int &numHelix) {
   numHelix = 0;

@@ -1,4 +1,11 @@
 // Query division, shift histograms and the walk over parts and shifts.
+//
+// Contents, in order:
+//   Division_generator   the parts of a query frame and their lookup tables, the coverage
+//                        threshold and the coding of bank letters
+//   Shift_histogram      the best diagonals of a part, by heap or by rank (plain and AVX-512)
+//   Seq_division         the walk over parts and shifts against one bank sequence: bit planes,
+//                        the merged pair tables, or the part's own table
 #include "sysconn.h"
 
 #include <algorithm>
@@ -9,6 +16,8 @@
 #include "intrin.h"
 #include "inv_sqrt.h"
 #include "params.h"
+
+// ---------------------------------------------------------------- Division_generator
 
 int Division_parameters::longestPart() const {
   int m = 0;

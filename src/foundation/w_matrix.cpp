@@ -1,5 +1,14 @@
-// Substitution matrices: the weight matrix file reader, the built-in tables, the
-// standardisation for two compositions, rank normalisation and segment rescoring.
+// Substitution matrices.
+//
+// Contents, in order:
+//   compositions      letter counts, the letters present, mean and variance over them
+//   frequencies       TMatrix::makeFreq, the matrix's construction and copy
+//   tables            the weight matrix file, the built-in BLOSUM62 and diagonal tables
+//   standardisation   the score range and lookup (plain and vector forms), recast, rescale
+//   position scores   getWeight against a sequence or an alignment block
+//   normalisation     rank normalisation of the raw scores
+//   rescoring         recalcSum and its quick bound recalcBelow (plain and AVX2 moments)
+//   listing           print, setPenal
 #include "w_matrix.h"
 
 #include <algorithm>
@@ -15,6 +24,8 @@
 #include "intrin.h"
 #include "inv_sqrt.h"
 #include "params.h"
+
+// ---------------------------------------------------------------- compositions
 
 namespace {
 
@@ -121,6 +132,8 @@ int countPair(const unsigned char *nalpha, int len, const char *sq1, const char 
 
 }  // namespace
 
+// ---------------------------------------------------------------- frequencies
+
 double *TMatrix::makeFreq(int len, const char *seq) const {
   double *f = new (std::nothrow) double[kAlphabetSize];
   if (!f) noRoom((long long)sizeof(double) * kAlphabetSize);
@@ -148,6 +161,8 @@ TMatrix *Weight_matrix::duplicate() {
   if (!w) noRoom((long long)sizeof(Weight_matrix));
   return w;
 }
+
+// ---------------------------------------------------------------- tables
 
 int Weight_matrix::fread(FILE *f) {
   std::string line;
@@ -200,6 +215,8 @@ void Weight_matrix::makeDiag() {
   memset(orig_elem, 0, sizeof orig_elem);
   for (int i = 0; i < kAlphabetSize; i++) orig_elem[i][i] = 10;
 }
+
+// ---------------------------------------------------------------- standardisation
 
 namespace {
 
@@ -341,6 +358,8 @@ int Weight_matrix::rescale(double homology_factor) const {
   return scaleToInt(homology_factor, diag_average, 1000.0L);
 }
 
+// ---------------------------------------------------------------- position scores
+
 void Weight_matrix::getWeight(const BankSeq &shCurr, const BankSeq &shBank, int *wei,
                               int homFact, int) const {
   const int n = shCurr.len();
@@ -363,6 +382,8 @@ void Weight_matrix::getWeight(int ishSeq, const BankSeq &seq, int ishAli, WorkAl
     weight[i] = best - homFac;
   }
 }
+
+// ---------------------------------------------------------------- normalisation
 
 int Weight_matrix::normalize(const double *freq_1, const double *freq_2) {
   int(&o)[kAlphabetSize][kAlphabetSize] = orig_elem;
@@ -413,6 +434,8 @@ int Weight_matrix::normalize(const double *freq_1, const double *freq_2) {
   }
   return 0;
 }
+
+// ---------------------------------------------------------------- rescoring
 
 int Weight_matrix::recalcSum(int len, const char *sq1, const char *sq2, int sum, int,
                              double &mult, double &add) const {
@@ -529,6 +552,8 @@ bool Weight_matrix::recalcBelow(int len, const char *sq1, const char *sq2, int s
   if (!(shi < 2147483647.0)) return false;
   return (long double)powerOf((long long)shi, len) < threshold;
 }
+
+// ---------------------------------------------------------------- listing
 
 void Weight_matrix::print() const {
   printf("\n Orig_elem");

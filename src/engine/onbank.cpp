@@ -2,6 +2,7 @@
 // the banks and the search in the calling thread.
 #include "onbank.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <new>
 
@@ -11,9 +12,10 @@
 
 // ---------------------------------------------------------------- query side
 
-int cutQuery(SearchHomolParams &searchParams, const WorkSeq &_query, WorkSeq &cut) {
+int cutQuery(SearchHomolParams &searchParams, const WorkSeq &_query, WorkSeq &cut, int *tail) {
   const int from = (searchParams.From > 1 ? searchParams.From : 1) - 1;
   if (cut.cut(_query, from, searchParams.To)) return -1;
+  if (tail) *tail = std::max(_query.len() - from - cut.len(), 0);
   searchParams.correctParam(cut);
   searchParams.requireColors();
   return from;
@@ -28,7 +30,8 @@ ClusterThresholds clusterThresholds(const SearchHomolParams &p) {
 }
 
 void QueryFrames::build(const SearchHomolParams &params, const BankSeq &cutQuery,
-                        int baseMolType) {
+                        int baseMolType, int tail) {
+  tail_ = tail;
   querMolType = getMolType(cutQuery.seq(), cutQuery.len());
   querIsTran = querMolType == 1 && (baseMolType == 0 || baseMolType == 2);
   ag_ = params.ag;
@@ -55,6 +58,7 @@ void QueryFrames::build(const SearchHomolParams &params, const BankSeq &cutQuery
 void QueryFrames::makeEngines(const SearchHomolParams &params, SearchHomol **out) const {
   for (int i = 0; i < numQFrame; i++) {
     SearchHomol *e = allocObject<SearchHomol>(params);
+    e->cutTail = tail_;
     if (querIsTran && i == numQFrame - 1) {
       // The nucleic frame of a translated query is compared with nucleic banks only.
       if (Weight_matrix *w = dynamic_cast<Weight_matrix *>(e->wm)) w->makeDiag();
@@ -217,13 +221,15 @@ int searchOnBank(SearchHomolParams &searchParams, char **base_list, const WorkSe
   result.clear();
   if (select < 0) select = searchParams.selectSup;
   WorkSeq cut;
-  const int from = cutQuery(searchParams, _query, cut);
+  int tail = 0;
+  const int from = cutQuery(searchParams, _query, cut, &tail);
   if (from < 0) return 0;
   QueryFrames qf;
-  qf.build(searchParams, cut, searchParams.baseMolType);
+  qf.build(searchParams, cut, searchParams.baseMolType, tail);
   const ClusterThresholds th = clusterThresholds(searchParams);
-  // Motif query positions carry the offset of the cut.
-  const int seqLen = cut.len() + from;
+  // Motif query positions name letters of the whole query (residues of its frames for a
+  // translated one): its length bounds them all.
+  const int seqLen = cut.len() + from + tail;
 
   ListSink sink(result, searchParams.maxSuper);
   CompareEach each(qf, th, select, seqLen, sink);

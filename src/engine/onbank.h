@@ -24,8 +24,10 @@ class WorkSeq;
 // ---------------------------------------------------------------- query side
 
 // Cuts the query to its letters From..To and corrects the thresholds for it (exit 111 for a
-// query too short, no color file). Returns the offset of the cut in the query, -1 when empty.
-int cutQuery(SearchHomolParams &searchParams, const WorkSeq &_query, WorkSeq &cut);
+// query too short, no color file). Returns the offset of the cut in the query, -1 when empty;
+// `tail` (when given) receives the number of the query's letters after the cut.
+int cutQuery(SearchHomolParams &searchParams, const WorkSeq &_query, WorkSeq &cut,
+             int *tail = nullptr);
 
 // The clustering thresholds of a query: lenThres = thLength, powThres and gapPenal on the
 // integer scale.
@@ -46,7 +48,9 @@ struct QueryFrames {
   // Builds the frames of the cut query (its translations when a nucleic query meets protein
   // banks, then the query itself), one Division_generator and one engine each. params.wm must
   // hold the query's matrix (readMatr). Exit 7 on no memory, 111 without a translation code.
-  void build(const SearchHomolParams &params, const BankSeq &cutQuery, int baseMolType);
+  // `tail` is the number of the whole query's letters after the cut (SearchHomol::cutTail).
+  void build(const SearchHomolParams &params, const BankSeq &cutQuery, int baseMolType,
+             int tail = 0);
   // Another set of engines over the same divisions (for another thread); the caller deletes
   // them before this object goes.
   void makeEngines(const SearchHomolParams &params, SearchHomol **out) const;
@@ -62,6 +66,7 @@ struct QueryFrames {
   AA_groups ag_;     // the parameters' letter groups, for the translated frames' tables
   AA_groups dnaAg_;  // nucleotide groups, for the nucleic frame of a translated query
   Division_generator *gen_[7] = {};
+  int tail_ = 0;
 };
 
 // ---------------------------------------------------------------- frame loop

@@ -230,9 +230,13 @@ int SearchHomol::compTwoSeq(const BankSeq &bank, MotifWei *motifs, int room) {
 void SearchHomol::fillRecord(int &numMot, MotifWei *motifs, Homology_info &h, int shiftCur,
                              int shiftBank, char frame, int homFac, const int *weight,
                              double mult, double add) {
-  const int from = (From > 1 ? From : 1) - 1;
+  // Query positions name residues of the whole query: a protein or nucleic query is cut From
+  // letters in, a translated frame lies on one of the whole query's frames.
+  int offset = (From > 1 ? From : 1) - 1;
+  if (query->frame >= 'a' && query->frame <= 'f')
+    wholeFrame(query->frame, offset, cutTail, frame, offset);
   MotifWei &r = motifs[numMot];
-  r.qBeg = shiftCur + h.left + from;
+  r.qBeg = shiftCur + h.left + offset;
   r.bBeg = shiftBank + h.left;
   r.len = h.length;
   r.sum = h.sum;
@@ -502,6 +506,16 @@ void interleaveDiagonals(int *out, int rows, int p0, const uint16_t *qRow, const
 }
 
 // ---------------------------------------------------------------- whole profile
+
+void wholeFrame(char cutFrame, int from, int tail, char &frame, int &offset) {
+  // Residue i of a direct frame k is the codon at from + k + 3i of the whole query; of a
+  // complementary frame k, the codon read backwards from len - 1 - tail - k - 3i.
+  const bool direct = cutFrame <= 'c';
+  const int k = cutFrame - (direct ? 'a' : 'd');
+  const int shift = (direct ? from : tail) + k;
+  frame = (char)((direct ? 'a' : 'd') + shift % 3);
+  offset = shift / 3;
+}
 
 Homology_info *checkThres(int *weight, int len, int lenTh, int powTh, int &numHelix) {
   numHelix = 0;

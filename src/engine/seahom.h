@@ -69,6 +69,11 @@ class SearchHomol : public SearchHomolParams {
   // step never reads them turns this off and saves an allocation per motif.
   int fillWei = 1;
 
+  // Nucleotides of the whole query after the end of the cut (0 when the cut runs to the end),
+  // set by the driver. With From, it places the residues of a translated cut frame on the
+  // whole query's frames (see wholeFrame).
+  int cutTail = 0;
+
   // Defaults of the parameters, no matrix.
   SearchHomol();
   // A copy of the parameters with a matrix of its own (the parameters' copy duplicates it),
@@ -139,6 +144,12 @@ class SearchHomol : public SearchHomolParams {
                   char frame, int homFac, const int *weight, double mult, double add);
   void ensureWeight(int n);
 };
+
+// Where the residues of a translated frame (a .. f) of a query cut from nucleotide `from` (0 =
+// the first), with `tail` nucleotides of the whole query after its end, lie on the whole
+// query's frames: residue i of the cut's frame is residue i + offset of the whole query's
+// frame `frame`. Direct frames move with the start, complementary ones with the tail.
+void wholeFrame(char cutFrame, int from, int tail, char &frame, int &offset);
 
 // The whole profile as one candidate: a new[] array of one segment {0, len, sum, power} when
 // len >= lenTh and the power reaches powTh (numHelix 1), else null (numHelix 0). Exit 7 on no

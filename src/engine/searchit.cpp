@@ -67,7 +67,7 @@ void mergeRecord(searchCountParameters &r, std::vector<Supermotif *> &result, in
 SearchHomolIterator::SearchHomolIterator(int numCountThreads, int _fifoSize,
                                          const SearchHomolParams &_searchParams,
                                          char **_base_list, const WorkSeq &_query, int offset,
-                                         int _select)
+                                         int _select, int tail)
     : numThreads(numCountThreads > 0 ? numCountThreads : 0),
       fifoSize(_fifoSize),
       readParameters(nullptr),
@@ -78,11 +78,11 @@ SearchHomolIterator::SearchHomolIterator(int numCountThreads, int _fifoSize,
       querMolType(0),
       thresholds(clusterThresholds(_searchParams)),
       select(_select),
-      seqLen(_query.len() + offset),
+      seqLen(_query.len() + offset + tail),
       ReadInFifo(_fifoSize),
       ReadOutFifo(numThreads + _fifoSize),
       ResultFifo(_fifoSize) {
-  frames.build(_searchParams, _query, _searchParams.baseMolType);
+  frames.build(_searchParams, _query, _searchParams.baseMolType, tail);
   numQFrame = frames.numQFrame;
   querIsTran = frames.querIsTran;
   querMolType = frames.querMolType;
@@ -202,13 +202,14 @@ int searchOnBankMultyThread(SearchHomolParams &searchParams, char **base_list,
                             const WorkSeq &_query, std::vector<Supermotif *> &result, int select) {
   result.clear();
   WorkSeq cut;
-  const int from = cutQuery(searchParams, _query, cut);
+  int tail = 0;
+  const int from = cutQuery(searchParams, _query, cut, &tail);
   if (from < 0) return 0;
 
   if (select < 0) select = searchParams.selectSup;
   int started;
   {
-    SearchHomolIterator it(2, 12, searchParams, base_list, cut, from, select);
+    SearchHomolIterator it(2, 12, searchParams, base_list, cut, from, select, tail);
     started = it.running();
     // Results arrive in any order; they are merged strictly in reading order, so the list
     // (ties and the cap included) is the one of the search in one thread.

@@ -90,6 +90,12 @@ TEST(SearchGolden, NucleicQueriesTranslatedAgainstAProteinBank) {
   checkGolden({"translated", "!E Y\n!D f\n", "prot_bank.fa\n", "nuc_queries.fa"});
 }
 
+// Cut from the 61st to the 600th letter: the translated frames' positions name residues of
+// the whole queries' frames.
+TEST(SearchGolden, NucleicQueriesCutAndTranslated) {
+  checkGolden({"translated_cut", "!E Y\n!T 61\n!t 600\n!l Y\n", "prot_bank.fa\n", "nuc_queries.fa"});
+}
+
 TEST(SearchGolden, NucleicQueriesAgainstANucleicBankOnBothStrands) {
   checkGolden({"nucleic", "!E Y\n", "nuc_bank.fa\n", "nuc_queries.fa"});
 }

@@ -105,6 +105,7 @@ TEST(SearchGolden, MaskRuleTakesTheDateLineOnly) {
   EXPECT_EQ(testutil::maskDate("**\n           Mon Dec  9 05:51:52 2026\n\n Query x\n"),
             "**\n           <date>\n\n Query x\n");
   EXPECT_EQ(testutil::maskDate("           Tue Jan 10 12:00:00 2023"), "           <date>");
+  EXPECT_EQ(testutil::maskDate(" Fri Dec 19 23:59:59 2025\n"), " <date>\n");
   // Not a date as ctime writes it, or not after blanks: left alone.
   for (const char *keep : {"           Mon Dec  9 05:51 2026\n", "Mon Dec  9 05:51:52 2026\n",
                            "           mon Dec  9 05:51:52 2026\n",

@@ -36,6 +36,7 @@ cmake --build build-tsan -j "$JOBS" --target test_engine
 echo "== benchmark harness (tiny mode)"
 python3 bench/test_bench.py
 bench/run.sh --tiny
+bench/tervex.sh --tiny
 
 if [ -x tools/fuzz.sh ]; then
   echo "== fuzzing"

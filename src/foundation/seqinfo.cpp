@@ -8,7 +8,7 @@
 
 #include "errormsg.h"
 #include "params.h"
-#include "seqbase.h"
+#include "bank_file.h"
 
 namespace {
 

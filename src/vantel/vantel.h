@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -51,11 +52,11 @@ int sameFile(const char *a, const char *b);
 struct CountRows {
   int seqLen = 0;
   int numPow = 0;
-  std::vector<int> all, ksi;
+  std::unique_ptr<int[]> all, ksi;
 
+  // Zeroed rows for seqLen positions of numPow bins; exits 7 when memory runs out.
   void reset(int _seqLen, int _numPow);
-  int *allAt(int pos) { return &all[(size_t)pos * (size_t)numPow]; }
-  int *ksiAt(int pos) { return &ksi[(size_t)pos * (size_t)numPow]; }
+  size_t size() const { return (size_t)seqLen * (size_t)numPow; }
 };
 
 // The next region after `end` where the keyword is seen (some ksi count not 0): beg is its

@@ -1,10 +1,12 @@
 // The result list of one keyword type: merging, ordering, dropping and writing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "hist_xx.h"
 #include "testutil.h"
 #include "vantel.h"
 
@@ -83,4 +85,106 @@ TEST(PredResDeath, TooManyResults) {
         p.add("c", 1, 1, 1, 0, 0, nullptr);
       },
       testing::ExitedWithCode(111), "\n number of keywords is too large 2$");
+}
+
+#if __has_include("feat_tab.h")  // delGen compares keys with the extraction's word match
+TEST(PredResDelGen, GeneralKeysGo) {
+  TPredResProc p(10000);
+  p.add("KINASE", 1, 10, 9.0, 0, 0, nullptr);  // stronger, yet a sub-key: it goes
+  p.add("PROTEIN KINASE", 1, 10, 2.0, 0, 0, nullptr);
+  p.add("PROTEIN KINASE C", 50, 60, 1.0, 0, 0, nullptr);
+  p.add("ZINC", 1, 10, 0.5, 0, 0, nullptr);
+  p.delGen(0.0);
+  EXPECT_EQ(keysOf(p), (std::vector<std::string>{"PROTEIN KINASE C", "ZINC"}));
+}
+
+TEST(PredResDelGen, NegativePowGoesAndRemovesNothing) {
+  TPredResProc p(10000);
+  p.add("PROTEIN KINASE", 1, 10, -1.0, 0, 0, nullptr);
+  p.add("KINASE", 1, 10, 2.0, 0, 0, nullptr);
+  p.add("ZINC", 1, 10, 0.0, 0, 0, nullptr);  // at the threshold: kept
+  p.delGen(0.0);
+  EXPECT_EQ(keysOf(p), (std::vector<std::string>{"KINASE", "ZINC"}));
+  TPredResProc empty(10000);
+  empty.delGen(0.0);
+  EXPECT_EQ(empty.num(), 0);
+}
+
+TEST(PredResDelGen, OfEqualKeysTheStrongerStays) {
+  TPredResProc p(10000);
+  p.add("KINASE", 100, 120, 3.0, 0, 0.2, nullptr);
+  p.add("KINASE", 1, 10, 5.0, 0, 0.9, nullptr);
+  p.add("KINASE", 300, 310, 1.0, 0, 0.1, nullptr);
+  p.sort();
+  p.delGen(0.0);
+  ASSERT_EQ(p.num(), 1);
+  EXPECT_EQ(p.res[0].beg, 1);
+  EXPECT_EQ(p.res[0].prob, 0.9);
+  // Keys made of the same words in another order hold each other too.
+  TPredResProc q(10000);
+  q.add("KINASE PROTEIN", 1, 10, 4.0, 0, 0, nullptr);
+  q.add("PROTEIN KINASE", 1, 10, 4.0, 0, 0, nullptr);
+  q.delGen(0.0);
+  EXPECT_EQ(keysOf(q), (std::vector<std::string>{"KINASE PROTEIN"}));
+}
+
+#endif
+
+TEST(PredResPrint, Lines) {
+  TPredResProc p(10000);
+  p.add("KINASE", 6, 26, 250.0, 0, 1.0, nullptr);
+  p.add("ATP-BINDING;GTP", 3, 9, 14.0712, 0, 0.00644, nullptr);
+  p.add("A; B;;", 1, 2, 1.0, 0, 0.5, nullptr);
+  const std::string out = testutil::writtenBy([&](FILE *f) { p.print("KW", f, "/nonexistent", 0); });
+  EXPECT_EQ(out,
+            "CC   _______________________________ KW fields\n"
+            "KW   KINASE                                            6      26  Prob 1.0000 SD 100.00\n"
+            "KW   ATP-BINDING                                       3       9  Prob 0.0064 SD  14.07\n"
+            "KW   GTP                                               3       9  Prob 0.0064 SD  14.07\n"
+            "KW   A                                                 1       2  Prob 0.5000 SD   1.00\n"
+            "KW    B                                                1       2  Prob 0.5000 SD   1.00\n");
+  TPredResProc none(10000);
+  EXPECT_EQ(testutil::writtenBy([&](FILE *f) { none.print("KW", f, "/nonexistent", 1); }), "");
+}
+
+TEST(PredResPrint, WidthFollowsTheType) {
+  TPredResProc p(10000);
+  p.add("X", 1, 2, 1.0, 0, 0.5, nullptr);
+  const std::string cc = "CC   -!- FUNCTION:";
+  std::string out = testutil::writtenBy([&](FILE *f) { p.print(cc.c_str(), f, "", 0); });
+  EXPECT_EQ(out, "CC   _______________________________ " + cc + " fields\n" + cc + "   X" +
+                     std::string(28, ' ') + "     1       2  Prob 0.5000 SD   1.00\n");
+  // Longer than 47: the negative width left-justifies to its size.
+  const std::string longType(50, 'T');
+  out = testutil::writtenBy([&](FILE *f) { p.print(longType.c_str(), f, "", 0); });
+  EXPECT_NE(out.find(longType + "   X  " + "     1       2"), std::string::npos) << out;
+}
+
+TEST(PredResPrint, EachLineAppendsItsBlock) {
+  const std::string block =
+      "\n\n ATP-BINDING;GTP KW_statistics"
+      "\nminPow  0.00 maxPow 100.00 stepPow  1.00 numPow     2 Freq 0.100000 Prob 0.000000"
+      "\nPow      0.000  12.340\nqXbX   0.95000 0.01000\nq_XbX  0.01000 0.01000";
+  FILE *in = testutil::streamOf(block);
+  ASSERT_NE(in, nullptr);
+  HistXX h;
+  ASSERT_EQ(h.load(in, "KW"), 0);
+  fclose(in);
+  testutil::TempDir d;
+  const std::string pro = d.file("s.pro");
+  testutil::writeFile(pro, "head");
+  TPredResProc p(10000);
+  p.add("ATP-BINDING;GTP", 3, 9, 14.0, 0, 0.25, &h);
+  testutil::writtenBy([&](FILE *f) { p.print("KW", f, pro.c_str(), 1); });
+  // The same block twice, each with the result's probability; no line end at the end.
+  std::string withProb = block;
+  withProb.replace(withProb.find("Prob 0.000000"), 13, "Prob 0.250000");
+  EXPECT_EQ(testutil::readFile(pro), "head" + withProb + withProb);
+  // A side file that can't be opened is reported and skipped.
+  testing::internal::CaptureStdout();
+  const std::string out =
+      testutil::writtenBy([&](FILE *f) { p.print("KW", f, "/nonexistent/s.pro", 1); });
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "\n Can't append to file /nonexistent/s.pro\n Can't append to file /nonexistent/s.pro");
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 3);
 }

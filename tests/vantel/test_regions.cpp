@@ -2,6 +2,7 @@
 // its definition, and the frame letters of a motif file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -15,8 +16,8 @@ namespace {
 CountRows rowsOf(const std::vector<int> &all, const std::vector<int> &ksi) {
   CountRows r;
   r.reset((int)ksi.size(), 1);
-  r.all = all;
-  r.ksi = ksi;
+  std::copy(all.begin(), all.end(), r.all.get());
+  std::copy(ksi.begin(), ksi.end(), r.ksi.get());
   return r;
 }
 
@@ -64,8 +65,9 @@ TEST(MakeRegion, HitsInAnyBinAndSumsPerBin) {
   CountRows r;
   r.reset(3, 2);
   // position 0: bin 1 hit only; position 1: no hit; position 2: no hit
-  r.all = {0, 4, 6, 1, 0, 0};
-  r.ksi = {0, 2, 0, 0, 0, 0};
+  const int all[] = {0, 4, 6, 1, 0, 0}, ksi[] = {0, 2, 0, 0, 0, 0};
+  std::copy(all, all + 6, r.all.get());
+  std::copy(ksi, ksi + 6, r.ksi.get());
   int beg = 0, end = -1, a[2], k[2];
   ASSERT_EQ(makeRegion(r, beg, end, a, k, 1), 1);
   EXPECT_EQ(beg, 0);

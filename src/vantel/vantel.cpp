@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <new>
 #include <unordered_map>
 
@@ -73,8 +74,14 @@ int sameFile(const char *a, const char *b) {
   if (!a || !b) return 0;
   if (strcmp(a, b) == 0) return 1;
   struct stat sa, sb;
-  if (stat(a, &sa) != 0 || stat(b, &sb) != 0) return 0;
-  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  if (stat(a, &sa) == 0 && stat(b, &sb) == 0) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  // A file not made yet: its path with the existing directories resolved ("./x", "d/../x").
+  std::error_code ea, eb;
+  const std::filesystem::path pa =
+      std::filesystem::weakly_canonical(std::filesystem::absolute(a, ea), ea);
+  const std::filesystem::path pb =
+      std::filesystem::weakly_canonical(std::filesystem::absolute(b, eb), eb);
+  return !ea && !eb && pa == pb;
 }
 
 // ---- 2. regions, frames and the recount ----

@@ -478,6 +478,7 @@ int SeqInfo::getBegEndFT(int i, int *beg, int *end) {
         while (*e && !isDigit(*e) && *e != '.') e++;
         const char *b = q;
         while (b > s && isDigit(b[-1])) b--;
+        if (b > s && b[-1] == ':') continue;  // a range on another entry ("X03488.1:50..196")
         beg[count] = isDigit(*b) ? parseLong(b) : 0;
         end[count] = isDigit(*e) ? parseLong(e) : 0;
         count++;

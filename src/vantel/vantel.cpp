@@ -17,20 +17,15 @@
 #include <unordered_map>
 
 #include "errormsg.h"
+#include "feat_tab.h"
 #include "hist_xx.h"
+#include "mesh.h"
 #include "motif.h"
 #include "params.h"
 #include "seq_adr.h"
 #include "seqbase.h"
 #include "seqinfo.h"
 #include "work_seq.h"
-
-// The prediction needs the keyword extraction and the thesaurus of the feature library.
-#if __has_include("feat_tab.h") && __has_include("mesh.h")
-#define VANTEL_PREDICTS 1
-#include "feat_tab.h"
-#include "mesh.h"
-#endif
 
 // ---- 1. command line and side-file names ----
 
@@ -266,7 +261,6 @@ void TPredResProc::sort() {
                    [](const TPredRes &a, const TPredRes &b) { return resSort(a, b) < 0; });
 }
 
-#ifdef VANTEL_PREDICTS
 void TPredResProc::delGen(double thres) {
   if (res.empty()) return;
   const size_t n = res.size();
@@ -289,7 +283,6 @@ void TPredResProc::delGen(double thres) {
   }
   res = std::move(kept);
 }
-#endif
 
 namespace {
 
@@ -324,7 +317,6 @@ void TPredResProc::print(const char *keyType, FILE *fout, const char *fileName, 
   checkWrite(fout, "prediction file");
 }
 
-#ifdef VANTEL_PREDICTS
 // ---- 4. inputs: statistics, similar sequences, side files ----
 
 namespace {
@@ -339,7 +331,7 @@ struct Stats {
   std::vector<HistPtr> ft;
   std::vector<std::string> typeKW;
   std::vector<std::vector<HistPtr>> kw;
-  std::vector<char *> typePtrs;  // typeKW as the extraction routines take them
+  std::vector<const char *> typePtrs;  // typeKW as the extraction routines take them
 };
 
 HistPtr newHist() {
@@ -386,7 +378,7 @@ void loadStats(FILE *f, Stats &st) {
     st.typeKW.push_back(name);
     st.kw.push_back(std::move(blocks));
   }
-  for (std::string &t : st.typeKW) st.typePtrs.push_back(&t[0]);
+  for (const std::string &t : st.typeKW) st.typePtrs.push_back(t.c_str());
 }
 
 // The similar-sequence list: the bank side of every supermotif of the motif file.
@@ -543,7 +535,7 @@ class Counter {
     // query positions belong to the other sequence.
     if (is(&sup, seqAdr_, seqNum_) != 1) return;
     if (!info_.readSeq(sup.bAdr, sup.bNum)) return;  // the holder keeps stale lines
-    if (isHypoth(info_, (int)st_.typePtrs.size(), st_.typePtrs.data())) return;
+    if (isHypoth(&info_, (int)st_.typePtrs.size(), st_.typePtrs.data())) return;
     const int bankLen = info_.getLen();
     if (sup.first && sup.first->frame == '-') sup.reverse(bankLen);
     if (!recount && !st_.ft.empty()) countFeatures(sup, bankLen);
@@ -624,7 +616,7 @@ class Counter {
       }
       kc.typeSups[t].push_back(idx);
       int num = 0;
-      char **list = getKWList(info_, mesh_, num, type);
+      char **list = getKWList(&info_, mesh_, num, type);
       const SupRec &r = kc.sups[(size_t)idx];
       for (size_t k = 0; k < st_.kw[t].size(); k++) {
         HistXX &h = *st_.kw[t][k];
@@ -636,7 +628,8 @@ class Counter {
           fprintf(fcol_, "%s %s %3d %3d    %07.2f %3d\n", type, name, 0, 0,
                   r.param[h.paramType != 0], has);
       }
-      freeList(list, num);
+      for (int i = 0; i < num; i++) delete[] list[i];
+      delete[] list;
     }
   }
 };
@@ -909,9 +902,3 @@ int run_vantel(int argc, char **argv) {
   if (fclose(fres) != 0) fatalExit(kExitBadData, "\n Can't write %s\n", opt.resFile);
   return kVantelDone;
 }
-#else
-int run_vantel(int, char **) {
-  printf("\n vantel is built without the keyword extraction of the feature library");
-  return kVantelNoFile;
-}
-#endif

@@ -87,7 +87,6 @@ TEST(PredResDeath, TooManyResults) {
       testing::ExitedWithCode(111), "\n number of keywords is too large 2$");
 }
 
-#if __has_include("feat_tab.h")  // delGen compares keys with the extraction's word match
 TEST(PredResDelGen, GeneralKeysGo) {
   TPredResProc p(10000);
   p.add("KINASE", 1, 10, 9.0, 0, 0, nullptr);  // stronger, yet a sub-key: it goes
@@ -127,8 +126,6 @@ TEST(PredResDelGen, OfEqualKeysTheStrongerStays) {
   q.delGen(0.0);
   EXPECT_EQ(keysOf(q), (std::vector<std::string>{"KINASE PROTEIN"}));
 }
-
-#endif
 
 TEST(PredResPrint, Lines) {
   TPredResProc p(10000);

@@ -14,8 +14,6 @@
 
 #include "testutil.h"
 
-#if __has_include("feat_tab.h")
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -111,5 +109,3 @@ TEST(VantelRealData, PredictsKeywordsOfALeftOutEntry) {
   for (const std::string &w : predicted) right += truth.count(w);
   EXPECT_GE(right, 3) << "predicted " << predicted.size() << " keywords";
 }
-
-#endif

@@ -57,6 +57,7 @@ int entryOf(const std::string &id, std::set<std::string> &kw) {
 
 TEST(VantelRealData, PredictsKeywordsOfALeftOutEntry) {
   if (!fs::exists(kSwiss)) GTEST_SKIP() << "emboss-test is not installed";
+  if (!fs::exists(kBin + "/orisk")) GTEST_SKIP() << "orisk is not built";
   testutil::TempDir d;
   const std::string dir = d.path();
   fs::create_symlink(kSwiss, d.file("seq.dat"));

@@ -41,21 +41,6 @@ constexpr long kMemCap = 2L << 30;
 const char kWideMatrix[] = "Scores at both ends of the int range\n   A  R  N\nA  4\n"
                            "R -2147483648  5\nN  0  2147483647  6\n";
 
-// Bytes that look like nothing the suite reads (a fixed sequence, so failures repeat).
-std::string garbage(size_t n, bool noBang = false) {
-  std::string s;
-  uint32_t x = 2463534242u;
-  while (s.size() < n) {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    char c = (char)(x & 0xff);
-    if (noBang && c == '!') continue;
-    s += c;
-  }
-  return s;
-}
-
 std::string withoutCR(std::string s) {
   s.erase(std::remove(s.begin(), s.end(), '\r'), s.end());
   return s;

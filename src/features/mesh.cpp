@@ -110,6 +110,7 @@ int Mesh::load(const char *file_name) {
       delete[] ks[i].Sy;
     }
     num = numF = 0;
+    begF[0] = 0;
   }
   return 0;
 }

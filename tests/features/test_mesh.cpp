@@ -2,6 +2,7 @@
 // builder and its round trip.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -162,4 +163,27 @@ TEST(Mesh, BuilderOfAnEmptyFile) {
   EXPECT_EQ(m.num, 0);
   EXPECT_EQ(lookup(m, "LONELY"), "(null)");
   EXPECT_EQ(m.readFlatMesh(d.file("none").c_str()), 1);
+}
+
+// The example thesaurus index is the builder's output for the example flat file; with
+// SEQ_UPDATE_GOLDEN=1 the test writes it anew.
+TEST(Mesh, ExampleIndexIsTheBuildersOutput) {
+  const std::string example = std::string(SEQ_TOOLS_DIR) + "/../example/";
+  Mesh m;
+  testing::internal::CaptureStdout();
+  ASSERT_EQ(m.readFlatMesh((example + "thesaurus.txt").c_str()), 0);
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(m.num, 13);
+  TempDir d;
+  std::string built = d.file("thesaurus.mesh");
+  ASSERT_EQ(m.save(built.c_str()), 0);
+  if (getenv("SEQ_UPDATE_GOLDEN")) {
+    ASSERT_EQ(m.save((example + "thesaurus.mesh").c_str()), 0);
+  }
+  EXPECT_EQ(testutil::readFile(built), testutil::readFile(example + "thesaurus.mesh"));
+  Mesh loaded;
+  ASSERT_EQ(loaded.load((example + "thesaurus.mesh").c_str()), 0);
+  EXPECT_EQ(lookup(loaded, "DEHYDROGENASE"), "OXIDOREDUCTASE");
+  EXPECT_EQ(lookup(loaded, "ATP-BINDING"), "NUCLEOTIDE-BINDING");
+  EXPECT_EQ(lookup(loaded, "ZINC FINGER"), "ZINC-FINGER");
 }

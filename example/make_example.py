@@ -567,6 +567,8 @@ def make_example(out):
     write_text(os.path.join(out, "code.txt"), code_text())
     write_text(os.path.join(out, "banks.lst"), "bank.dat\n")
     write_queries(os.path.join(out, "queries.fa"), queries)
+    # plevit fetches every query by number, which needs the query file's index too.
+    make_index(os.path.join(out, "queries.fa"))
     write_truth(os.path.join(out, "relatives.tsv"), queries, truth)
     bank = os.path.join(out, "bank.dat")
     write_text(bank, "".join(swiss_entry(e) for e in entries))

@@ -1,0 +1,220 @@
+// Full and Base screening and the search of one query against the listed sequences that they
+// share with Shorten. The comparison itself is the engine of `search`: one SearchHomol over the
+// query's division, motSplit2, Find_clusters and addSuper; Base goes through searchOnBank.
+#include "tervex.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "cluster.h"
+#include "errormsg.h"
+#include "inv_sqrt.h"
+#include "onbank.h"
+#include "seahom.h"
+#include "sysconn.h"
+
+// ---------------------------------------------------------------- work
+
+const WorkSeq *SeqCache::get(const char *path, int num) {
+  auto key = std::make_pair(std::string(path ? path : ""), num);
+  auto it = seqs_.find(key);
+  if (it != seqs_.end()) return it->second.get();
+  std::unique_ptr<WorkSeq> s(new WorkSeq);
+  // A failed read keeps nothing of an earlier sequence: the object is new.
+  if (!path || s->readSeq(path, num) <= 0) s.reset();
+  return seqs_.emplace(key, std::move(s)).first->second.get();
+}
+
+ScreenWork::ScreenWork() {
+  mot = new (std::nothrow) MotifWei[kMaxMotifs];
+  if (!mot) noRoom((long long)kMaxMotifs * (long long)sizeof(MotifWei));
+  // motSplit2 writes at most three pieces of a motif.
+  newMot = new (std::nothrow) Motif[3 * kMaxMotifs];
+  if (!newMot) noRoom(3LL * kMaxMotifs * (long long)sizeof(Motif));
+}
+
+ScreenWork::~ScreenWork() {
+  delete[] mot;
+  delete[] newMot;
+}
+
+bool appendSupers(const char *fileName, std::vector<Supermotif *> &sups, const char *qName,
+                  int qNum) {
+  FILE *f = fopen(fileName, "ab");
+  if (!f) {
+    printf("\n Can't open result file %s", fileName);
+    for (Supermotif *s : sups) delete s;
+    sups.clear();
+    return false;
+  }
+  for (Supermotif *s : sups) {
+    s->printSuper(f, qName, qNum, '+');
+    delete s;
+  }
+  sups.clear();
+  checkWrite(f, fileName);
+  if (fclose(f) != 0) fatalExit(kExitBadData, "\n Can't write %s\n", fileName);
+  return true;
+}
+
+namespace {
+
+// Creates or empties the result file. False after the message when it can't be.
+bool createResult(const char *fileName, FILE **keep = nullptr) {
+  FILE *f = fopen(fileName, "wb");
+  if (!f) {
+    printf("\n Can't open result file %s", fileName);
+    return false;
+  }
+  if (keep) {
+    *keep = f;
+    return true;
+  }
+  if (fclose(f) != 0) fatalExit(kExitBadData, "\n Can't write %s\n", fileName);
+  return true;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- one query against the list
+
+int searchOnSa(SearchHomolParams &searchParams, const SeqAddrPow *sa, int numSa, int nFrom,
+               const BankSeq &_query, std::vector<Supermotif *> &result, const Shift *segm,
+               int theSame, ScreenWork &work) {
+  result.clear();
+  WorkSeq query;
+  const int from = (searchParams.From > 1 ? searchParams.From : 1) - 1;
+  if (query.cut(_query, from, searchParams.To)) return 0;
+  searchParams.requireColors();
+
+  Division_generator gen(&searchParams.ag, &query, searchParams.winWidth, searchParams.coiNum,
+                         searchParams.partSize, searchParams.useLookingTable,
+                         searchParams.thLength, 0);
+  SearchHomol engine(searchParams);
+  engine.makeDivision(gen);
+  engine.makeFreq();
+  engine.normMatr();
+  // The frames of one comparison are all alike, so motSplit2 never cuts with the sums.
+  engine.fillWei = 0;
+
+  const int minLen = searchParams.thLength;
+  const int powThres = toPowerScale(searchParams.thSubalignPower);
+  const int gapPenal = scaleToInt(searchParams.gapPenalty, 1000.0L);
+  const int strands = engine.queMolType == 1 ? 2 : 1;
+  const int shiftQuery = segm ? segm[nFrom].x : 0;
+
+  WorkSeq bank;
+  for (int i = 0; i < numSa; i++) {
+    if (theSame && sa[i].num == sa[nFrom].num && !strcmp(sa[i].name, sa[nFrom].name)) continue;
+    const WorkSeq *whole = work.cache.get(sa[i].name, sa[i].num);
+    if (!whole) continue;
+    const int L = whole->len();
+    int x = 0;
+    const BankSeq *partner = whole;
+    if (segm) {
+      // A region that holds nothing of the sequence is not searched.
+      if (bank.cut(*whole, segm[i].x, segm[i].x + segm[i].len)) continue;
+      x = std::max(segm[i].x, 0);
+      partner = &bank;
+    } else if (strands == 2) {
+      bank = *whole;  // to be reversed
+      partner = &bank;
+    }
+    const int cutLen = partner->len();
+    for (int s = 0; s < strands; s++) {
+      int nMot = engine.compTwoSeq(*partner, work.mot, kMaxMotifs);
+      if (nMot > 0) {
+        motSplit2(nMot, work.mot, work.newMot, searchParams.eachFrame);
+        Supermotif **sups = nullptr;
+        const int c = Find_clusters(nMot, work.newMot, sups, minLen, powThres, gapPenal);
+        if (segm) {
+          // Back to whole-sequence positions; strand 1 counts on the reversed whole sequence.
+          const int shiftBank = s == 0 ? x : L - x - cutLen;
+          for (int k = 0; k < c; k++)
+            for (Motif *m = sups[k]->first; m; m = m->next) {
+              m->qBeg += shiftQuery;
+              m->bBeg += shiftBank;
+            }
+        }
+        addSuper(result, c, sups, searchParams.maxSuper, sa[i].name, sa[i].num);
+        delete[] sups;
+      }
+      if (s + 1 < strands) {
+        bank.reverse();
+        bank.frame = '-';
+      }
+    }
+  }
+  return (int)result.size();
+}
+
+// ---------------------------------------------------------------- Full
+
+int full_tervex(int nSeqLoop, SeqAddrPow *sa, SearchHomolParams &search, int &allLen,
+                const char *fileName) {
+  if (!createResult(fileName)) return kTervexNoResultFile;
+  allLen = 0;
+  ScreenWork work;
+  std::vector<Supermotif *> result;
+  for (int i = 0; i < nSeqLoop; i++) {
+    const WorkSeq *seq = work.cache.get(sa[i].name, sa[i].num);
+    if (!seq) continue;
+    const int L = seq->len();
+    printf("\n bSeq %3d idx %d len %d %s", i, sa[i].num, L, sa[i].name);
+    search.readMatr(*seq);
+    search.From = 1;
+    search.To = 500;
+    while (search.From < L) {
+      searchOnSa(search, sa, nSeqLoop, i, *seq, result, nullptr, 1, work);
+      if (!appendSupers(fileName, result, sa[i].name, sa[i].num)) return kTervexNoResultFile;
+      search.From = search.To + 1;
+      // The rest joins the last window unless more than 600 letters remain.
+      search.To = L - search.To > 600 ? search.To + 500 : L;
+    }
+    allLen += L;
+  }
+  return 0;
+}
+
+// ---------------------------------------------------------------- Base
+
+int pieceOffset(int L, int maxQueLen, LibcRandom &rnd) {
+  if (L <= maxQueLen) return 0;
+  return truncToInt((rnd.next() / 2147483647.0) * (L - maxQueLen));
+}
+
+int full_search(SearchHomolParams &search, char **bankList, int nSeq, SeqAddrPow *sa,
+                const char *outFileName, const std::vector<std::string> *glue, int maxQueLen) {
+  FILE *f = nullptr;
+  if (!createResult(outFileName, &f)) return kTervexNoResultFile;
+  fputs("Motif file obtained from the SubBase:\n", f);
+  if (glue) {
+    for (const std::string &line : *glue) fwrite(line.data(), 1, line.size(), f);
+  } else {
+    for (int i = 0; bankList && bankList[i]; i++) fprintf(f, "%s\n", bankList[i]);
+  }
+  fputs("\n", f);
+  checkWrite(f, outFileName);
+  if (fclose(f) != 0) fatalExit(kExitBadData, "\n Can't write %s\n", outFileName);
+
+  LibcRandom rnd;
+  std::vector<Supermotif *> sups;
+  for (int i = 0; i < nSeq; i++) {
+    WorkSeq seq;
+    if (seq.readSeq(sa[i].name, sa[i].num) <= 0) {
+      printf("\n Can't read sequence from address %s %d", sa[i].name, sa[i].num);
+      continue;
+    }
+    const int L = seq.len();
+    const int off = pieceOffset(L, maxQueLen, rnd);
+    WorkSeq piece;
+    if (piece.cut(seq, off, off + std::min(L, maxQueLen))) continue;
+    search.readMatr(piece);
+    searchOnBank(search, bankList, piece, sups, 0);
+    for (Supermotif *s : sups)
+      for (Motif *m = s->first; m; m = m->next) m->qBeg += off;
+    if (!appendSupers(outFileName, sups, sa[i].name, sa[i].num)) return kTervexNoResultFile;
+  }
+  return 0;
+}

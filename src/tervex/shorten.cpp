@@ -1,0 +1,88 @@
+// Shorten screening: the region of each bank sequence that its supermotif covers, widened by
+// 10 letters on each side, is searched against the regions of the others.
+#include "tervex.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "inv_sqrt.h"
+#include "seqbase.h"
+
+bool makeSegm(std::vector<Shift> &regions, SeqList &list, const char *motifName) {
+  regions.clear();
+  FILE *f = fopen(motifName, "rb");
+  Supermotif sup;
+  if (!f || !sup.load(f)) {
+    if (f) fclose(f);
+    printf("\n tervex: SHORTEN variant can't load supermotif from file %s\n", motifName);
+    return false;
+  }
+  WorkSeq seq;
+  if (seq.readSeq(sup.qAdr, sup.qNum) <= 0) {
+    printf("\n tervex: SHORTEN variant can't read qery sequence %s %d\n", sup.qAdr, sup.qNum);
+    fclose(f);
+    return false;
+  }
+  const int queryMol = getMolType(seq.seq(), seq.len());
+  sup.del();
+  rewind(f);
+
+  while (sup.load(f)) {
+    WorkSeq bank;
+    if (bank.readSeq(sup.bAdr, sup.bNum) <= 0) {
+      printf("\n tervex: SHORTEN variant can't read bank sequence %s %d\n", sup.bAdr, sup.bNum);
+      sup.del();
+      continue;
+    }
+    const int L = bank.len();
+    // Positions on the bank sequence as stored: a translated bank counts codons, the
+    // complementary strand counts from the other end.
+    const char fr = sup.first->frame;
+    if (queryMol == 0 && fr >= 'a' && fr <= 'f') {
+      sup.unTransl();
+      if (fr >= 'd') sup.reverse(L);
+    } else if (queryMol == 1 && fr == '-') {
+      sup.reverse(L);
+    }
+    const Motif *last = sup.first;
+    while (last->next) last = last->next;
+    long long x = sup.first->bBeg;
+    long long len = (long long)last->bBeg + last->len - x;
+    x = x - 10 < 1 ? 0 : x - 10;
+    len = std::min(len + 20, (long long)L - x);
+    regions.push_back({(int)x, 0, clampInt32(len)});
+    list.add(sup.bAdr, sup.bNum);
+    sup.del();
+  }
+  fclose(f);
+  return true;
+}
+
+int sho_tervex(int nSeq, SearchHomolParams &search, const char *inpFileName,
+               const char *outFileName, int theSame) {
+  std::vector<Shift> regions;
+  SeqList list;
+  if (!makeSegm(regions, list, inpFileName)) {
+    printf("\n tervex: SHORTEN variant can't read input motifs...");
+    return 0;
+  }
+  unlink(outFileName);
+  const int nAdr = list.size();
+  const int n = nSeq > 0 ? std::min(nSeq, nAdr) : nAdr;
+
+  ScreenWork work;
+  std::vector<Supermotif *> result;
+  WorkSeq region;
+  for (int j = 0; j < n; j++) {
+    const SeqAddrPow &a = list.sa[j];
+    const WorkSeq *seq = work.cache.get(a.name, a.num);
+    // A region outside its sequence holds nothing to search.
+    if (!seq || region.cut(*seq, regions[j].x, regions[j].x + regions[j].len)) continue;
+    if (j % 10 == 0) printf("\n bSeq %3d idx %d %s", j, a.num, a.name);
+    search.readMatr(region);
+    searchOnSa(search, list.sa.data(), n, j, region, result, regions.data(), theSame, work);
+    if (!appendSupers(outFileName, result, a.name, a.num)) return kTervexNoResultFile;
+  }
+  return 0;
+}

@@ -1,0 +1,282 @@
+// The tervex program's command line and inputs: the parameter file, the sequence set (from a
+// motif file or a SubBase file), the options, the power threshold, and the dispatch to the
+// screening methods.
+#include "tervex.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "errormsg.h"
+#include "params.h"
+#include "seahom.h"
+
+const char kTervexUsageText[] =
+    "Creatig base and screening it against itself\n"
+    "USAGE: tervex param_file motif_OR_subbase_file result_motif_file [options]\n"
+    "  Options:\n"
+    "    S|R|F  - Shorten, Reduce or Full(default) methods of the cross motifs ceation\n"
+    "    N nSeq - nSeq - maximal number of sequences to be sceened\n"
+    "    k      - Sequences on itself are included into cross motifs list\n";
+
+namespace {
+
+void freeList(char **list) {
+  if (!list) return;
+  for (int i = 0; list[i]; i++) delete[] list[i];
+  delete[] list;
+}
+
+// White space as "%s" of the C library sees it.
+const char kSpace[] = " \t\n\v\f\r";
+
+// "\n", "\r\n" or a single character: the line that ends a SubBase header.
+bool emptyLine(const std::string &line) {
+  return line.size() <= 1 || line == "\r\n";
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- inputs
+
+SeqList::~SeqList() {
+  for (SeqAddrPow &a : sa) delete[] a.name;
+}
+
+void SeqList::add(const char *name, int num, double pow) {
+  SeqAddrPow a;
+  a.name = _strdup_(name);
+  a.num = num;
+  a.pow = pow;
+  sa.push_back(a);
+}
+
+InputKind detectInput(FILE *f) {
+  std::string line;
+  InputKind kind = kInputNeither;
+  while (readLine(f, line)) {
+    // A line holding both words is a motif line.
+    if (line.find("Supermotif") != std::string::npos) {
+      kind = kInputMotifs;
+      break;
+    }
+    if (line.find("SubBase") != std::string::npos) {
+      kind = kInputSubBase;
+      break;
+    }
+  }
+  rewind(f);
+  return kind;
+}
+
+int cmpSA(const void *a, const void *b) {
+  const SeqAddrPow &x = *static_cast<const SeqAddrPow *>(a);
+  const SeqAddrPow &y = *static_cast<const SeqAddrPow *>(b);
+  if (x.pow > y.pow) return -1;
+  if (x.pow < y.pow) return 1;
+  return 0;
+}
+
+void makeMotifList(FILE *f, SeqList &list) {
+  std::vector<SeqAddrPow> sa(kMaxSeqAddr + 1);
+  int n = 0;
+  std::string line;
+  while (readLine(f, line)) addSeqAddr(line.c_str(), n, sa.data(), 0);
+  // Stable: equal powers keep file order, which decides the order of the screening.
+  std::stable_sort(sa.begin(), sa.begin() + n,
+                   [](const SeqAddrPow &a, const SeqAddrPow &b) { return cmpSA(&a, &b) < 0; });
+  for (int i = 0; i < n; i++) list.sa.push_back(sa[i]);
+}
+
+int makeSA_list(FILE *f, SeqList &list, std::vector<std::string> &glue) {
+  glue.clear();
+  std::string line;
+  bool ended = false;
+  while (readRawLine(f, line)) {
+    if (emptyLine(line)) {
+      ended = true;
+      break;
+    }
+    if ((int)glue.size() == kSubBaseHeaderRoom) return 0;
+    glue.push_back(line);
+  }
+  if (!ended) return 0;
+
+  std::string name;
+  int num = 0;
+  bool have = false;  // a previous line to inherit from
+  while (readRawLine(f, line)) {
+    const char *s = line.c_str();
+    const char *tok = s + strspn(s, kSpace);
+    const size_t tokLen = strcspn(tok, kSpace);
+    if (tokLen == 0) {  // no path: the previous sequence again
+      if (have) list.add(name.c_str(), num);
+      continue;
+    }
+    const char *after = tok + tokLen;
+    char *end = nullptr;
+    const int v = parseLong(after, &end);
+    const bool hasNum = end != after;
+    if (!hasNum && !have) continue;  // no number to inherit
+    name.assign(tok, tokLen);
+    if (hasNum) num = v;
+    have = true;
+    list.add(name.c_str(), num);
+  }
+  return list.size();
+}
+
+double getMinPower(const char *motifName) {
+  FILE *f = fopen(motifName, "rt");
+  if (!f) {
+    printf("\n Can't open motif file %s", motifName);
+    return 0;
+  }
+  Supermotif sup;
+  int minPow = 0;
+  bool any = false;
+  while (sup.load(f)) {
+    if (!any || sup.power < minPow) minPow = sup.power;
+    any = true;
+    sup.del();
+  }
+  fclose(f);
+  return minPow / 4096000.0;
+}
+
+double subalignThreshold(double minPower, int skipTheSame) {
+  // Formed in extended precision and stored, as the threshold is kept in a double.
+  return (double)((long double)minPower - (skipTheSame ? 0.5L : 1.0L));
+}
+
+TervexOptions::~TervexOptions() { freeList(bankList); }
+
+int parseOptions(int argc, char **argv, TervexOptions &opt) {
+  for (int i = 1; i < argc; i++) {
+    if (argv[i][0] != '-') continue;
+    // An option's value is not skipped: it is tested as an option in its turn.
+    const char *next = i + 1 < argc ? argv[i + 1] : nullptr;
+    switch (toupper((unsigned char)argv[i][1])) {
+      case 'B': {
+        opt.method = kMethodBase;
+        FILE *f = next ? fopen(next, "rb") : nullptr;
+        if (!f) {
+          printf("\n Can't open file with base list %s", next ? next : "(null)");
+          return kTervexNoBankList;
+        }
+        char **list = loadList(f);
+        fclose(f);
+        if (!list) return kTervexNoBanks;
+        freeList(opt.bankList);
+        opt.bankList = list;
+        break;
+      }
+      case 'R': opt.method = kMethodReduce; break;
+      case 'S': opt.method = kMethodShorten; break;
+      case 'K': opt.skipTheSame = 0; break;
+      case 'N':
+        if (next) opt.nSeq = parseLong(next);
+        break;
+      default: break;
+    }
+  }
+  return 0;
+}
+
+// ---------------------------------------------------------------- the generator
+
+LibcRandom::LibcRandom() {
+  r_[0] = 1;
+  for (int i = 1; i < 31; i++) r_[i] = (uint32_t)((16807LL * r_[i - 1]) % 2147483647LL);
+  for (int i = 31; i < 34; i++) r_[i] = r_[i - 31];
+  pos_ = 0;
+  // The library throws away the first 310 values of the feedback sequence.
+  for (int k = 0; k < 310; k++) next();
+}
+
+int32_t LibcRandom::next() {
+  // r_ holds the last 34 values, r_[pos_] the oldest: value i is value i-31 plus value i-3.
+  const uint32_t v = r_[(pos_ + 3) % 34] + r_[(pos_ + 31) % 34];
+  r_[pos_] = v;
+  pos_ = (pos_ + 1) % 34;
+  return (int32_t)(v >> 1);
+}
+
+// ---------------------------------------------------------------- the program
+
+int run_tervex(int argc, char **argv) {
+  if (argc < 4) {
+    fputs(kTervexUsageText, stdout);
+    return kTervexUsage;
+  }
+  const char *paramName = argv[1];
+  const char *inputName = argv[2];
+  const char *resultName = argv[3];
+
+  FILE *f = fopen(paramName, "rb");
+  if (!f) {
+    printf("\n Can't open file with parameters %s \n", paramName);
+    return kTervexNoParamFile;
+  }
+  SearchHomol search;
+  const int bad = search.freadParam(f);
+  fclose(f);
+  if (bad) {
+    printf("\n Can't load parameter file %s", paramName);
+    return kTervexBadParams;
+  }
+  // The screening never drops supermotifs covered by stronger ones.
+  search.selectSup = 0;
+
+  f = fopen(inputName, "rb");
+  if (!f) {
+    printf("\n Can't open file with motifs %s", inputName);
+    return kTervexNoInput;
+  }
+  const InputKind kind = detectInput(f);
+  SeqList list;
+  std::vector<std::string> glue;
+  if (kind == kInputNeither) {
+    fclose(f);
+    printf("\n Given file %s neither MOTIFS nor SUB_BASE", inputName);
+    return kTervexUnknownInput;
+  }
+  if (kind == kInputMotifs) {
+    makeMotifList(f, list);
+  } else if (makeSA_list(f, list, glue) == 0) {
+    fclose(f);
+    printf("\n Given file %s isn't the SubBase", inputName);
+    return kTervexBadParams;
+  }
+  fclose(f);
+  const int n = list.size();
+
+  TervexOptions opt;
+  const int rc = parseOptions(argc, argv, opt);
+  if (rc) return rc;
+
+  search.thSubalignPower = subalignThreshold(getMinPower(inputName), opt.skipTheSame);
+  const int nSeqLoop = opt.nSeq > 0 ? std::min(opt.nSeq, n) : n;
+
+  int status = 0;
+  switch (opt.method) {
+    case kMethodFull: {
+      int allLen = 0;
+      status = full_tervex(nSeqLoop, list.sa.data(), search, allLen, resultName);
+      break;
+    }
+    case kMethodReduce: status = red_tervex(search, inputName, resultName); break;
+    case kMethodShorten:
+      // Shorten has a region per supermotif, more than the distinct sequences counted here.
+      status = sho_tervex(opt.nSeq > 0 ? opt.nSeq : 0, search, inputName, resultName,
+                          opt.skipTheSame);
+      break;
+    case kMethodBase:
+      search.baseMolType = getBaseMolType(opt.bankList);
+      status = full_search(search, opt.bankList, n, list.sa.data(), resultName,
+                           kind == kInputSubBase ? &glue : nullptr, 400);
+      break;
+  }
+  fflush(stdout);
+  return status;
+}

@@ -1,4 +1,4 @@
-// Shared by the histogram tests: histograms filled by hand, and whole-stream helpers.
+// Shared by the histogram tests: rows and counts set by hand, and whole-stream helpers.
 #pragma once
 
 #include <cstdio>
@@ -10,36 +10,27 @@
 
 namespace histtest {
 
-// A histogram on the grid given, cut to the rows given (Pow, qXbX, q_XbX), as a segmented
-// one would be; qXb_X and q_Xb_X hold 1 - value as load leaves them.
-inline void setRows(HistXX &h, std::initializer_list<double> pow, std::initializer_list<double> x,
-                    std::initializer_list<double> _x) {
+inline void fill(double *a, std::initializer_list<double> v) {
   int i = 0;
-  for (double v : pow) h.Pow[i++] = v;
-  h.numPow = i;
-  i = 0;
-  for (double v : x) {
-    h.qXbX[i] = v;
-    h.qXb_X[i++] = 1 - v;
-  }
-  i = 0;
-  for (double v : _x) {
-    h.q_XbX[i] = v;
-    h.q_Xb_X[i++] = 1 - v;
-  }
+  for (double x : v) a[i++] = x;
 }
 
-// Four count rows set bin by bin.
-inline void setCounts(HistXX &h, std::initializer_list<double> xbx, std::initializer_list<double> xb_x,
-                      std::initializer_list<double> _xbx, std::initializer_list<double> _xb_x) {
-  int i = 0;
-  for (double v : xbx) h.qXbX[i++] = v;
-  i = 0;
-  for (double v : xb_x) h.qXb_X[i++] = v;
-  i = 0;
-  for (double v : _xbx) h.q_XbX[i++] = v;
-  i = 0;
-  for (double v : _xb_x) h.q_Xb_X[i++] = v;
+// A segmented histogram's rows; qXb_X and q_Xb_X hold 1 - value as load leaves them.
+inline void setRows(HistXX &h, std::initializer_list<double> pow, std::initializer_list<double> x,
+                    std::initializer_list<double> _x) {
+  h.numPow = (int)pow.size();
+  fill(h.Pow, pow);
+  fill(h.qXbX, x);
+  fill(h.q_XbX, _x);
+  for (int i = 0; i < h.numPow; i++) h.qXb_X[i] = 1 - h.qXbX[i], h.q_Xb_X[i] = 1 - h.q_XbX[i];
+}
+
+inline void setCounts(HistXX &h, std::initializer_list<double> a, std::initializer_list<double> b,
+                      std::initializer_list<double> c, std::initializer_list<double> d) {
+  fill(h.qXbX, a);
+  fill(h.qXb_X, b);
+  fill(h.q_XbX, c);
+  fill(h.q_Xb_X, d);
 }
 
 // An open stream over the text; the caller closes it.
@@ -50,7 +41,6 @@ inline FILE *streamOf(const std::string &text) {
   return f;
 }
 
-// What fn writes to a stream.
 template <class Fn>
 std::string written(Fn fn) {
   char *buf = nullptr;
@@ -63,14 +53,13 @@ std::string written(Fn fn) {
   return out;
 }
 
-// The rest of the stream from its position (which is kept).
-inline std::string rest(FILE *f) {
-  const long at = ftell(f);
-  std::string s;
-  int c;
-  while ((c = getc(f)) != EOF) s.push_back((char)c);
-  fseek(f, at, SEEK_SET);
-  return s;
+// Standard output of fn.
+template <class Fn>
+std::string printed(Fn fn) {
+  testing::internal::CaptureStdout();
+  fn();
+  fflush(stdout);
+  return testing::internal::GetCapturedStdout();
 }
 
 }  // namespace histtest

@@ -10,11 +10,24 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <unordered_map>
 
 #include "errormsg.h"
+#include "hist_xx.h"
 #include "motif.h"
 #include "params.h"
+#include "seq_adr.h"
+#include "seqbase.h"
+#include "seqinfo.h"
+
+// The keyword extraction and the thesaurus join the feature library on their own branch;
+// until they are there the learning run is left out and the program says so.
+#if __has_include("feat_tab.h") && __has_include("mesh.h")
+#define ORISK_LEARNS 1
+#include "feat_tab.h"
+#include "mesh.h"
+#endif
 
 const char kOriskUsageText[] =
     "\nExtracting feature table statistics from the given MOTIFs or SUBBASE\n"
@@ -325,3 +338,558 @@ void writeColLine(FILE *fcol, const char *type, const char *kw, int qIdx, int qH
                   int bHas) {
   fprintf(fcol, "%s %s %3d %3d    %07.2f %3d\n", type, kw, qIdx, qHas, power, bHas);
 }
+
+#ifdef ORISK_LEARNS
+
+// ---- 4. the learning run ----
+
+namespace {
+
+// What the learning pass needs of one bank entry, taken from its header once.
+struct SeqFacts {
+  bool ok = false;    // header read
+  bool hypo = false;  // hypothetical: takes no part in the learning pass
+  int len = 0;
+  // Marks of each kept feature type the entry has (types without a mark are left out).
+  std::vector<std::pair<int, std::vector<int>>> masks;
+  std::vector<char> hasType;  // per keyword type: the entry has a line of that type
+};
+
+class OriskRun {
+ public:
+  OriskRun(const OriskOptions &o, const char *motF, const char *fftF)
+      : opt(o), motFname(motF), fftFname(fftF) {
+    for (const std::string &t : opt.KW) kwTypes.push_back(const_cast<char *>(t.c_str()));
+  }
+  ~OriskRun();
+  int run(int argc, char **argv, int kind);
+
+  // Grids.
+  double minPowMot = 0, maxPowMot = 0, stepPowMot = 0;
+  double minPowSup = 0, maxPowSup = 0, stepPowSup = 0;
+  MotifStore store;
+
+ private:
+  const OriskOptions &opt;
+  const char *motFname;
+  const char *fftFname;
+  std::vector<char *> kwTypes;
+  Mesh mesh;
+  Mesh *meshUsed = nullptr;
+
+  // Sequence list.
+  int nSeq = 0;
+  int nMot = 0;
+  std::vector<SeqAddrPow> sa;
+  std::vector<std::unique_ptr<SeqInfo>> infos;  // headers of pass 1, dropped after the facts
+  std::vector<SeqFacts> facts;                  // per list sequence
+  std::vector<int> listIdx;                     // per stored address: list index or -1
+  std::vector<std::unique_ptr<SeqFacts>> otherFacts;  // per stored address outside the list
+  std::vector<int> hasMot;                      // nSeq x nSeq
+
+  // Feature types and keywords.
+  int numFtAll = 0;
+  std::vector<ftInfo *> ftAll;
+  Marks ftSign;
+  std::vector<int> numKwAll;
+  std::vector<std::vector<char *>> kwAll;
+  std::vector<Marks> kwSign;
+
+  // Histograms.
+  std::vector<std::unique_ptr<HistXX>> histFT;
+  std::vector<std::vector<std::unique_ptr<HistXX>>> histKW;
+  std::vector<std::vector<std::vector<int>>> marked;  // type, sequence: kept keywords held
+  std::vector<std::vector<double>> typeBlocks;         // type, bin: blocks counted
+  std::vector<double> freqFT;
+  double lenAll = 0;
+  FILE *fcol = nullptr;
+
+  int readList(bool readBlocks);
+  void pass1();
+  int writeTables();
+  void eliminate();
+  void factsOf(SeqInfo &info, SeqFacts &f, int seq);
+  const SeqFacts &bankFacts(int addrId);
+  void openColumnFile();
+  void learn();
+  void learnBlock(int i, const SeqFacts &q, const std::vector<std::vector<int>> &qFT, size_t b,
+                  Supermotif &s);
+  void finishKeywordCounts();
+  void addZerInf();
+  int writeBlocks();
+};
+
+OriskRun::~OriskRun() {
+  for (ftInfo *f : ftAll) delete f;
+  for (std::vector<char *> &v : kwAll)
+    for (char *k : v) delete[] k;
+  for (SeqAddrPow &a : sa) delete[] a.name;
+  if (fcol) fclose(fcol);
+}
+
+// The address list from every "Supermotif" line, then the blocks (parsed once).
+int OriskRun::readList(bool readBlocks) {
+  FILE *f = fopen(motFname, "rb");
+  if (!f) {
+    printf("\n Can't open file with motifs %s", motFname);
+    return kOriskNoMotifFile;
+  }
+  sa.resize(kMaxSeqAddr + 1);
+  std::string line;
+  while (readLine(f, line)) nMot += addSeqAddr(line.c_str(), nSeq, sa.data(), 1);
+  if (readBlocks) {
+    rewind(f);
+    store.read(f);
+  }
+  fclose(f);
+  printf("\n There are %d motifs in %d sequnces", nMot, nSeq);
+  sa.resize(nSeq);
+  hasMot.assign((size_t)nSeq * nSeq, 0);
+  listIdx.resize(store.addr.size());
+  for (size_t a = 0; a < store.addr.size(); a++)
+    listIdx[a] = getSeqIdx(nSeq, sa.data(), store.addr[a].name.c_str(), store.addr[a].num);
+  return kOriskDone;
+}
+
+// Pass 1: feature types and keywords of every list sequence, with their presence marks.
+void OriskRun::pass1() {
+  ftAll.assign(kMaxKeys, nullptr);
+  ftSign = Marks(nSeq);
+  numKwAll.assign(opt.numKW, 0);
+  kwAll.assign(opt.numKW, std::vector<char *>(kMaxKeys, nullptr));
+  kwSign.assign(opt.numKW, Marks(nSeq));
+  infos.resize(nSeq);
+  std::vector<int> row(kMaxKeys, 0);
+  int beg[SeqInfo::kMaxRanges], end[SeqInfo::kMaxRanges];
+  for (int i = 0; i < nSeq; i++) {
+    std::unique_ptr<SeqInfo> info(new SeqInfo);
+    if (!info->readSeq(sa[i].name, sa[i].num)) {
+      printf("Can't read sequnce %s %d\n", sa[i].name, sa[i].num);
+      continue;
+    }
+    const int len = info->getLen();
+    for (int j = 0; j < info->getNum(); j++) {
+      if (!info->isFT(j, "")) continue;
+      const int n = info->getBegEndFT(j, beg, end);
+      for (int r = 0; r < n; r++) {
+        const int idx = addFT(numFtAll, ftAll.data(), (*info)[j],
+                              clampInt32((long long)end[r] - beg[r] + 1));
+        if (idx >= 0) ftSign.set(i, idx);
+      }
+    }
+    const std::vector<uint8_t> &marked = ftSign.rows[i];
+    for (size_t k = 0; k < marked.size(); k++)
+      if (marked[k]) ftAll[k]->plus(len);
+    for (int t = 0; t < opt.numKW; t++) {
+      int resNum = 0;
+      char **list = getKWList(info.get(), meshUsed, resNum, kwTypes[t]);
+      addKW(numKwAll[t], kwAll[t].data(), list, resNum, row.data());
+      for (int k = 0; k < numKwAll[t] && k < kMaxKeys; k++) {
+        if (row[k]) kwSign[t].set(i, k);
+        row[k] = 0;
+      }
+      for (int k = 0; k < resNum; k++) delete[] list[k];
+      delete[] list;
+    }
+    infos[i] = std::move(info);
+  }
+}
+
+// Feature summary and presence tables, in a file created anew. 0, or 3 when it can't be made.
+int OriskRun::writeTables() {
+  FILE *f = fopen(fftFname, "wb");
+  if (!f) {
+    printf("\n Can't create file %s", fftFname);
+    return kOriskNoStatFile;
+  }
+  fprintf(f, "\n\n\n Feature Table       Percent   Seq Lengths   Density");
+  for (int k = 0; k < numFtAll; k++) ftAll[k]->printf(f, nSeq);
+  fprintf(f, "\n\n%s", kRule);
+  fprintf(f, "          ============================  %s  ==========================\n", "FT");
+  fprintf(f, "%s\n", kRule);
+  if (numFtAll <= 0) {
+    noKeywords(f, "FT");
+  } else {
+    std::vector<char *> names(numFtAll);
+    for (int k = 0; k < numFtAll; k++) names[k] = ftAll[k]->Name;
+    markRows(f, nSeq, numFtAll, names.data(), ftSign);
+  }
+  for (int t = 0; t < opt.numKW; t++)
+    prnKWtabelNew(f, kwTypes[t], nSeq, numKwAll[t], kwAll[t].data(), kwSign[t]);
+  checkWrite(f, "statistics file");
+  fclose(f);
+  return kOriskDone;
+}
+
+void OriskRun::eliminate() {
+  numFtAll = elimFT(numFtAll, ftAll, nSeq, ftSign);
+  for (int t = 0; t < opt.numKW; t++)
+    numKwAll[t] = elimKW(numKwAll[t], kwAll[t], nSeq, kwSign[t]);
+  printf("\n There are %d feature tables to learn...", numFtAll);
+}
+
+// seq: the entry's list index, or -1.
+void OriskRun::factsOf(SeqInfo &info, SeqFacts &f, int seq) {
+  f.ok = true;
+  f.hypo = isHypoth(&info, opt.numKW, kwTypes.data()) != 0;
+  if (f.hypo) return;
+  f.len = info.getLen();
+  // Swiss-Prot feature lines match a name exactly, and pass 1 marked every name that has a
+  // range: an unmarked type has no mark to find. Other layouts match by prefix: ask each.
+  const bool marksKnown = seq >= 0 && info.getFormat() == kFormatSwiss;
+  for (int k = 0; k < numFtAll; k++) {
+    if (marksKnown && !ftSign.at(seq, k)) continue;
+    int len = 0;
+    int *m = info.getCharFT(ftAll[k]->Name, len);
+    if (hasFT(m, len)) f.masks.emplace_back(k, std::vector<int>(m, m + len));
+    delete[] m;
+  }
+  f.hasType.resize(opt.numKW);
+  for (int t = 0; t < opt.numKW; t++) f.hasType[t] = info.hasKWtype(kwTypes[t]) != 0;
+}
+
+const SeqFacts &OriskRun::bankFacts(int addrId) {
+  const int li = listIdx[addrId];
+  if (li >= 0) return facts[li];
+  std::unique_ptr<SeqFacts> &f = otherFacts[addrId];
+  if (!f) {
+    f.reset(new SeqFacts);
+    SeqInfo info;
+    if (info.readSeq(store.addr[addrId].name.c_str(), store.addr[addrId].num)) factsOf(info, *f, -1);
+  }
+  return *f;
+}
+
+void OriskRun::openColumnFile() {
+  if (!opt.hasCol) return;
+  const char *col = opt.writeCol.c_str();
+  if (!strcmp(col, fftFname) || !strcmp(col, motFname)) {
+    printf("\n The column file %s would overwrite the result or the motif file: not written", col);
+    return;
+  }
+  fcol = fopen(col, "wb");
+  if (!fcol) printf("\n Can't create column file %s", col);
+}
+
+// One supermotif of query i: feature counts per motif, keyword counts per supermotif.
+void OriskRun::learnBlock(int i, const SeqFacts &q, const std::vector<std::vector<int>> &qFT,
+                          size_t b, Supermotif &s) {
+  const MotifStore::Block &blk = store.blocks[b];
+  const SeqFacts &bank = bankFacts(blk.bAddr);
+  if (!bank.ok || bank.hypo) return;
+  const int bIdx = listIdx[blk.bAddr];
+  const int bLen = bank.len;
+  store.build(b, s);
+  if (s.first->frame == '-') s.reverse(bLen);
+  for (const auto &km : bank.masks) {
+    const int k = km.first;
+    const std::vector<int> &qm = qFT[k];
+    for (Motif *m = s.first; m; m = m->next) {
+      // Only the residue pairs inside both sequences count: the motif is cut to them first,
+      // so a motif of absurd length read from a file costs nothing.
+      const long long lo = std::max({0LL, -(long long)m->qBeg, -(long long)m->bBeg});
+      const long long hi = std::min({(long long)m->len, (long long)q.len - m->qBeg,
+                                     (long long)bLen - m->bBeg});
+      if (hi <= lo) continue;
+      histFT[k]->add(qm.data(), km.second.data(), (int)(m->qBeg + lo), (int)(m->bBeg + lo),
+                     (int)(hi - lo), getParam(m, opt.paramType), bLen, q.len);
+    }
+  }
+  if (bIdx < 0) return;
+  hasMot[(size_t)i * nSeq + bIdx]++;
+  const double power = getParam(&s, opt.paramType);
+  for (int t = 0; t < opt.numKW; t++) {
+    if (!bank.hasType[t] || numKwAll[t] <= 0) continue;
+    if (fcol) {
+      for (int j = 0; j < numKwAll[t]; j++) {
+        const int qh = kwSign[t].at(i, j), bh = kwSign[t].at(bIdx, j);
+        writeColLine(fcol, kwTypes[t], kwAll[t][j], i, qh, power, bh);
+        histKW[t][j]->addKW(qh, bh, power);
+      }
+      continue;
+    }
+    // Only the keywords one of the two holds are counted here; the pairs where neither holds
+    // a keyword are the rest of the blocks of the bin (finishKeywordCounts).
+    const int bin = histKW[t][0]->getIdxPow(power);
+    if (bin < 0 || bin >= (int)typeBlocks[t].size()) continue;
+    typeBlocks[t][bin]++;
+    const std::vector<int> &qm = marked[t][i], &bm = marked[t][bIdx];
+    size_t a = 0, c = 0;
+    while (a < qm.size() || c < bm.size()) {
+      const int j = c == bm.size() || (a < qm.size() && qm[a] < bm[c]) ? qm[a] : bm[c];
+      const bool qh = a < qm.size() && qm[a] == j, bh = c < bm.size() && bm[c] == j;
+      a += qh;
+      c += bh;
+      HistXX &h = *histKW[t][j];
+      (qh ? (bh ? h.qXbX : h.qXb_X) : h.q_XbX)[bin] += 1.0;
+    }
+  }
+  if (fcol) checkWrite(fcol, "column file");
+}
+
+// Adds to each keyword's q_Xb_X the blocks of its type and bin where neither sequence held it.
+void OriskRun::finishKeywordCounts() {
+  for (int t = 0; t < opt.numKW; t++)
+    for (int j = 0; j < numKwAll[t]; j++) {
+      HistXX &h = *histKW[t][j];
+      for (size_t bin = 0; bin < typeBlocks[t].size(); bin++)
+        h.q_Xb_X[bin] += typeBlocks[t][bin] - h.qXbX[bin] - h.qXb_X[bin] - h.q_XbX[bin];
+    }
+}
+
+// The learning pass: each list sequence as query over its supermotifs, in file order.
+void OriskRun::learn() {
+  std::vector<std::vector<size_t>> byQuery(nSeq);
+  for (size_t b = 0; b < store.blocks.size(); b++) {
+    const int qi = listIdx[store.blocks[b].qAddr];
+    if (qi >= 0) byQuery[qi].push_back(b);
+  }
+  const size_t nBlocks = store.blocks.size();
+  // Per type: the kept keywords each sequence holds, and the blocks counted per bin.
+  marked.assign(opt.numKW, std::vector<std::vector<int>>(nSeq));
+  typeBlocks.assign(opt.numKW, std::vector<double>());
+  for (int t = 0; t < opt.numKW; t++) {
+    if (numKwAll[t] > 0) typeBlocks[t].assign(std::max(histKW[t][0]->numPow, 0), 0.0);
+    for (int i = 0; i < nSeq; i++)
+      for (int j = 0; j < numKwAll[t]; j++)
+        if (kwSign[t].at(i, j)) marked[t][i].push_back(j);
+  }
+  std::vector<std::vector<int>> qFT(numFtAll);
+  freqFT.assign(numFtAll, 0.0);
+  lenAll = 0;
+  Supermotif s;
+  for (int i = 0; i < nSeq; i++) {
+    const SeqFacts &q = facts[i];
+    if (!q.ok || q.hypo) continue;
+    for (int k = 0; k < numFtAll; k++) qFT[k].assign(q.len, 0);
+    for (const auto &km : q.masks) {
+      qFT[km.first] = km.second;
+      for (int v : km.second) freqFT[km.first] += v != 0;
+    }
+    lenAll += q.len;
+    // Progress every thousand blocks of the file, as the blocks are met.
+    size_t next = 0;
+    for (size_t b : byQuery[i]) {
+      for (; next <= b; next += 1000) printf("\n seq %d mot %zu from %d", i, next, nMot);
+      learnBlock(i, q, qFT, b, s);
+    }
+    for (; next < nBlocks; next += 1000) printf("\n seq %d mot %zu from %d", i, next, nMot);
+  }
+  // With the column file every keyword was counted one by one.
+  if (!fcol) finishKeywordCounts();
+}
+
+// Every sequence paired with itself above the keyword grid, and every ordered pair of
+// different sequences without a supermotif at minPowMot - 0.5. Each case of one keyword
+// falls into one bin, so the pairs are counted per keyword with bit sets and added at once:
+// integer counts add exactly, as adding 1.0 that many times would.
+void OriskRun::addZerInf() {
+  const size_t words = ((size_t)nSeq + 63) / 64;
+  std::vector<uint64_t> noMot((size_t)nSeq * words, 0);
+  std::vector<int> noMotCount(nSeq, 0);
+  for (int s1 = 0; s1 < nSeq; s1++)
+    for (int s2 = 0; s2 < nSeq; s2++)
+      if (s1 != s2 && !hasMot[(size_t)s1 * nSeq + s2]) {
+        noMot[(size_t)s1 * words + s2 / 64] |= uint64_t(1) << (s2 % 64);
+        noMotCount[s1]++;
+      }
+  std::vector<uint64_t> has(words);
+  for (int t = 0; t < opt.numKW; t++) {
+    for (int j = 0; j < numKwAll[t]; j++) {
+      HistXX &h = *histKW[t][j];
+      std::fill(has.begin(), has.end(), 0);
+      int nHas = 0;
+      for (int s = 0; s < nSeq; s++)
+        if (kwSign[t].at(s, j)) {
+          has[s / 64] |= uint64_t(1) << (s % 64);
+          nHas++;
+        }
+      const int top = h.getIdxPow(maxPowSup + 0.5);
+      h.qXbX[top] += nHas;
+      h.q_Xb_X[top] += nSeq - nHas;
+      const int low = h.getIdxPow(minPowMot - 0.5);
+      for (int s1 = 0; s1 < nSeq; s1++) {
+        long long both = 0;
+        for (size_t w = 0; w < words; w++)
+          both += __builtin_popcountll(noMot[(size_t)s1 * words + w] & has[w]);
+        const long long rest = noMotCount[s1] - both;
+        if (kwSign[t].at(s1, j)) {
+          h.qXbX[low] += both;
+          h.qXb_X[low] += rest;
+        } else {
+          h.q_XbX[low] += both;
+          h.q_Xb_X[low] += rest;
+        }
+      }
+    }
+  }
+}
+
+// The segmentation line and the statistics blocks, appended.
+int OriskRun::writeBlocks() {
+  FILE *f = fopen(fftFname, "ab");
+  if (!f) {
+    printf("\n Can't create file %s", fftFname);
+    return kOriskNoStatFile;
+  }
+  if (opt.divSegm == 1)
+    fprintf(f, "\n        Monotonous segment dividing %d\n", opt.numSegm);
+  else
+    fprintf(f, "\n        Increments equivalence dividing %d\n", opt.numSegm);
+  auto segment = [&](HistXX &h, double freq) {
+    if (opt.divSegm == 1)
+      h.monot(opt.numSegm, freq);
+    else
+      h.incrEq(opt.numSegm, opt.minPart, freq);
+  };
+  const char *ftType = "FT";
+  for (int k = 0; k < numFtAll; k++) {
+    // No query left for the learning pass: no residue, frequency 0.
+    const double freq = lenAll > 0 ? freqFT[k] / lenAll : 0.0;
+    printf("\n%s  %5.3f", ftAll[k]->Name, freq);
+    if (opt.fullPxx) histFT[k]->savePxx(f, ftType);
+    segment(*histFT[k], freq);
+    histFT[k]->save(f, ftType, opt.fullPxx ? 0 : 1, 0.0);
+    checkWrite(f, "statistics file");
+  }
+  for (int t = 0; t < opt.numKW; t++) {
+    for (int j = 0; j < numKwAll[t]; j++) {
+      const double freq = kwSign[t].count(j) / (double)nSeq;
+      printf("\n%s  %5.3f", kwAll[t][j], freq);
+      if (opt.fullPxx) histKW[t][j]->savePxx(f, kwTypes[t]);
+      segment(*histKW[t][j], freq);
+      histKW[t][j]->save(f, kwTypes[t], 1, 0.0);
+      checkWrite(f, "statistics file");
+    }
+  }
+  checkWrite(f, "statistics file");
+  if (fclose(f) != 0) checkWrite(nullptr, "statistics file");
+  return kOriskDone;
+}
+
+int OriskRun::run(int argc, char **argv, int kind) {
+  // A thesaurus that can't be read leaves an empty one: no keyword is replaced.
+  if (opt.meshPath) {
+    mesh.load(const_cast<char *>(opt.meshPath));
+    meshUsed = &mesh;
+  }
+  if (kind == kRangeEstimate)
+    makePow(argc, argv, minPowMot, maxPowMot, stepPowMot, minPowSup, maxPowSup, stepPowSup,
+            opt.paramType, &store);
+  // The estimation has already stored the blocks.
+  int rc = readList(kind == kRangeGiven);
+  if (rc != kOriskDone) return rc;
+  pass1();
+  rc = writeTables();
+  if (rc != kOriskDone) return rc;
+  eliminate();
+
+  facts.resize(nSeq);
+  for (int i = 0; i < nSeq; i++)
+    if (infos[i]) factsOf(*infos[i], facts[i], i);
+  infos.clear();
+  otherFacts.resize(store.addr.size());
+
+  histFT.resize(numFtAll);
+  for (int k = 0; k < numFtAll; k++)
+    histFT[k].reset(new HistXX(minPowMot, maxPowMot, stepPowMot, ftAll[k]->Name, opt.paramType));
+  histKW.resize(opt.numKW);
+  for (int t = 0; t < opt.numKW; t++)
+    for (int j = 0; j < numKwAll[t]; j++)
+      histKW[t].emplace_back(
+          new HistXX(minPowSup, maxPowSup, stepPowSup, kwAll[t][j], opt.paramType));
+  openColumnFile();
+  learn();
+  if (fcol) {
+    checkWrite(fcol, "column file");
+    fclose(fcol);
+    fcol = nullptr;
+  }
+  if (opt.zerInfMot) addZerInf();
+  return writeBlocks();
+}
+
+}  // namespace
+
+int elimFT(int numFtAll, std::vector<ftInfo *> &ftAll, int nSeq, Marks &_sign) {
+  std::vector<char> keep(numFtAll, 0);
+  int out = 0;
+  for (int k = 0; k < numFtAll; k++) {
+    ftInfo *f = ftAll[k];
+    int n = 0;
+    for (int i = 0; i < nSeq; i++) n += _sign.at(i, k) != 0;
+    if (n >= 2 && !ftIsBad(f->Name, (int)strlen(f->Name))) {
+      keep[k] = 1;
+      ftAll[k] = nullptr;
+      ftAll[out++] = f;
+    } else {
+      delete f;
+      ftAll[k] = nullptr;
+    }
+  }
+  _sign.compact(keep);
+  return out;
+}
+
+int elimKW(int numKwAll, std::vector<char *> &KwAll, int nSeq, Marks &_sign) {
+  if (numKwAll <= 0) return 0;
+  std::vector<char> keep(numKwAll, 0);
+  int out = 0;
+  for (int k = 0; k < numKwAll; k++) {
+    char *kw = KwAll[k];
+    int n = 0;
+    for (int i = 0; i < nSeq; i++) n += _sign.at(i, k) != 0;
+    KwAll[k] = nullptr;
+    if (n >= 2) {
+      keep[k] = 1;
+      KwAll[out++] = kw;
+    } else {
+      delete[] kw;
+    }
+  }
+  _sign.compact(keep);
+  return out;
+}
+
+int run_orisk(int argc, char **argv) {
+  if (argc <= 2) {
+    printf("%s", kOriskUsageText);
+    return kOriskUsage;
+  }
+  const int kind = powRangeKind(argc, argv);
+  if (kind == kRangePartial) {
+    printf("%s", kPowUsageText);
+    return kOriskUsage;
+  }
+  const int resultAt = kind == kRangeGiven ? 5 : 2;
+  const char *motFname = argv[1];
+  const char *fftFname = argv[resultAt];
+  // A result name in option form is a mistyped command line, not a file to create.
+  if (fftFname[0] == '-') {
+    printf("%s", kOriskUsageText);
+    return kOriskUsage;
+  }
+  OriskOptions opt;
+  getOptions(argc, argv, resultAt + 1, opt);
+  OriskRun r(opt, motFname, fftFname);
+  if (kind == kRangeGiven) {
+    double mn, mx, st;
+    if (readPowRange(argv, mn, mx, st)) {
+      printf("%s", kPowUsageText);
+      return kOriskUsage;
+    }
+    r.minPowMot = r.minPowSup = mn;
+    r.maxPowMot = r.maxPowSup = mx;
+    r.stepPowMot = r.stepPowSup = st;
+  }
+  return r.run(argc, argv, kind);
+}
+
+#else
+
+int run_orisk(int, char **) {
+  printf("\n orisk was built without the keyword extraction library\n");
+  return kOriskUsage;
+}
+
+#endif

@@ -10,6 +10,7 @@
 #include <vector>
 
 class Supermotif;
+class ftInfo;
 
 // Main's usage text (five lines), printed for a command line of fewer than two words.
 extern const char kOriskUsageText[];
@@ -144,6 +145,12 @@ class Marks {
 
   std::vector<std::vector<uint8_t>> rows;
 };
+
+// Keeps the feature types marked in 2 or more of the nSeq sequences whose names ftIsBad does
+// not reject, in order, with their columns of marks; frees the others. Returns the new count.
+int elimFT(int numFtAll, std::vector<ftInfo *> &ftAll, int nSeq, Marks &_sign);
+// The same for the keywords of one type (no name test); 0 at once for an empty list.
+int elimKW(int numKwAll, std::vector<char *> &KwAll, int nSeq, Marks &_sign);
 
 // The presence table of one keyword type: title, then one row per keyword (or the "no
 // keywords" line). Write errors are the caller's.

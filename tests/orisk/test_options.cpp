@@ -23,10 +23,17 @@ struct Argv {
   char **argv() { return ptrs.data(); }
 };
 
-OriskOptions optionsOf(std::initializer_list<const char *> w, int first = 3) {
-  Argv a(w);
+OriskOptions parse(Argv &a, int first = 3) {
   OriskOptions o;
   getOptions(a.argc(), a.argv(), first, o);
+  return o;
+}
+
+// For options whose values are copies (meshPath points into argv: see parse).
+OriskOptions optionsOf(std::initializer_list<const char *> w, int first = 3) {
+  Argv a(w);
+  OriskOptions o = parse(a, first);
+  o.meshPath = o.meshPath ? "(set)" : nullptr;
   return o;
 }
 
@@ -135,8 +142,8 @@ TEST(Options, KeywordOptionForms) {
 }
 
 TEST(Options, LettersInEitherCase) {
-  OriskOptions o = optionsOf({"orisk", "m", "out", "-i", "/f", "-h", "-m", "mesh.idx", "-c",
-                              "col.txt", "-x"});
+  Argv a({"orisk", "m", "out", "-i", "/f", "-h", "-m", "mesh.idx", "-c", "col.txt", "-x"});
+  OriskOptions o = parse(a);
   EXPECT_EQ(o.zerInfMot, 1);
   EXPECT_EQ(o.fullPxx, 1);
   EXPECT_EQ(o.paramType, 1);
@@ -147,7 +154,8 @@ TEST(Options, LettersInEitherCase) {
 }
 
 TEST(Options, ValueWordsAreNeverOptions) {
-  OriskOptions o = optionsOf({"orisk", "m", "out", "-C", "-I", "-M", "/home/mesh", "-D", "-H"});
+  Argv a({"orisk", "m", "out", "-C", "-I", "-M", "/home/mesh", "-D", "-H"});
+  OriskOptions o = parse(a);
   EXPECT_TRUE(o.hasCol);
   EXPECT_EQ(o.writeCol, "-I");
   EXPECT_EQ(o.zerInfMot, 0);

@@ -261,12 +261,28 @@ int Marks::count(int key) const {
   return n;
 }
 
+std::vector<int> Marks::keys(int seq) const {
+  std::vector<int> v;
+  const std::vector<uint64_t> &r = rows[seq];
+  for (size_t w = 0; w < r.size(); w++)
+    for (uint64_t bits = r[w]; bits; bits &= bits - 1)
+      v.push_back((int)(w * 64 + (size_t)__builtin_ctzll(bits)));
+  return v;
+}
+
 void Marks::compact(const std::vector<char> &keep) {
-  for (std::vector<uint8_t> &r : rows) {
-    size_t out = 0;
-    for (size_t k = 0; k < r.size() && k < keep.size(); k++)
-      if (keep[k]) r[out++] = r[k];
-    r.resize(out);
+  for (size_t i = 0; i < rows.size(); i++) {
+    std::vector<uint64_t> out;
+    int n = 0;
+    for (size_t k = 0; k < keep.size(); k++) {
+      if (!keep[k]) continue;
+      if (at((int)i, (int)k)) {
+        if ((size_t)(n >> 6) >= out.size()) out.resize((size_t)(n >> 6) + 1, 0);
+        out[(size_t)n >> 6] |= uint64_t(1) << (n & 63);
+      }
+      n++;
+    }
+    rows[i] = std::move(out);
   }
 }
 
@@ -477,9 +493,7 @@ void OriskRun::pass1() {
         if (idx >= 0) ftSign.set(i, idx);
       }
     }
-    const std::vector<uint8_t> &marked = ftSign.rows[i];
-    for (size_t k = 0; k < marked.size(); k++)
-      if (marked[k]) ftAll[k]->plus(len);
+    for (int k : ftSign.keys(i)) ftAll[k]->plus(len);
     for (int t = 0; t < opt.numKW; t++) {
       int resNum = 0;
       char **list = getKWList(info.get(), meshUsed, resNum, kwTypes[t]);
@@ -650,9 +664,7 @@ void OriskRun::learn() {
   typeBlocks.assign(opt.numKW, std::vector<double>());
   for (int t = 0; t < opt.numKW; t++) {
     if (numKwAll[t] > 0) typeBlocks[t].assign(std::max(histKW[t][0]->numPow, 0), 0.0);
-    for (int i = 0; i < nSeq; i++)
-      for (int j = 0; j < numKwAll[t]; j++)
-        if (kwSign[t].at(i, j)) marked[t][i].push_back(j);
+    for (int i = 0; i < nSeq; i++) marked[t][i] = kwSign[t].keys(i);
   }
   std::vector<std::vector<int>> qFT(numFtAll);
   freqFT.assign(numFtAll, 0.0);

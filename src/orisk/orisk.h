@@ -125,25 +125,30 @@ int makePow(int argc, char **argv, double &minPowMot, double &maxPowMot, double 
 
 // ---- presence tables ----
 
-// Per-sequence marks of the keywords (or feature types) of one type: one byte per key.
+// Per-sequence marks of the keywords (or feature types) of one type: one bit per key, a row
+// only as long as the highest key it marks.
 class Marks {
  public:
   explicit Marks(int nSeq = 0) : rows(nSeq) {}
   int at(int seq, int key) const {
-    const std::vector<uint8_t> &r = rows[seq];
-    return key < (int)r.size() ? r[key] : 0;
+    const std::vector<uint64_t> &r = rows[seq];
+    const size_t w = (size_t)key >> 6;
+    return w < r.size() ? (int)((r[w] >> (key & 63)) & 1) : 0;
   }
   void set(int seq, int key) {
-    std::vector<uint8_t> &r = rows[seq];
-    if (key >= (int)r.size()) r.resize(key + 1, 0);
-    r[key] = 1;
+    std::vector<uint64_t> &r = rows[seq];
+    const size_t w = (size_t)key >> 6;
+    if (w >= r.size()) r.resize(w + 1, 0);
+    r[w] |= uint64_t(1) << (key & 63);
   }
   // Number of sequences that have key.
   int count(int key) const;
+  // Keys of seq, ascending.
+  std::vector<int> keys(int seq) const;
   // Keeps the keys whose keep flag is set, in order, in every row.
   void compact(const std::vector<char> &keep);
 
-  std::vector<std::vector<uint8_t>> rows;
+  std::vector<std::vector<uint64_t>> rows;
 };
 
 // Keeps the feature types marked in 2 or more of the nSeq sequences whose names ftIsBad does

@@ -272,6 +272,19 @@ TEST_F(OriskCommandLine, EstimatedGrids) {
   EXPECT_TRUE(contains(got, "\nminPow 3.000000 maxPow 18.000001 stepPow 0.300000 numPow "));
 }
 
+TEST_F(OriskCommandLine, PowerPerSquareRootOfLength) {
+  Work w;
+  RunResult r = w.orisk({"m.txt", "s.txt", "-KW", "KW", "-H", "-F"});
+  ASSERT_EQ(r.rc, 0) << r.out;
+  const std::string got = w.read("s.txt");
+  EXPECT_TRUE(contains(got, "\nHom   "));
+  EXPECT_FALSE(contains(got, "\nPow   "));
+  // Motif powers per square root of the length: 6 letters at 1.6328125 give 0.666...,
+  // the highest (its gap is the largest, in the top quarter); 10 letters at 0.316... the
+  // lowest, 0.0999...
+  EXPECT_TRUE(contains(got, "\nminPow 0.099979 maxPow 0.666594 stepPow 0.011332 "));
+}
+
 TEST_F(OriskCommandLine, KeywordTypesWithCommentTopics) {
   Work w;
   RunResult r = w.orisk({"m.txt", "0", "20", "1", "s.txt", "-KW", "KW", "CC", "DE", "-D", "equ5"});

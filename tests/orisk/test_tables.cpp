@@ -24,6 +24,9 @@ TEST(Marks, RowsGrowAndCompact) {
   EXPECT_EQ(m.at(0, 4), 0);  // past the row: not marked
   EXPECT_EQ(m.count(2), 2);
   EXPECT_EQ(m.count(3), 0);
+  m.set(1, 130);
+  EXPECT_EQ(m.keys(1), (std::vector<int>{2, 130}));
+  EXPECT_EQ(m.keys(0), (std::vector<int>{0}));
   m.compact({0, 0, 1, 0, 1});
   EXPECT_EQ(m.at(1, 0), 1);
   EXPECT_EQ(m.at(2, 0), 1);

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "fuzz_util.h"
-#include "params.h"
+#include "bank_list.h"
 
 namespace {
 

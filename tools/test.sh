@@ -1,15 +1,24 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: an optimised build, an AddressSanitizer +
-# UndefinedBehaviorSanitizer build, the threaded tests under ThreadSanitizer, and a bounded
-# fuzzing run of every reader.
+# Builds everything and runs every test: the include check, an optimised build, the same with
+# every vector path off (the plain forms), an AddressSanitizer + UndefinedBehaviorSanitizer
+# build, the threaded tests under ThreadSanitizer, and a bounded fuzzing run of every reader.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 JOBS=${JOBS:-$(nproc)}
+
+echo "== include circles between components"
+python3 tools/test_check_includes.py
+python3 tools/check_includes.py
 
 echo "== optimised build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build -j "$JOBS"
 (cd build && ctest -j "$JOBS" --output-on-failure)
+
+echo "== optimised build, vector paths off"
+cmake -S . -B build-plain -G Ninja -DCMAKE_BUILD_TYPE=Release -DSEQ_VECTOR=OFF >/dev/null
+cmake --build build-plain -j "$JOBS"
+(cd build-plain && ctest -j "$JOBS" --output-on-failure)
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSEQ_SANITIZE=ON >/dev/null
@@ -27,6 +36,7 @@ cmake --build build-tsan -j "$JOBS" --target test_engine
 echo "== benchmark harness (tiny mode)"
 python3 bench/test_bench.py
 bench/run.sh --tiny
+bench/tervex.sh --tiny
 
 if [ -x tools/fuzz.sh ]; then
   echo "== fuzzing"

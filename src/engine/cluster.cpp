@@ -1,3 +1,11 @@
+// Motif clustering: the greedy merging of one bank sequence's motifs into supermotifs.
+//
+// Contents, in order:
+//   merge walk   the chain two clusters make when joined (file-local)
+//   P_Cluster    one chain, its extent, sum and power
+//   merger       the power of a merger and the merger itself
+//   generator    the table of merger powers and the emission of supermotifs
+//   driver       Find_clusters
 #include "cluster.h"
 
 #include <cstdio>
@@ -6,27 +14,14 @@
 
 #include "errormsg.h"
 
+// ---------------------------------------------------------------- merge walk
+
 namespace {
 
 // Positions of an exhausted chain: beyond any real position (positions stay below 10^9).
 constexpr int kSDone = 1000000001;
 constexpr int kWDoneBeg = 1000000000;
 constexpr int kWDoneEnd = 1000000001;
-
-template <class T, class... A>
-T *checkedNew(A... args) {
-  T *p = new (std::nothrow) T(args...);
-  if (!p) noRoom((long long)sizeof(T));
-  return p;
-}
-
-template <class T>
-T *checkedArray(size_t n) {
-  if (n > (size_t)1 << 40) noRoom((long long)n * (long long)sizeof(T));
-  T *p = new (std::nothrow) T[n];
-  if (!p) noRoom((long long)(n * sizeof(T)));
-  return p;
-}
 
 inline int maxOf3(int a, int b, int c) {
   int m = a > b ? a : b;
@@ -96,7 +91,7 @@ int mergeWalk(const P_Cluster *S, const P_Cluster *W, int minLen, int gapPenal, 
         if (ps < spanBeg) spanBeg = ps;
         spanEnd = ps + plen;
         if (tail) {
-          Motif *n = checkedNew<Motif>(ps, pbs, plen, psum, powerOf(psum, plen), wm->frame);
+          Motif *n = allocObject<Motif>(ps, pbs, plen, psum, powerOf(psum, plen), wm->frame);
           *tail = n;
           tail = &n->next;
         }
@@ -120,7 +115,7 @@ int mergeWalk(const P_Cluster *S, const P_Cluster *W, int minLen, int gapPenal, 
     pq = e;
     pb = sm->bBeg + sm->len;
     if (tail) {
-      Motif *n = checkedNew<Motif>(sm->qBeg, sm->bBeg, sm->len, sm->sum, sm->pow, sm->frame);
+      Motif *n = allocObject<Motif>(sm->qBeg, sm->bBeg, sm->len, sm->sum, sm->pow, sm->frame);
       *tail = n;
       tail = &n->next;
     }
@@ -194,14 +189,14 @@ void concatenate_clusters(P_Cluster *&c1, P_Cluster *&c2, int lenThres, int gapP
     c1 = c2;
     c2 = t;
   }
-  P_Cluster *merged = checkedNew<P_Cluster>();
+  P_Cluster *merged = allocObject<P_Cluster>();
   mergeWalk(c1, c2, lenThres, gapPenal, &merged->first);
   merged->update(gapPenal);
   delete c1;
   c1 = merged;
   // The unplaced remainder of W is never scored or emitted: its slot dies at once.
   delete c2;
-  c2 = checkedNew<P_Cluster>();
+  c2 = allocObject<P_Cluster>();
 }
 
 // ---------------------------------------------------------------- generator
@@ -211,17 +206,17 @@ Cluster_generator::Cluster_generator(int numMot, const Motif *motifs, int lenThr
   if (numMot < 0) numMot = 0;
   num_entries = num_active_clusters = numMot;
   size_t n = (size_t)numMot;
-  power_value = checkedArray<int>(n * (n + 1) / 2 + 1);
-  cluster = checkedArray<P_Cluster *>(n + 1);
-  status = checkedArray<unsigned char>(n + 1);
-  rowBest = checkedArray<int>(n + 1);
-  rowArg = checkedArray<int>(n + 1);
+  power_value = allocArray<int>(n * (n + 1) / 2 + 1);
+  cluster = allocArray<P_Cluster *>(n + 1);
+  status = allocArray<unsigned char>(n + 1);
+  rowBest = allocArray<int>(n + 1);
+  rowArg = allocArray<int>(n + 1);
 
   for (int i = numMot - 1; i >= 0; i--) {
     const Motif &m = motifs[i];
-    P_Cluster *c = checkedNew<P_Cluster>();
+    P_Cluster *c = allocObject<P_Cluster>();
     c->num_homologies = 1;
-    c->first = checkedNew<Motif>(m.qBeg, m.bBeg, m.len, m.sum, m.pow, m.frame);
+    c->first = allocObject<Motif>(m.qBeg, m.bBeg, m.len, m.sum, m.pow, m.frame);
     c->xbeg = m.qBeg;
     c->ybeg = m.bBeg;
     c->xend = m.qBeg + m.len;
@@ -318,7 +313,7 @@ Supermotif *Cluster_generator::emit_supermotif(int powThres) {
     num_active_clusters--;
     P_Cluster *c = cluster[i];
     if (c->power < powThres) continue;
-    Supermotif *s = checkedNew<Supermotif>();
+    Supermotif *s = allocObject<Supermotif>();
     s->power = c->power;
     s->numMot = c->num_homologies;
     s->first = c->first;
@@ -360,7 +355,7 @@ int Find_clusters(int numMot, const Motif *motifs, Supermotif **&super, int lenT
   super = nullptr;
   if (numMot <= 0) return 0;
   Cluster_generator gen(numMot, motifs, lenThres, gapPenal);
-  super = checkedArray<Supermotif *>((size_t)numMot + 1);
+  super = allocArray<Supermotif *>((size_t)numMot + 1);
   int n = 0;
   while (Supermotif *s = gen.emit_supermotif(powThres)) super[n++] = s;
   super[n] = nullptr;

@@ -1,5 +1,11 @@
 // Pair and tuple lookup tables: building them from a query part and counting a bank
 // sequence against them.
+//
+// Contents, in order:
+//   histograms           the HistValue record and the abstract table
+//   Pair tables          Single_table per gap, Looking_Single_table per part
+//   Tuple tables         near-match tuple lists, plain and merged over longer words
+//   Free counting loops  the inner counting loops of both kinds
 #include "ltable.h"
 
 #include <algorithm>
@@ -7,9 +13,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "sysconn.h"
-
-using ltable_detail::allocArray;
+// ---------------------------------------------------------------- histograms
 
 namespace {
 
@@ -19,7 +23,7 @@ HistValue *newHist(int segm_length, int cur_length, int window_width) {
   h->num_neg_shifts = segm_length - 1;
   h->num_all_shifts = h->num_neg_shifts + (cur_length > 0 ? cur_length : 0);
   h->window_width = window_width;
-  h->hist = allocArray<int>(h->num_all_shifts);
+  h->hist = allocArray<int>(h->num_all_shifts, true);
   return h;
 }
 
@@ -47,11 +51,11 @@ Single_table::Single_table(const AA_groups *ag, const unsigned char *sq, int _le
     : colors(ag), num_colors(ag->num_colors), length(_length < 0 ? 0 : _length) {
   const int nc = num_colors;
   const int stride = nc + 1;
-  pair_info *cells = allocArray<pair_info>((long long)stride * stride);
-  info_ptr = allocArray<pair_info *>(stride);
+  pair_info *cells = allocArray<pair_info>((long long)stride * stride, true);
+  info_ptr = allocArray<pair_info *>(stride, true);
   for (int c = 0; c < stride; c++) info_ptr[c] = cells + (long long)c * stride;
 
-  position = allocArray<int>(length);
+  position = allocArray<int>(length, true);
   for (int k = 0; k < length; k++) position[k] = k;
   const int n = split > 0 && split < length ? length - split : 0;
   sort_pairs(position, n, sq, split);
@@ -92,7 +96,7 @@ Looking_Single_table::Looking_Single_table(const AA_groups *ag, const char *sq, 
     : Looking_table(ag, length, win_width), table(nullptr) {
   std::vector<unsigned char> codes((size_t)(length > 0 ? length : 0));
   for (int i = 0; i < length; i++) codes[(size_t)i] = ag->ord((unsigned char)sq[i]);
-  table = allocArray<Single_table *>(w_width);
+  table = allocArray<Single_table *>(w_width, true);
   for (int g = 1; g <= w_width; g++) {
     Single_table *t = new (std::nothrow) Single_table(ag, codes.data(), length, g);
     if (!t) noRoom((long long)sizeof(Single_table));
@@ -202,7 +206,7 @@ KnmSingle_table<T>::KnmSingle_table(const AA_groups *ag, const char *_sq, int le
     for (const KnmValue &m : masks) cursor[t ^ (unsigned)m.tuple]++;
   });
 
-  enter = allocArray<uint32_t>(numTuples);
+  enter = allocArray<uint32_t>(numTuples, true);
   long long used = 1;
   for (int t = 0; t < numTuples; t++) {
     if (!cursor[(size_t)t]) continue;
@@ -211,7 +215,7 @@ KnmSingle_table<T>::KnmSingle_table(const AA_groups *ag, const char *_sq, int le
   }
   if (used > INT_MAX) noRoom(used * (long long)sizeof(T));
   lt_size = (int)used;
-  lt = allocArray<T>(lt_size);
+  lt = allocArray<T>(lt_size, true);
   for (int t = 0; t < numTuples; t++) {
     if (!cursor[(size_t)t]) continue;
     lt[enter[t]] = (T)cursor[(size_t)t];
@@ -269,7 +273,7 @@ KnmSingle_table_Merge<T>::KnmSingle_table_Merge(const AA_groups *ag, const char 
   std::vector<int> acc((size_t)(length + stringsAdd > 0 ? length + stringsAdd : 1), 0);
   std::vector<int> stamp(acc.size(), -1);
   std::vector<int> touched;
-  this->enter = allocArray<uint32_t>(numTuples);
+  this->enter = allocArray<uint32_t>(numTuples, true);
   for (int t = 0; t < numTuples; t++) {
     touched.clear();
     for (int j = 0; j <= stringsAdd; j++) {
@@ -300,7 +304,7 @@ KnmSingle_table_Merge<T>::KnmSingle_table_Merge(const AA_groups *ag, const char 
   }
   if (out.size() > (size_t)INT_MAX) noRoom((long long)(out.size() * sizeof(T)));
   this->lt_size = (int)out.size();
-  this->lt = allocArray<T>(this->lt_size);
+  this->lt = allocArray<T>(this->lt_size, true);
   std::copy(out.begin(), out.end(), this->lt);
 }
 
@@ -329,3 +333,38 @@ template class KnmSingle_table<unsigned int>;
 template class KnmSingle_table_Merge<unsigned char>;
 template class KnmSingle_table_Merge<unsigned short>;
 template class KnmSingle_table_Merge<unsigned int>;
+
+// ---------------------------------------------------------------------------------------------
+// Free counting loops
+
+void CountHist(int window_width, int cur_length, int num_neg_shifts,
+               Single_table *const *table, const unsigned char *sq, int *hist) {
+  int *h0 = hist + num_neg_shifts;
+  for (int g = 1; g <= window_width; g++) {
+    const Single_table *st = table[g - 1];
+    const unsigned nc = (unsigned)st->num_colors;
+    const unsigned stride = nc + 1;
+    const pair_info *cells = st->info_ptr[0];
+    const int *pos = st->position;
+    for (int p = 0; p < cur_length - g; p++) {
+      const unsigned c1 = std::min((unsigned)sq[p], nc), c2 = std::min((unsigned)sq[p + g], nc);
+      const pair_info &cell = cells[c1 * stride + c2];
+      const int *q = pos + cell.first_entry;
+      int *h = h0 + p;
+      for (int k = 0; k < cell.num_entries; k++) h[q[k]]++;
+    }
+  }
+}
+
+void CountHist(unsigned int *const *enter, int N, const unsigned char *sq, int cur_length,
+               int *hist) {
+  if (N < 1 || N > 15 || cur_length < N) return;
+  const unsigned mask = (unsigned)pow4[N] - 1;
+  unsigned t = (unsigned)makeTuple(sq, N - 1);
+  for (int i = 0; i + N <= cur_length; i++) {
+    t = ((t << 2) + (sq[i + N - 1] & 3u)) & mask;
+    const unsigned *l = enter[t];
+    if (!l) continue;
+    for (; l[0]; l += 2) hist[i + (int)l[1]] += (int)l[0];
+  }
+}

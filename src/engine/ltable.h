@@ -10,18 +10,6 @@
 #include "aa_group.h"
 #include "errormsg.h"
 
-namespace ltable_detail {
-// Array of n value-initialised elements; "\n Not enough rooms for new %d" and exit 7 when the
-// memory cannot be had.
-template <class T>
-T *allocArray(long long n) {
-  if (n < 0) n = 0;
-  T *p = new (std::nothrow) T[(size_t)n]();
-  if (!p) noRoom(n * (long long)sizeof(T));
-  return p;
-}
-}  // namespace ltable_detail
-
 // The diagonal histogram of one query part against one bank sequence (or alignment block).
 // Made by CountHist; the caller deletes the record, which frees `hist` with it.
 class HistValue {
@@ -203,3 +191,16 @@ extern template class KnmSingle_table<unsigned int>;
 extern template class KnmSingle_table_Merge<unsigned char>;
 extern template class KnmSingle_table_Merge<unsigned short>;
 extern template class KnmSingle_table_Merge<unsigned int>;
+
+// ---------------------------------------------------------------------------------------------
+// Free counting loops
+
+// The counting loop of the pair tables over window_width gap tables into the caller's hist,
+// which it neither allocates nor clears; bank codes above a table's num_colors count as it.
+void CountHist(int window_width, int cur_length, int num_neg_shifts,
+               Single_table *const *table, const unsigned char *sq, int *hist);
+
+// Counting over per-tuple lists of (value, position) pairs ended by a value 0 (a null list
+// is empty): every bank word i adds the values of its tuple's list to hist[i + position].
+void CountHist(unsigned int *const *enter, int N, const unsigned char *sq, int cur_length,
+               int *hist);

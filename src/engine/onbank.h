@@ -1,76 +1,33 @@
-// Search of one query against the banks of a bank list: query frames and their engines,
-// the frame loop of one bank sequence (comparison, splitting across frames, clustering,
-// selection), and the capped result list ordered by decreasing power. Also the splitting of
-// motifs across translation frames and the progress file "ctr".
+// The bank-search driver: one query against every sequence of the banks of a bank list.
+//
+// Contents, in order:
+//   query side     cutQuery, QueryFrames (the query frames and their engines), thresholds
+//   frame loop     compareBankSeq: one bank sequence against the query frames, each
+//                  clustering handed to a SuperSink
+//   bank walk      walkBanks: the listed banks and their sequences, the progress file "ctr",
+//                  each sequence handed to a BankSeqHandler
+//   one thread     searchOnBank: the walk and the frame loop in the calling thread
+// The threaded pipeline (searchit.h) runs the same walk in its reader thread and the same
+// frame loop in its counting threads.
 #pragma once
 
 #include <vector>
 
 #include "cluster.h"
 #include "motif.h"
+#include "motif_split.h"
 #include "seahom.h"
+#include "super_list.h"
 
 class WorkSeq;
 
-// Room of the engine's motif array, shared by the frame pairs pooled before one clustering.
-constexpr int kMotifRoom = 10000;
-// motSplit2 writes up to three pieces per input motif.
-constexpr int kSplitRoom = 3 * kMotifRoom;
+// ---------------------------------------------------------------- query side
 
-// ---------------------------------------------------------------- splitting across frames
-
-// Turns the nMot engine records into plain motifs in newMot (room for 3 x nMot records),
-// cutting a motif of one translation frame at the ends of a motif of another frame that lies
-// inside it on a nearby diagonal. Frames '+'/'-' or each != 0: a plain copy. Every `wei` is
-// released and nulled; nMot becomes the number of records written.
-void motSplit2(int &nMot, MotifWei *mot, Motif *&newMot, int each);
-// Appends one to three pieces of mot1, cut at the ends of mot2 (which lies inside it), at
-// newMot[to...]; `to` advances.
-void split(int &to, MotifWei &mot1, MotifWei &mot2, Motif *newMot);
-// Sorting by diagonal (qBeg - bBeg), then qBeg, then len, ascending (qsort comparators).
-int cmpMot(const void *a, const void *b);
-int cmpPoi(const void *a, const void *b);
-// 1 when mot2 lies inside mot1 on the query and their diagonals differ by at most 3.
-int inside(const Motif &mot1, const Motif &mot2);
-// Merges the motifs of each diagonal. Returns a new[] array holding the result (room for
-// max(10000, 2 x nMot) records), deletes[] the input and sets nMot. Exit 7 on no memory.
-Motif *motUpd(int &nMot, Motif *mot);
-// Cuts every motif at the begin and end positions of all motifs. newMot must be a new[] array
-// of at least 10000 records; it is replaced by a larger one at every multiple of 10000.
-// Stops before a stretch when exactly 10000 pieces were made. Releases every `wei`.
-int motSplit(int &nMot, MotifWei *mot, Motif *&newMot);
-
-// ---------------------------------------------------------------- result list
-
-// Sort comparator of Supermotif pointers (passed by address): larger power first.
-int cmpSup(const void *a, const void *b);
-
-// Sorts numSup supermotifs by decreasing power (stable) and keeps those whose query positions
-// are not mostly covered by stronger kept ones; deletes the others. A motif ending beyond
-// seqLen ends the run (exit 11). `charFun` is scratch reused between calls.
-void SelectSuper(int &numSup, Supermotif **result, int seqLen, std::vector<unsigned char> &charFun);
-void SelectSuper(int &numSup, Supermotif **result, int seqLen);
-
-// Merges numSuper new supermotifs into the list (decreasing power, a newcomer after equal
-// powers), capped at numMax entries; a placed one gets the bank address (a copy of bankAdr,
-// numSeq), the others are deleted. The list owns its supermotifs.
-void addSuper(std::vector<Supermotif *> &result, int numSuper, Supermotif **super, int numMax,
-              const char *bankAdr, int numSeq);
-
-// ---------------------------------------------------------------- frame loop
-
-// Scratch of one thread for the frame loop; reused for every bank sequence.
-struct FrameLoopWork {
-  MotifWei *mot;     // kMotifRoom records
-  Motif *newMot;     // kSplitRoom records
-  BankSeq bankFrame;
-  std::vector<unsigned char> charFun;
-
-  FrameLoopWork();
-  FrameLoopWork(const FrameLoopWork &) = delete;
-  FrameLoopWork &operator=(const FrameLoopWork &) = delete;
-  ~FrameLoopWork();
-};
+// Cuts the query to its letters From..To and corrects the thresholds for it (exit 111 for a
+// query too short, no color file). Returns the offset of the cut in the query, -1 when empty;
+// `tail` (when given) receives the number of the query's letters after the cut.
+int cutQuery(SearchHomolParams &searchParams, const WorkSeq &_query, WorkSeq &cut,
+             int *tail = nullptr);
 
 // The clustering thresholds of a query: lenThres = thLength, powThres and gapPenal on the
 // integer scale.
@@ -91,7 +48,9 @@ struct QueryFrames {
   // Builds the frames of the cut query (its translations when a nucleic query meets protein
   // banks, then the query itself), one Division_generator and one engine each. params.wm must
   // hold the query's matrix (readMatr). Exit 7 on no memory, 111 without a translation code.
-  void build(const SearchHomolParams &params, const BankSeq &cutQuery, int baseMolType);
+  // `tail` is the number of the whole query's letters after the cut (SearchHomol::cutTail).
+  void build(const SearchHomolParams &params, const BankSeq &cutQuery, int baseMolType,
+             int tail = 0);
   // Another set of engines over the same divisions (for another thread); the caller deletes
   // them before this object goes.
   void makeEngines(const SearchHomolParams &params, SearchHomol **out) const;
@@ -107,6 +66,22 @@ struct QueryFrames {
   AA_groups ag_;     // the parameters' letter groups, for the translated frames' tables
   AA_groups dnaAg_;  // nucleotide groups, for the nucleic frame of a translated query
   Division_generator *gen_[7] = {};
+  int tail_ = 0;
+};
+
+// ---------------------------------------------------------------- frame loop
+
+// Scratch of one thread for the frame loop; reused for every bank sequence.
+struct FrameLoopWork {
+  MotifWei *mot;     // kMotifRoom records
+  Motif *newMot;     // kSplitRoom records
+  BankSeq bankFrame;
+  std::vector<unsigned char> charFun;
+
+  FrameLoopWork();
+  FrameLoopWork(const FrameLoopWork &) = delete;
+  FrameLoopWork &operator=(const FrameLoopWork &) = delete;
+  ~FrameLoopWork();
 };
 
 // Receives each clustering's supermotifs; takes ownership of `super` and its entries.
@@ -123,15 +98,36 @@ void compareBankSeq(SearchHomol *const *engine, int numQFrame, int querMolType, 
                     const BankSeq &bankSeq, int bankMolType, const ClusterThresholds &th,
                     int select, int seqLen, FrameLoopWork &work, SuperSink &sink);
 
+// ---------------------------------------------------------------- bank walk
+
 // Writes " \n Bank %s  " to the progress file "ctr" (created anew for the first bank).
 void writeProgress(const char *bankPath, int nBank);
 
-// Cuts the query to its letters From..To and corrects the thresholds for it (exit 111 for a
-// query too short, no color file). Returns the offset of the cut in the query, -1 when empty.
-int cutQuery(SearchHomolParams &searchParams, const WorkSeq &_query, WorkSeq &cut);
+// Receives the sequences of the bank walk, one at a time.
+class BankSeqHandler {
+ public:
+  // Where the next bank sequence is to be read.
+  virtual WorkSeq &place() = 0;
+  // place() now holds entry nSeq (from 0) of the bank bankPath, of molecule type bankMolType.
+  virtual void handle(const char *bankPath, int bankMolType, int nSeq) = 0;
+  // place() was not filled: its bank has no further sequence.
+  virtual void unused() {}
+  virtual ~BankSeqHandler() {}
+};
+
+// Reads every sequence of every bank of base_list (up to its null), in list order: the
+// bank's line goes to the progress file first; a bank that can't be opened is reported
+// ("\n Base %s invalid") and skipped. A nucleic bank met by a protein query needs the
+// translation code (exit 111 without one).
+void walkBanks(char **base_list, int querMolType, const SearchHomolParams &params,
+               BankSeqHandler &handler);
+
+// ---------------------------------------------------------------- one thread
 
 // Searches the query (cut to From..To, thresholds corrected) against every bank of base_list
 // and fills `result` (cleared first, owned by the caller afterwards) with the strongest
-// supermotifs, decreasing power. `select` enables SelectSuper. Returns their number.
+// supermotifs, decreasing power. SelectSuper runs on each clustering when `select` is 1, never
+// when it is 0, and as the parameters' selectSup says when it is left out (-1). Returns the
+// number of supermotifs.
 int searchOnBank(SearchHomolParams &searchParams, char **base_list, const WorkSeq &_query,
-                 std::vector<Supermotif *> &result, int select);
+                 std::vector<Supermotif *> &result, int select = -1);

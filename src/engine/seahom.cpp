@@ -1,3 +1,13 @@
+// The comparison engine: one query frame against one bank sequence.
+//
+// Contents, in order:
+//   set-up             construction, the query division, frequencies and matrix
+//   scoring            score rows from matrix indices, one diagonal's profile
+//   comparison         compTwoSeq: parts, shifts, batch screen, segments, motifs
+//   motif records      MotifWei records with their running sums
+//   alignment blocks   compAliSeq against the rows of an alignment
+//   diagonal layouts   interleaveDiagonals, scoreDiagonal, screenDiagonals (plain and AVX-512)
+//   whole profile      checkThres
 #include "seahom.h"
 
 #include <algorithm>
@@ -12,6 +22,8 @@
 #include "params.h"
 #include "seqbase.h"
 #include "w_matrix.h"
+
+// ---------------------------------------------------------------- set-up
 
 SearchHomol::SearchHomol() : SearchHomolParams() {}
 
@@ -53,6 +65,8 @@ void SearchHomol::normMatr() {
   wm->normalize(mol ? nu_frequences : aa_frequences, queryFreq);
 }
 
+// ---------------------------------------------------------------- scoring
+
 void SearchHomol::recastMatr(const BankSeq *bank) {
   double f[22];
   wm->makeFreq(bank->len(), bank->seq(), f);
@@ -60,7 +74,8 @@ void SearchHomol::recastMatr(const BankSeq *bank) {
 }
 
 void SearchHomol::scoreProfile(int ishCurr, int ishBank, int n, int *weight) const {
-  scoreDiagonal(weight, n, queryRow_.data() + ishCurr, bankAt() + ishBank, &score_[0][0], 1);
+  scoreDiagonal(weight, n, queryRow_.data() + ishCurr, bankAt() + ishBank, &score_[0][0],
+                VectorForm::Wide);
 }
 
 void SearchHomol::prepareScores(const BankSeq &bank, int homFac) {
@@ -94,6 +109,8 @@ void SearchHomol::prepareScores(const BankSeq &bank, int homFac) {
       std::max(std::llabs((long long)lo - homFac), std::llabs((long long)hi - homFac));
   maxScore_ = (int)std::min<long long>(top, INT32_MAX);
 }
+
+// ---------------------------------------------------------------- comparison
 
 void SearchHomol::segments(int ishCurr, int ishBank, int n, const BankSeq &bank, int homFac,
                            int &count, bool screened, int P) {
@@ -175,7 +192,7 @@ int SearchHomol::compTwoSeq(const BankSeq &bank, MotifWei *motifs, int room) {
           lanes_.resize(((size_t)rows + 8) * W);
           int *out = lanes_.data();
           interleaveDiagonals(out, rows, p0, queryRow_.data(), &score_[0][0], bankAt(), off, lo,
-                              len, rows + 8 <= bankMargin_ ? 1 : 0);
+                              len, rows + 8 <= bankMargin_ ? VectorForm::Wide : VectorForm::Plain);
           // A lane the screen lets through is rarely proved empty by the whole-profile
           // filter of DotHelix: that one is skipped.
           rejected = filter_.rejectsBatch(out, len, rows, maxScore_, screened);
@@ -208,12 +225,18 @@ int SearchHomol::compTwoSeq(const BankSeq &bank, MotifWei *motifs, int room) {
   return count;
 }
 
+// ---------------------------------------------------------------- motif records
+
 void SearchHomol::fillRecord(int &numMot, MotifWei *motifs, Homology_info &h, int shiftCur,
                              int shiftBank, char frame, int homFac, const int *weight,
                              double mult, double add) {
-  const int from = (From > 1 ? From : 1) - 1;
+  // Query positions name residues of the whole query: a protein or nucleic query is cut From
+  // letters in, a translated frame lies on one of the whole query's frames.
+  int offset = (From > 1 ? From : 1) - 1;
+  if (query->frame >= 'a' && query->frame <= 'f')
+    wholeFrame(query->frame, offset, cutTail, frame, offset);
   MotifWei &r = motifs[numMot];
-  r.qBeg = shiftCur + h.left + from;
+  r.qBeg = shiftCur + h.left + offset;
   r.bBeg = shiftBank + h.left;
   r.len = h.length;
   r.sum = h.sum;
@@ -281,6 +304,8 @@ void SearchHomol::addMotifs(int &numMot, MotifWei *motifs, int numHomol, Homolog
   }
 }
 
+// ---------------------------------------------------------------- alignment blocks
+
 int SearchHomol::compAliSeq(WorkAli &ali, MotifWei *motifs, int baseForm) {
   if (!division) return 0;
   motCap_ = kMaxMotifs;
@@ -305,6 +330,8 @@ int SearchHomol::compAliSeq(WorkAli &ali, MotifWei *motifs, int baseForm) {
   return count;
 }
 
+// ---------------------------------------------------------------- diagonal layouts
+
 namespace {
 
 void interleavePlain(int *out, int rows, int p0, const uint16_t *qRow, const int *score,
@@ -324,7 +351,7 @@ void interleavePlain(int *out, int rows, int p0, const uint16_t *qRow, const int
   }
 }
 
-#if defined(__x86_64__)
+#if SEQ_VECTOR
 // Eight rows of the eight lanes' bank bytes are loaded lane by lane and transposed in one
 // byte permutation; each row then looks its eight scores up in the query letter's row.
 __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi"))) void interleaveWide(
@@ -428,37 +455,29 @@ __attribute__((target("avx512f,avx512bw,avx512vl"))) void scoreGather(
     _mm512_mask_storeu_epi32(out + k, m, v);
   }
 }
-bool haveGatherWide() {
-  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-         __builtin_cpu_supports("avx512vl");
-}
-
-bool haveInterleaveWide() {
-  return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-         __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512vbmi");
-}
 #endif
 
 }  // namespace
 
 void scoreDiagonal(int *out, int n, const uint16_t *qRow, const unsigned char *bankIdx,
-                   const int *score, int form) {
-#if defined(__x86_64__)
-  if (form == 1 && n >= 16 && haveGatherWide()) {
+                   const int *score, VectorForm form) {
+#if SEQ_VECTOR
+  if (n >= 16 && useWide(form, kWideGather)) {
     scoreGather(out, n, qRow, bankIdx, score);
     return;
   }
 #endif
+  (void)form;
   for (int k = 0; k < n; k++) out[k] = score[qRow[k] + bankIdx[k]];
 }
 
 bool screenDiagonals(unsigned &pass, int rows, int p0, const uint16_t *qRow, const int *score,
                      const unsigned char *bankIdx, const int *off, int nb, const int32_t *beta,
                      const int32_t *alpha) {
-#if defined(__x86_64__)
+#if SEQ_VECTOR
   static_assert(HelixFilter::kLanes == 8 && HelixFilter::kMaxBatchBands == 8,
                 "two bands a chain, at most four chains");
-  if (nb < 1 || nb > HelixFilter::kMaxBatchBands || !haveInterleaveWide()) return false;
+  if (nb < 1 || nb > HelixFilter::kMaxBatchBands || !cpuHas(kWideInterleave)) return false;
   switch ((nb + 1) / 2) {
     case 1: pass = screenWide<1>(rows, p0, qRow, score, bankIdx, off, nb, beta, alpha); break;
     case 2: pass = screenWide<2>(rows, p0, qRow, score, bankIdx, off, nb, beta, alpha); break;
@@ -475,14 +494,27 @@ bool screenDiagonals(unsigned &pass, int rows, int p0, const uint16_t *qRow, con
 
 void interleaveDiagonals(int *out, int rows, int p0, const uint16_t *qRow, const int *score,
                          const unsigned char *bankIdx, const int *off, const int *lo,
-                         const int *len, int form) {
-#if defined(__x86_64__)
-  if (form == 1 && haveInterleaveWide()) {
+                         const int *len, VectorForm form) {
+#if SEQ_VECTOR
+  if (useWide(form, kWideInterleave)) {
     interleaveWide(out, rows, p0, qRow, score, bankIdx, off, lo, len);
     return;
   }
 #endif
+  (void)form;
   interleavePlain(out, rows, p0, qRow, score, bankIdx, off, lo, len);
+}
+
+// ---------------------------------------------------------------- whole profile
+
+void wholeFrame(char cutFrame, int from, int tail, char &frame, int &offset) {
+  // Residue i of a direct frame k is the codon at from + k + 3i of the whole query; of a
+  // complementary frame k, the codon read backwards from len - 1 - tail - k - 3i.
+  const bool direct = cutFrame <= 'c';
+  const int k = cutFrame - (direct ? 'a' : 'd');
+  const int shift = (direct ? from : tail) + k;
+  frame = (char)((direct ? 'a' : 'd') + shift % 3);
+  offset = shift / 3;
 }
 
 Homology_info *checkThres(int *weight, int len, int lenTh, int powTh, int &numHelix) {

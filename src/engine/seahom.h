@@ -11,6 +11,7 @@
 #include "motif.h"
 #include "seahom_params.h"
 #include "sysconn.h"
+#include "vector_form.h"
 
 class WorkAli;
 class Weight_matrix;
@@ -25,18 +26,19 @@ constexpr int kScoreRow = 32;
 // HelixFilter::rejectsBatch. Row r stands for query position p0 + r; lane l holds
 // score[qRow[p] + bankIdx[p + off[l]]] on rows lo[l] <= r < lo[l] + len[l] and
 // HelixFilter::kPad on the others (a lane not in use has len 0). qRow holds row offsets in
-// score (a multiple of kScoreRow, rows kScoreRow long). `form` 1 takes the vector form when
-// the processor has it, 0 the plain one; the vector form reads bankIdx[p0 + off[l] + r] for
-// every lane and every r below rows rounded up to 8, so that much must be readable.
+// score (a multiple of kScoreRow, rows kScoreRow long). The wide form reads
+// bankIdx[p0 + off[l] + r] for every lane and every r below rows rounded up to 8, so that much
+// must be readable; the plain form reads only what it lays out.
+constexpr unsigned kWideInterleave = kCpuAvx512f | kCpuAvx512bw | kCpuAvx512vl | kCpuAvx512vbmi;
 void interleaveDiagonals(int *out, int rows, int p0, const uint16_t *qRow, const int *score,
                          const unsigned char *bankIdx, const int *off, const int *lo,
-                         const int *len, int form);
+                         const int *len, VectorForm form);
 
-// The score profile of one diagonal: out[k] = score[qRow[k] + bankIdx[k]] for k < n. `form`
-// 1 takes the vector form when the processor has it, 0 the plain one; both read only those n
-// entries of qRow and bankIdx.
+// The score profile of one diagonal: out[k] = score[qRow[k] + bankIdx[k]] for k < n. Both
+// forms read only those n entries of qRow and bankIdx.
+constexpr unsigned kWideGather = kCpuAvx512f | kCpuAvx512bw | kCpuAvx512vl;
 void scoreDiagonal(int *out, int n, const uint16_t *qRow, const unsigned char *bankIdx,
-                   const int *score, int form);
+                   const int *score, VectorForm form);
 
 // Bank letter index of the engine's margins: its score is HelixFilter::kPad for every query
 // letter.
@@ -49,8 +51,8 @@ static_assert(kPadLetter >= 22 && kPadLetter < kScoreRow, "past the letters, ins
 // HelixFilter::kMaxBatchBands). Every lane is scored over all rows, so the bank must hold
 // kPadLetter wherever a lane's diagonal is past it (score[row + kPadLetter] is kPad); then
 // the result is rejectsBatch's for the lanes of one or more values. Reads the bank as the
-// vector form of interleaveDiagonals does. False, with pass untouched, when the processor
-// lacks the instructions.
+// wide form of interleaveDiagonals does. False, with pass untouched, when the processor lacks
+// the instructions of kWideInterleave (or the build has no vector paths).
 bool screenDiagonals(unsigned &pass, int rows, int p0, const uint16_t *qRow, const int *score,
                      const unsigned char *bankIdx, const int *off, int nb, const int32_t *beta,
                      const int32_t *alpha);
@@ -66,6 +68,11 @@ class SearchHomol : public SearchHomolParams {
   // The running sums `wei` are filled only when set (the default); a driver whose splitting
   // step never reads them turns this off and saves an allocation per motif.
   int fillWei = 1;
+
+  // Nucleotides of the whole query after the end of the cut (0 when the cut runs to the end),
+  // set by the driver. With From, it places the residues of a translated cut frame on the
+  // whole query's frames (see wholeFrame).
+  int cutTail = 0;
 
   // Defaults of the parameters, no matrix.
   SearchHomol();
@@ -137,6 +144,12 @@ class SearchHomol : public SearchHomolParams {
                   char frame, int homFac, const int *weight, double mult, double add);
   void ensureWeight(int n);
 };
+
+// Where the residues of a translated frame (a .. f) of a query cut from nucleotide `from` (0 =
+// the first), with `tail` nucleotides of the whole query after its end, lie on the whole
+// query's frames: residue i of the cut's frame is residue i + offset of the whole query's
+// frame `frame`. Direct frames move with the start, complementary ones with the tail.
+void wholeFrame(char cutFrame, int from, int tail, char &frame, int &offset);
 
 // The whole profile as one candidate: a new[] array of one segment {0, len, sum, power} when
 // len >= lenTh and the power reaches powTh (numHelix 1), else null (numHelix 0). Exit 7 on no

@@ -1,6 +1,6 @@
 // Search parameters: every setting of a search read from the "!"-keyed parameter file, the
-// parameter banner of the result file, the substitution matrix of the current query and the
-// lowering of thresholds for short queries.
+// substitution matrix of the current query and the lowering of thresholds for short queries;
+// also the declaration of the banner that the search program writes.
 #pragma once
 
 #include <cstdio>
@@ -65,7 +65,8 @@ class SearchHomolParams {
   // translation code file that can't be opened or read ends the process (exit 111).
   int freadParam(FILE *f);
   // Writes the parameter banner: the query file path and the banks of the null-ended list.
-  // A failed write ends the process.
+  // A failed write ends the process. Defined with the search program (src/search/banner.cpp),
+  // the one program that writes it.
   void print(FILE *fout, const char *inpName, const char *const *base_list) const;
   // Replaces wm by the matrix of this query: the named file, or else the built-in BLOSUM62
   // (protein query) or diagonal matrix (nucleic query) after a message on standard output.

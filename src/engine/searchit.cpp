@@ -8,7 +8,6 @@
 #include <new>
 
 #include "errormsg.h"
-#include "seqbase.h"
 
 searchCountParameters::~searchCountParameters() {
   for (size_t g = 0; g < super.size(); g++) {
@@ -68,7 +67,7 @@ void mergeRecord(searchCountParameters &r, std::vector<Supermotif *> &result, in
 SearchHomolIterator::SearchHomolIterator(int numCountThreads, int _fifoSize,
                                          const SearchHomolParams &_searchParams,
                                          char **_base_list, const WorkSeq &_query, int offset,
-                                         int _select)
+                                         int _select, int tail)
     : numThreads(numCountThreads > 0 ? numCountThreads : 0),
       fifoSize(_fifoSize),
       readParameters(nullptr),
@@ -79,23 +78,21 @@ SearchHomolIterator::SearchHomolIterator(int numCountThreads, int _fifoSize,
       querMolType(0),
       thresholds(clusterThresholds(_searchParams)),
       select(_select),
-      seqLen(_query.len() + offset),
+      seqLen(_query.len() + offset + tail),
       ReadInFifo(_fifoSize),
       ReadOutFifo(numThreads + _fifoSize),
       ResultFifo(_fifoSize) {
-  frames.build(_searchParams, _query, _searchParams.baseMolType);
+  frames.build(_searchParams, _query, _searchParams.baseMolType, tail);
   numQFrame = frames.numQFrame;
   querIsTran = frames.querIsTran;
   querMolType = frames.querMolType;
 
-  readParameters = new (std::nothrow) searchReadParameters[fifoSize];
-  if (!readParameters) noRoom((long long)fifoSize * (long long)sizeof(searchReadParameters));
+  readParameters = allocArray<searchReadParameters>(fifoSize);
   for (int i = 0; i < fifoSize; i++) queuePut(ReadInFifo, &readParameters[i]);
 
   // Counting threads first: the reader must know how many end markers to send.
   for (int i = 0; i < numThreads; i++) {
-    Thread *t = new (std::nothrow) Thread(Count, this);
-    if (!t) noRoom((long long)sizeof(Thread));
+    Thread *t = allocObject<Thread>(Count, this);
     if (!t->Started()) {
       reportNoStart("counting", t->StartError);
       delete t;
@@ -105,8 +102,7 @@ SearchHomolIterator::SearchHomolIterator(int numCountThreads, int _fifoSize,
   }
   if (countThreads.empty()) return;
 
-  readThread = new (std::nothrow) Thread(Read, this);
-  if (!readThread) noRoom((long long)sizeof(Thread));
+  readThread = allocObject<Thread>(Read, this);
   if (!readThread->Started()) {
     reportNoStart("reader", readThread->StartError);
     // Stop the counting threads as the reader would have, taking their null results so that
@@ -132,34 +128,42 @@ SearchHomolIterator::~SearchHomolIterator() {
   delete[] readParameters;
 }
 
+namespace {
+
+// The reader's side of the walk: each bank sequence is read into a free work record, which
+// then goes to the counting threads; reading order numbers the records for the merge.
+class FillRecords : public BankSeqHandler {
+ public:
+  explicit FillRecords(SearchHomolIterator &it) : it_(it) {}
+  WorkSeq &place() override {
+    rec_ = queueGet(it_.ReadInFifo);
+    return rec_->bank_seq;
+  }
+  void handle(const char *bankPath, int bankMolType, int nSeq) override {
+    rec_->nSeq = nSeq;
+    rec_->baseName = bankPath;
+    rec_->baseMolType = bankMolType;
+    rec_->ordinal = ordinal_++;
+    queuePut(it_.ReadOutFifo, rec_);
+    rec_ = nullptr;
+  }
+  void unused() override {
+    queuePut(it_.ReadInFifo, rec_);
+    rec_ = nullptr;
+  }
+
+ private:
+  SearchHomolIterator &it_;
+  searchReadParameters *rec_ = nullptr;
+  long long ordinal_ = 0;
+};
+
+}  // namespace
+
 void *Read(void *iterator) {
   SearchHomolIterator &it = *static_cast<SearchHomolIterator *>(iterator);
-  char name[1024];
-  long long ordinal = 0;
-  for (int nBank = 0; it.base_list && it.base_list[nBank]; nBank++) {
-    const char *path = it.base_list[nBank];
-    writeProgress(path, nBank);
-    SeqBase base(path);
-    if (!base.valid()) {
-      printf("\n Base %s invalid", path);
-      continue;
-    }
-    const int bankMol = base.getMolType();
-    if (it.querMolType == 0 && bankMol == 1) it.searchParams->requireCode();
-    int handle = 0;
-    for (int nSeq = 0;; nSeq++) {
-      searchReadParameters *rec = queueGet(it.ReadInFifo);
-      if (!base.next(rec->bank_seq, name, handle)) {
-        queuePut(it.ReadInFifo, rec);
-        break;
-      }
-      rec->nSeq = nSeq;
-      rec->baseName = path;
-      rec->baseMolType = bankMol;
-      rec->ordinal = ordinal++;
-      queuePut(it.ReadOutFifo, rec);
-    }
-  }
+  FillRecords fill(it);
+  walkBanks(it.base_list, it.querMolType, *it.searchParams, fill);
   for (size_t i = 0; i < it.countThreads.size(); i++)
     queuePut(it.ReadOutFifo, (searchReadParameters *)nullptr);
   return nullptr;
@@ -175,8 +179,7 @@ void *Count(void *iterator) {
     for (;;) {
       searchReadParameters *rec = queueGet(it.ReadOutFifo);
       if (!rec) break;
-      searchCountParameters *res = new (std::nothrow) searchCountParameters;
-      if (!res) noRoom((long long)sizeof(searchCountParameters));
+      searchCountParameters *res = allocObject<searchCountParameters>();
       res->nSeq = rec->nSeq;
       res->baseName = rec->baseName;
       res->baseMolType = rec->baseMolType;
@@ -199,12 +202,14 @@ int searchOnBankMultyThread(SearchHomolParams &searchParams, char **base_list,
                             const WorkSeq &_query, std::vector<Supermotif *> &result, int select) {
   result.clear();
   WorkSeq cut;
-  const int from = cutQuery(searchParams, _query, cut);
+  int tail = 0;
+  const int from = cutQuery(searchParams, _query, cut, &tail);
   if (from < 0) return 0;
 
+  if (select < 0) select = searchParams.selectSup;
   int started;
   {
-    SearchHomolIterator it(2, 12, searchParams, base_list, cut, from, select);
+    SearchHomolIterator it(2, 12, searchParams, base_list, cut, from, select, tail);
     started = it.running();
     // Results arrive in any order; they are merged strictly in reading order, so the list
     // (ties and the cap included) is the one of the search in one thread.

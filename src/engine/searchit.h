@@ -56,16 +56,17 @@ class SearchHomolIterator {
   int numQFrame, querIsTran, querMolType;
   ClusterThresholds thresholds;
   int select;                            // SelectSuper on each clustering
-  int seqLen;                            // query length SelectSuper checks against
+  int seqLen;                            // whole query length SelectSuper checks against
   FIFO<searchReadParameters *> ReadInFifo;    // free records
   FIFO<searchReadParameters *> ReadOutFifo;   // filled records and end markers
   FIFO<searchCountParameters *> ResultFifo;   // results and end markers
 
   // `_query` is the cut query; `offset` the 0-based position of its first letter in the whole
-  // query. Exit 7 on no memory, 111 without letter groups or (for a translated query) without
+  // query, `tail` the number of the whole query's letters after its end. Exit 7 on no memory, 111 without letter groups or (for a translated query) without
   // a translation code. A thread that can't start is reported on standard output.
   SearchHomolIterator(int numCountThreads, int _fifoSize, const SearchHomolParams &_searchParams,
-                      char **_base_list, const WorkSeq &_query, int offset, int _select);
+                      char **_base_list, const WorkSeq &_query, int offset, int _select,
+                      int tail = 0);
   ~SearchHomolIterator();
   SearchHomolIterator(const SearchHomolIterator &) = delete;
   SearchHomolIterator &operator=(const SearchHomolIterator &) = delete;
@@ -88,4 +89,5 @@ void *Count(void *iterator);
 // supermotif, in the same order), same progress file and messages. `result` is cleared first
 // and owned by the caller afterwards. Falls back to the calling thread when threads can't start.
 int searchOnBankMultyThread(SearchHomolParams &searchParams, char **base_list,
-                            const WorkSeq &_query, std::vector<Supermotif *> &result, int select);
+                            const WorkSeq &_query, std::vector<Supermotif *> &result,
+                            int select = -1);

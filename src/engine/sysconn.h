@@ -1,89 +1,18 @@
 // Query division and shift histograms: the query is cut once into overlapping parts, each with
 // its lookup table; for every bank sequence each part keeps its best diagonals (shifts), and
-// Seq_division walks the parts and their shifts. Also the two free counting loops.
+// Seq_division walks the parts and their shifts.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "bankseq.h"
+#include "diagonal_bits.h"
 #include "ltable.h"
+#include "pair_counter.h"
+#include "vector_form.h"
 
 class WorkAli;
-
-// The pair tables of all parts of a division merged, so that one pass over a bank sequence
-// counts every part: the cell of gap g and codes (c1, c2) lists, for every part i holding that
-// pair at part position q, the entry (segm_length_i - 1 - q) x columns + i. Bank position p
-// adds one at p x columns + entry: the histograms of the parts interleaved, diagonal k of
-// part i at k x columns + i. Only cells with entries get a number (`cellId`); the others share
-// the number `numCells`, which counts nothing.
-//
-// Counting goes cell by cell rather than position by position: the bank positions are first
-// sorted by the cell they hit, then every position of a cell runs the same entries, so the
-// loop over them repeats one trip count and the entries stay in registers. The counts are
-// sums, so they do not depend on that order.
-struct PairCounter {
-  int numParts = 0;
-  int columns = 0;    // numParts: diagonal k of part i at k x columns + i
-  int maxGap = 0;     // largest w_width of the parts
-  int stride = 0;     // num_colors + 1
-  int longest = 0;    // letters of the longest part
-  uint32_t numCells = 0;            // cells holding entries
-  std::vector<uint32_t> cellId;     // maxGap x stride^2: number of each (gap, c1, c2) cell
-  std::vector<uint32_t> cellStart;  // numCells + 1 offsets into entry
-  std::vector<uint32_t> entry;
-
-  // Buffers of one counting thread, grown as needed and reused from one bank sequence to
-  // the next.
-  struct Workspace {
-    std::vector<uint32_t> hit;     // cell number of each (position, gap), in position order
-    std::vector<uint32_t> bound;   // numCells + 2: bucket bounds
-    std::vector<uint32_t> bucket;  // positions sorted by cell
-  };
-
-  // The merged table of the parts' pair tables, or null when a part has no pair table or the
-  // parts do not share their letter groups. Exit 7 when memory runs out.
-  static PairCounter *make(Looking_table *const *tables, int numParts);
-  // Entries of the histogram of a bank sequence of cur_length letters.
-  long long histSize(int cur_length) const {
-    return ((long long)longest - 1 + (cur_length > 0 ? cur_length : 0)) * columns;
-  }
-  // Counts the bank codes sq (cur_length of them, each at most stride - 1) into hist, which
-  // must hold histSize(cur_length) cleared entries. ws is the caller's scratch.
-  void count(const unsigned char *sq, int cur_length, int *hist, Workspace &ws) const;
-};
-
-// Diagonal counts of one pair-table part, computed 512 diagonals at a time in bit planes, one
-// plane per binary digit of the counts. On diagonal k a query position i meets bank position
-// k - (L - 1 - i), so the group matches of position i over all diagonals are the bank's bit row
-// of that group shifted by L - 1 - i; a pair (i, i + g) matches where both shifted rows have a
-// bit. The matched pairs are summed by carry-save adders. Every count is exact; only those
-// that reach the threshold are read out.
-class DiagonalBits {
- public:
-  static constexpr int kMaxGap = 63;    // widest window served
-  static constexpr int kMaxCount = 1 << 24;  // largest count served (gaps x letters)
-
-  // Whether a part of L letters and window W can be counted here.
-  static bool serves(int L, int W) {
-    return L >= 1 && W >= 0 && W <= kMaxGap && (long long)W * L < kMaxCount;
-  }
-  // The bank sequence: group codes (a code >= numColors matches nothing), n of them; longest
-  // is the length of the longest part that will be counted against it. wide: with AVX-512
-  // when the processor has it (the same rows).
-  void setBank(const unsigned char *codes, int n, int numColors, int longest, bool wide = true);
-  // Appends, in increasing diagonal order, Shift_histogram::key(count, k) of every diagonal k
-  // (0 .. L - 2 + n) of the part whose count reaches threshold (at least 1). The part's codes
-  // are those of its pair table; W its window width. wide: use the AVX-512 path when the
-  // processor has it (the same counts).
-  void candidates(const unsigned char *partCodes, int L, int W, int threshold,
-                  std::vector<uint64_t> &out, bool wide = true);
-
- private:
-  std::vector<uint64_t> rows_;  // numColors + 1 rows of rowLen_ words, the last one empty
-  std::vector<uint64_t> planes_;
-  int numColors_ = 0, n_ = 0, pad_ = 0, rowLen_ = 0, longest_ = 0;
-};
 
 // The parts of one query frame. A plain record: copies share the arrays.
 class Division_parameters {
@@ -127,10 +56,11 @@ int coverageThreshold(double coincidence_ratio, int window_width, int segm_lengt
 void codeLetters(const AA_groups *ag, const char *sq, int len, unsigned char *codes);
 
 // Places each of n distinct keys (Shift_histogram::key) by the number of larger ones: the
-// shift of the key (its index less numNeg) at out[rank] when rank < want. wide: with AVX-512
-// when the processor has it (the same places).
+// shift of the key (its index less numNeg) at out[rank] when rank < want. The wide form gives
+// the same places.
+constexpr unsigned kWideRankKeys = kCpuAvx512f;
 void rankKeys(const uint64_t *cand, size_t n, size_t want, int numNeg, int *out,
-              bool wide = true);
+              VectorForm form = VectorForm::Wide);
 
 // The kept shifts of one part against one bank sequence, best first.
 class Shift_histogram {
@@ -165,9 +95,7 @@ class Shift_histogram {
   void selectKeys(uint64_t *cand, size_t n, int num_neg_shifts, int num_all_shifts,
                   int max_num_shifts);
   // Order key of a diagonal: larger is better (higher count, then smaller index).
-  static uint64_t key(int count, int index) {
-    return (uint64_t)((uint32_t)count ^ 0x80000000u) << 32 | (uint32_t)~(uint32_t)index;
-  }
+  static uint64_t key(int count, int index) { return diagonalKey(count, index); }
 
  private:
   int capacity_ = 0;
@@ -219,13 +147,3 @@ class Seq_division : public Division_parameters {
   std::vector<int> thrOf_;        // coverage threshold of each part for thrRatio_
   double thrRatio_ = 0;
 };
-
-// The counting loop of the pair tables over window_width gap tables into the caller's hist,
-// which it neither allocates nor clears; bank codes above a table's num_colors count as it.
-void CountHist(int window_width, int cur_length, int num_neg_shifts,
-               Single_table *const *table, const unsigned char *sq, int *hist);
-
-// Counting over per-tuple lists of (value, position) pairs ended by a value 0 (a null list
-// is empty): every bank word i adds the values of its tuple's list to hist[i + position].
-void CountHist(unsigned int *const *enter, int N, const unsigned char *sq, int cur_length,
-               int *hist);

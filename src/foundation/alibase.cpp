@@ -1,4 +1,10 @@
 // Alignment blocks and the alignment bank (PRINTS, BLOCKS, Pfam).
+//
+// Contents, in order:
+//   rows          row allocation and the residues of a line (file-local)
+//   WorkAli       the block: rows, columns, the readers of the three formats, consensus
+//   AliBase       the open alignment bank, one entry per call
+//   line helpers  getStrAliStr, getLenAliStr
 #include "alibase.h"
 
 #include <cstdlib>
@@ -7,10 +13,12 @@
 #include <string>
 #include <vector>
 
+#include "alphabet.h"
 #include "errormsg.h"
 #include "params.h"
 #include "seqbase.h"
-#include "w_matrix.h"
+
+// ---------------------------------------------------------------- rows
 
 namespace {
 
@@ -48,6 +56,8 @@ std::string firstWordResidues(const std::string &line) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- WorkAli
 
 void WorkAli::clear() {
   if (ali) {
@@ -269,6 +279,8 @@ WorkSeq *WorkAli::makeConsen() const {
   return w;
 }
 
+// ---------------------------------------------------------------- AliBase
+
 AliBase::AliBase(const char *_name)
     : f(nullptr), _valid(0), format(0), molType(0), size(0), name(nullptr) {
   f = fopen(_name, "rb");
@@ -327,6 +339,8 @@ int AliBase::next(WorkAli &ws) {
   }
   return 1;
 }
+
+// ---------------------------------------------------------------- line helpers
 
 char *getStrAliStr(char *buf) {
   char *p = buf + strspn(buf, " \t\r\n");

@@ -1,7 +1,10 @@
-// The x86 vector intrinsics, for the functions that pick their instructions at run time.
+// The x86 vector intrinsics, for the vector forms of the routines (see vector_form.h); empty
+// without vector paths.
 #pragma once
 
-#if defined(__x86_64__)
+#include "vector_form.h"
+
+#if SEQ_VECTOR
 // GCC 12's AVX-512 intrinsics pass an undefined vector through and warn about it.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wuninitialized"

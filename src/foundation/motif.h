@@ -107,7 +107,7 @@ class Supermotif {
   // previous contents are overwritten, not freed: call del() first. Exit 7 on allocation failure.
   int load(FILE *fin);
 
-  // Reports (report.cpp).
+  // Reports (report.h).
   void printInfasSW(FILE *fout);
   int printSupasSW(FILE *fout, Weight_matrix *wm, Translation_code *code, int nSup);
   int printAlign(FILE *fout, int nSup);
@@ -118,9 +118,6 @@ class Supermotif {
   int getbNum() const { return bNum; }
   Motif *getMot() const { return first; }
 };
-
-// Replaces the nucleic seq by its translation along the chain from mot (report.cpp).
-void tranMotif(WorkSeq &seq, Translation_code *code, Motif *mot, int trBank);
 
 // paramType 0: power / 4096000; 1: power / (4096000 x sqrt(max(supLen, 1))). Any other
 // type prints "getParam: Invalid pramType %d" and exits 111.

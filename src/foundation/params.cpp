@@ -8,7 +8,6 @@
 
 #include "errormsg.h"
 #include "intrin.h"
-#include "seqbase.h"
 
 namespace {
 inline int upper(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; }
@@ -124,53 +123,6 @@ bool getRawLine(FILE *f, LineBuf &b) {
   return true;
 }
 
-// ---- bank list ----
-
-namespace {
-constexpr int kListSlots = 128;
-}
-
-char **loadList(FILE *f) {
-  char **list = new char *[kListSlots];
-  for (int i = 0; i < kListSlots; i++) list[i] = nullptr;
-  std::string line;
-  int lines = 0, n = 0;
-  while (readLine(f, line)) {
-    lines++;
-    char *pos = &line[0];
-    const char *path = nextToken(pos, " \n\r\t");
-    // The list ends at the first line without a path; nothing after it is used.
-    if (!path) break;
-    if (n == kListSlots - 1) {
-      for (int i = 0; i < n; i++) delete[] list[i];
-      delete[] list;
-      fatalExit(kExitBadInput, "\n Too many banks in bankList (at most %d)", kListSlots - 1);
-    }
-    list[n++] = _strdup_(path);
-  }
-  if (lines == 0) {
-    delete[] list;
-    printf("\n There are no banks in bankList");
-    return nullptr;
-  }
-  return list;
-}
-
-int getBaseMolType(char **base_list) {
-  int prot = 0, nuc = 0;
-  for (int i = 0; base_list && i < kListSlots && base_list[i]; i++) {
-    SeqBase bank(base_list[i]);
-    if (!bank.valid()) fatalExit(kExitBadInput, "\n Base %s isn't valid", base_list[i]);
-    if (bank.getMolType() == 1)
-      nuc++;
-    else
-      prot++;
-  }
-  if (nuc) return prot ? 2 : 1;
-  if (prot) return 0;
-  fatalExit(kExitBadInput, "All bases in given ase_list have unknown molecular type...");
-}
-
 namespace {
 
 void translatePlain(const unsigned char (&table)[256], const char *in, int n,
@@ -181,7 +133,7 @@ void translatePlain(const unsigned char (&table)[256], const char *in, int n,
   }
 }
 
-#if defined(__x86_64__)
+#if SEQ_VECTOR
 // 64 letters at a time: each half of the table is one two-register byte permute, the top
 // bit of the letter picks the half.
 __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void translateAvx512(
@@ -204,14 +156,13 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void translateAvx512(
 }  // namespace
 
 void translateBytes(const unsigned char (&table)[256], const char *in, int n,
-                    unsigned char *out, unsigned char cap, bool wide) {
-#if defined(__x86_64__)
-  if (wide && n >= 64 && __builtin_cpu_supports("avx512f") &&
-      __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vbmi")) {
+                    unsigned char *out, unsigned char cap, VectorForm form) {
+#if SEQ_VECTOR
+  if (n >= 64 && useWide(form, kWideTranslate)) {
     translateAvx512(table, in, n, out, cap);
     return;
   }
 #endif
-  (void)wide;
+  (void)form;
   translatePlain(table, in, n, out, cap);
 }

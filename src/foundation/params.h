@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "vector_form.h"
+
 // 0 when equal ignoring case, 1 otherwise (an equality test, never negative).
 int stricmp(const char *str1, const char *str2);
 // Case-insensitive prefix test over the first len positions both strings have.
@@ -30,10 +32,12 @@ bool readRawLine(FILE *f, std::string &line);
 // place with a zero; null when no token is left.
 char *nextToken(char *&pos, const char *delims);
 
-// Letter coding through a byte table: out[i] = min(table[in[i]], cap), n letters. wide: with
-// AVX-512 when the processor has it (the same codes).
+// Letter coding through a byte table: out[i] = min(table[in[i]], cap), n letters; the wide
+// form (64 letters at a time) gives the same codes.
+constexpr unsigned kWideTranslate = kCpuAvx512f | kCpuAvx512bw | kCpuAvx512vbmi;
 void translateBytes(const unsigned char (&table)[256], const char *in, int n,
-                    unsigned char *out, unsigned char cap = 255, bool wide = true);
+                    unsigned char *out, unsigned char cap = 255,
+                    VectorForm form = VectorForm::Wide);
 
 // Parses an integer as a 32-bit long would: strtoll, then clamp to int32.
 int parseLong(const char *s, char **end = nullptr);
@@ -54,14 +58,3 @@ struct LineBuf {
 // Reads one whole line of any length into b, its line end kept as read (zero-terminated).
 // False at end of file when nothing was read.
 bool getRawLine(FILE *f, LineBuf &b);
-
-// Bank list: the paths named by a bank list file, one per line (first token), in a new
-// array of 128 slots ended by a null slot; the caller frees each string and the array
-// (delete[]). Stops at the first line without a token. Null with "\n There are no banks
-// in bankList" when the file holds no line. Exits 111 when more than 127 banks are named.
-char **loadList(FILE *f);
-
-// Molecule type of the bank set: 0 all protein, 1 all nucleic, 2 mixed. Opens each bank
-// once. Exits 111 for a bank that can't be opened or an empty list; 99 for a bank of
-// unknown format.
-int getBaseMolType(char **base_list);

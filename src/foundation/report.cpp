@@ -1,6 +1,14 @@
-// Supermotif reports: a one-line summary, the alignment of query and bank sequence in blocks
-// of 60 columns, and a motif against a multi-row block entry. The sequences and headers are
-// fetched again from the bank files by the supermotif's addresses.
+// Supermotif reports. The sequences and headers are fetched again from the bank files by the
+// supermotif's addresses.
+//
+// Contents, in order:
+//   helpers        labels, bounds checks, letters of a row (file-local)
+//   translation    tranMotif: a nucleic sequence translated along a chain
+//   summary        printInfasSW: one line per supermotif
+//   alignment      printSupasSW: query and bank sequence in blocks of 60 columns
+//   block entry    printAlign: a motif against a multi-row block entry
+#include "report.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -9,11 +17,12 @@
 #include <string>
 
 #include "aa_code.h"
-#include "motif.h"
 #include "seqbase.h"
 #include "seqinfo.h"
 #include "w_matrix.h"
 #include "work_seq.h"
+
+// ---------------------------------------------------------------- helpers
 
 namespace {
 
@@ -78,6 +87,8 @@ long long lettersIn(const std::string &row, size_t from, size_t w) {
 
 }  // namespace
 
+// ---------------------------------------------------------------- translation
+
 void tranMotif(WorkSeq &seq, Translation_code *code, Motif *mot, int trBank) {
   if (!code || !mot) return;
   WorkSeq copy(seq);
@@ -102,6 +113,8 @@ void tranMotif(WorkSeq &seq, Translation_code *code, Motif *mot, int trBank) {
   seq.set(result.data(), (int)result.size());
 }
 
+// ---------------------------------------------------------------- summary
+
 void Supermotif::printInfasSW(FILE *fout) {
   SeqInfo info;
   info.readSeq(bAdr, bNum);
@@ -115,6 +128,8 @@ void Supermotif::printInfasSW(FILE *fout) {
 }
 
 // Fetches both sequences of a supermotif: 0, or -1 (query) / -2 (bank) unreadable.
+// ---------------------------------------------------------------- alignment
+
 static int readPair(const Supermotif &sup, WorkSeq &query, WorkSeq &bank, int &qLen, int &bLen) {
   qLen = query.readSeq(sup.qAdr, sup.qNum);
   if (qLen <= 0) {
@@ -279,6 +294,8 @@ int Supermotif::printSupasSW(FILE *fout, Weight_matrix *wm, Translation_code *co
   }
   return 0;
 }
+
+// ---------------------------------------------------------------- block entry
 
 int Supermotif::printAlign(FILE *fout, int nSup) {
   WorkSeq query, bank;

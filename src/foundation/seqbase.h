@@ -1,47 +1,14 @@
-// Bank files: formats, molecule types, sequence readers and open banks.
+// Open banks: a FASTA, Swiss-Prot/EMBL or GenBank file read one sequence or one header at a
+// time. Including this header also brings the bank files (formats, index), the working
+// sequence with its readers, the entry headers and the string helpers.
 #pragma once
 
 #include <cstdio>
 
+#include "bank_file.h"
 #include "params.h"
 #include "seqinfo.h"
 #include "work_seq.h"
-
-enum BankFormat {
-  kFormatUnknown = -1,
-  kFormatFasta = 1,
-  kFormatSwiss = 2,
-  kFormatGenBank = 3,
-  kFormatPrints = 4,
-  kFormatBlocks = 5,
-  kFormatPfam = 6,
-};
-
-// Keeps only letters and '*', upper-cased, in place; stores the count in *len.
-char *delEmpty(char *buf, int *len);
-// The same over the first n bytes of buf (up to a NUL among them), without the terminator:
-// the count kept. wide: with AVX-512 when the processor has it (the same result).
-int keepResidues(char *buf, long n, bool wide = true);
-// New array (caller frees with delete[]): name with its extension replaced by ext.
-char *chExt(const char *name, const char *ext);
-
-// Format code of an open bank file (1..6, -1 unknown); the caller's position is kept.
-int getFormat(FILE *fin);
-// 1 (nucleic) when at least 85% of the letters of seq[0..len) are A, C, G, T or U in
-// any case; 0 (protein) otherwise, and when there is no letter.
-int getMolType(const char *seq, int len);
-
-// Opens bank adrBase for binary reading, positioned where entry _num starts according to
-// the record of its ".idx" index; without an index only entry 0 (the start) is found.
-// Null (nothing left open) when the bank does not open or the record is missing, holds
-// another number, or holds no valid offset. The caller closes the file.
-FILE *openBankEntry(const char *adrBase, int _num);
-
-// The sequence part of one PRINTS, BLOCKS or Pfam line, cut in buf (which is changed)
-// with "\n" appended; a pointer into buf, null when the line has none.
-char *extrPrin(char *buf);
-char *extrBlock(char *buf);
-char *extrPFam(char *buf);
 
 // An open FASTA, Swiss-Prot/EMBL or GenBank bank, read one sequence per call. Its stream
 // takes no locks: one thread at a time uses a bank.

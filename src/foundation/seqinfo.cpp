@@ -8,7 +8,7 @@
 
 #include "errormsg.h"
 #include "params.h"
-#include "seqbase.h"
+#include "bank_file.h"
 
 namespace {
 
@@ -69,6 +69,41 @@ int nthNumber(const char *s, int k) {
   }
   int v = 0;
   return readInt(p, v, false) ? v : 0;
+}
+
+// Today's Swiss-Prot ID line ("ID   CRU4_ARATH   Reviewed;   472 AA.") states the length
+// as the number before "AA." or "BP."; -1 when no such pair is there.
+int lengthBeforeUnit(const char *s) {
+  const char *p = s;
+  for (;;) {
+    p += strspn(p, " \t\r\n");
+    if (!*p) return -1;
+    size_t n = strcspn(p, " \t\r\n");
+    const char *q = p;
+    int v = 0;
+    const char *after = p + n;
+    if (readInt(q, v, false) && q == after) {
+      const char *u = after + strspn(after, " \t\r\n");
+      if (strncmp(u, "AA.", 3) == 0 || strncmp(u, "BP.", 3) == 0) return v;
+    }
+    p = after;
+  }
+}
+
+// Feature positions of today's Swiss-Prot layout: the token at p is "a..b" or a single
+// position "n" with nothing after it on the line (each number may carry '<' or '>').
+// Fills b and e and returns true for such a token; the older layout (two numbers in
+// columns) gives false.
+bool rangeToken(const char *p, int &b, int &e) {
+  const char *q = p;
+  if (!readInt(q, b, true)) return false;
+  if (q[0] == '.' && q[1] == '.') {
+    q += 2;
+    if (*q != '<' && *q != '>' && !isDigit(*q)) return false;
+    return readInt(q, e, true) && (!*q || strchr(" \t\r\n", *q));
+  }
+  e = b;
+  return q[strspn(q, " \t\r\n")] == 0;
 }
 
 }  // namespace
@@ -421,7 +456,8 @@ int SeqInfo::getBegEndFT(int i, int *beg, int *end) {
     key[kl] = 0;
     p += strcspn(p, " \t\r\n");
     int b = 0, e = 0;
-    if (!readInt(p, b, true) || !readInt(p, e, true)) return 0;  // "?" and the like
+    if (!rangeToken(p, b, e) && (!readInt(p, b, true) || !readInt(p, e, true)))
+      return 0;  // "?" and the like
     if (belong(key, TwoResSWISS)) {
       beg[0] = end[0] = b;
       beg[1] = end[1] = e;
@@ -442,6 +478,7 @@ int SeqInfo::getBegEndFT(int i, int *beg, int *end) {
         while (*e && !isDigit(*e) && *e != '.') e++;
         const char *b = q;
         while (b > s && isDigit(b[-1])) b--;
+        if (b > s && b[-1] == ':') continue;  // a range on another entry ("X03488.1:50..196")
         beg[count] = isDigit(*b) ? parseLong(b) : 0;
         end[count] = isDigit(*e) ? parseLong(e) : 0;
         count++;
@@ -464,7 +501,19 @@ int SeqInfo::getLen() {
     int i = 0;
     while (i < num && !begins(str[(size_t)i].c_str(), "ID")) i++;
     if (i == num) fatalExit(kExitBadData, "\n Something wrong with SeqInfo: there is no ID");
-    v = nthNumber(str[(size_t)i].c_str(), 5);
+    const char *id = str[(size_t)i].c_str();
+    v = nthNumber(id, 5);
+    const char *p = id;
+    for (int t = 1; t < 5; t++) {
+      p += strspn(p, " \t\r\n");
+      p += strcspn(p, " \t\r\n");
+    }
+    int v5 = 0;
+    p += strspn(p, " \t\r\n");
+    if (!readInt(p, v5, false)) {
+      int u = lengthBeforeUnit(id);
+      if (u >= 0) v = u;
+    }
   } else if (format == kFormatGenBank) {
     int i = 0;
     while (i < num && !strstr(str[(size_t)i].c_str(), "LOCUS")) i++;
@@ -509,6 +558,8 @@ void makeName(const char *str, char *Name, int typeFT) {
   Name[n] = 0;
   if (typeFT != 2 || strstr(str, "SIMILARITY") || !belong(Name, nameFT)) return;
   const char *p = str + n;
+  int b = 0, e = 0;
+  if (rangeToken(p, b, e)) return;  // today's layout: the description is on a /note line
   while (*p == ' ' || *p == '\n' || isDigit(*p)) p++;  // the positions
   size_t len = n;
   for (;;) {

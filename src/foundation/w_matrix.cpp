@@ -1,5 +1,14 @@
-// Substitution matrices: the weight matrix file reader, the built-in tables, the
-// standardisation for two compositions, rank normalisation and segment rescoring.
+// Substitution matrices.
+//
+// Contents, in order:
+//   compositions      letter counts, the letters present, mean and variance over them
+//   frequencies       TMatrix::makeFreq, the matrix's construction and copy
+//   tables            the weight matrix file, the built-in BLOSUM62 and diagonal tables
+//   standardisation   the score range and lookup (plain and vector forms), recast, rescale
+//   position scores   getWeight against a sequence or an alignment block
+//   normalisation     rank normalisation of the raw scores
+//   rescoring         recalcSum and its quick bound recalcBelow (plain and AVX2 moments)
+//   listing           print, setPenal
 #include "w_matrix.h"
 
 #include <algorithm>
@@ -16,6 +25,8 @@
 #include "inv_sqrt.h"
 #include "params.h"
 
+// ---------------------------------------------------------------- compositions
+
 namespace {
 
 bool isAsciiLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
@@ -26,17 +37,17 @@ constexpr int kScaledRoom = 64;
 
 // Composition of seq[0..len) into f (index 21 not counted); the number of counted letters.
 int countFreq(const unsigned char *nalpha, int len, const char *seq, double *f) {
-  int count[22] = {0};
+  int count[kAlphabetSize] = {0};
   int counted = 0;
   for (int k = 0; k < len; k++) {
     int idx = nalpha[(unsigned char)seq[k]];
-    if (idx < 21) {
+    if (idx < kOtherLetter) {
       count[idx]++;
       counted++;
     }
   }
   int div = counted ? counted : 1;
-  for (int i = 0; i < 22; i++) f[i] = (double)count[i] / div;
+  for (int i = 0; i < kAlphabetSize; i++) f[i] = (double)count[i] / div;
   return counted;
 }
 
@@ -44,14 +55,15 @@ int countFreq(const unsigned char *nalpha, int len, const char *seq, double *f) 
 // frequencies.
 struct Present {
   int n = 0;
-  int idx[21];
-  double f[21];
+  int idx[kOtherLetter];
+  double f[kOtherLetter];
 };
 
 // The letters of f (below 21) whose frequency is not zero.
 void nonZero(const double *f, Present &p) {
   p.n = 0;
-  for (int i = 0; i < 21; i++) {  // branch-free: which letters are present is unpredictable
+  // Branch-free: which letters are present is unpredictable.
+  for (int i = 0; i < kOtherLetter; i++) {
     p.idx[p.n] = i;
     p.f[p.n] = f[i];
     p.n += f[i] != 0;
@@ -64,8 +76,8 @@ void nonZero(const double *f, Present &p) {
 // sum over i of f1[i] x (sum over j of f2[j] x (o - mean))^2, in the same order as its own
 // loops would take: it rides on the variance pass, which has the same terms.
 template <bool Cov>
-void meanAndVariance(const int (&o)[22][22], const Present &p1, const Present &p2,
-                     double &mean, double &var, double &cov) {
+void meanAndVariance(const int (&o)[kAlphabetSize][kAlphabetSize], const Present &p1,
+                     const Present &p2, double &mean, double &var, double &cov) {
   const int n1 = p1.n, n2 = p2.n;
   double m = 0;
   for (int a = 0; a < n1; a++) {
@@ -91,12 +103,12 @@ void meanAndVariance(const int (&o)[22][22], const Present &p1, const Present &p
 }
 
 // The composition of seq[0 .. len) as countFreq gives it, letters present only.
-void presentLetters(const int (&count)[22], Present &p) {
+void presentLetters(const int (&count)[kAlphabetSize], Present &p) {
   int counted = 0;
-  for (int i = 0; i < 21; i++) counted += count[i];
+  for (int i = 0; i < kOtherLetter; i++) counted += count[i];
   const int div = counted ? counted : 1;
   int n = 0;
-  for (int i = 0; i < 21; i++) {
+  for (int i = 0; i < kOtherLetter; i++) {
     p.idx[n] = i;
     n += count[i] != 0;
   }
@@ -107,34 +119,36 @@ void presentLetters(const int (&count)[22], Present &p) {
 // The letter counts of two aligned stretches of len letters; the number of positions where
 // both letters are counted ones (below 21).
 int countPair(const unsigned char *nalpha, int len, const char *sq1, const char *sq2,
-              int (&c1)[22], int (&c2)[22]) {
+              int (&c1)[kAlphabetSize], int (&c2)[kAlphabetSize]) {
   int numLet = 0;
   for (int k = 0; k < len; k++) {
     const unsigned char a = nalpha[(unsigned char)sq1[k]], b = nalpha[(unsigned char)sq2[k]];
     c1[a]++;
     c2[b]++;
-    numLet += (a < 21) & (b < 21);
+    numLet += (a < kOtherLetter) & (b < kOtherLetter);
   }
   return numLet;
 }
 
 }  // namespace
 
+// ---------------------------------------------------------------- frequencies
+
 double *TMatrix::makeFreq(int len, const char *seq) const {
-  double *f = new (std::nothrow) double[22];
-  if (!f) noRoom((long long)sizeof(double) * 22);
+  double *f = new (std::nothrow) double[kAlphabetSize];
+  if (!f) noRoom((long long)sizeof(double) * kAlphabetSize);
   countFreq(nalpha, len, seq, f);
   return f;
 }
 
-void TMatrix::makeFreq(int len, const char *seq, double (&f)[22]) const {
+void TMatrix::makeFreq(int len, const char *seq, double (&f)[kAlphabetSize]) const {
   countFreq(nalpha, len, seq, f);
 }
 
 Weight_matrix::Weight_matrix()
     : elem(), diag_average(0), covariation(0), mean(0), dispersion(0), mdisp(0), type(0),
       orig_elem() {
-  memset(nalpha, 21, sizeof nalpha);
+  memset(nalpha, kOtherLetter, sizeof nalpha);
   for (int i = 0; aa_letters[i]; i++) {
     unsigned char c = (unsigned char)aa_letters[i];
     nalpha[c] = (unsigned char)i;
@@ -147,6 +161,8 @@ TMatrix *Weight_matrix::duplicate() {
   if (!w) noRoom((long long)sizeof(Weight_matrix));
   return w;
 }
+
+// ---------------------------------------------------------------- tables
 
 int Weight_matrix::fread(FILE *f) {
   std::string line;
@@ -174,7 +190,7 @@ int Weight_matrix::fread(FILE *f) {
     size_t k = 0;
     for (char *tok; (tok = nextToken(pos, " \n\r\t")) != nullptr && k < cols.size(); k++) {
       int col = cols[k];
-      if (col == 21) continue;  // not one of the letters: the number goes nowhere
+      if (col == kOtherLetter) continue;  // not one of the letters: the number goes nowhere
       int v = parseLong(tok);
       orig_elem[row][col] = v;
       orig_elem[col][row] = v;
@@ -186,7 +202,7 @@ int Weight_matrix::fread(FILE *f) {
 
 void Weight_matrix::makeBlos62() {
   type = 0;
-  for (int i = 0, t = 0; i < 22; i++) {
+  for (int i = 0, t = 0; i < kAlphabetSize; i++) {
     for (int j = 0; j <= i; j++, t++) {
       orig_elem[i][j] = Blos[t];
       orig_elem[j][i] = Blos[t];
@@ -197,16 +213,19 @@ void Weight_matrix::makeBlos62() {
 void Weight_matrix::makeDiag() {
   type = 1;
   memset(orig_elem, 0, sizeof orig_elem);
-  for (int i = 0; i < 22; i++) orig_elem[i][i] = 10;
+  for (int i = 0; i < kAlphabetSize; i++) orig_elem[i][i] = 10;
 }
+
+// ---------------------------------------------------------------- standardisation
 
 namespace {
 
 typedef int I8 __attribute__((vector_size(32)));
 
-__attribute__((always_inline)) inline void rangeOf(const int (&o)[22][22], int &lo, int &hi) {
+__attribute__((always_inline)) inline void rangeOf(const int (&o)[kAlphabetSize][kAlphabetSize],
+                                                   int &lo, int &hi) {
   const int *flat = &o[0][0];
-  constexpr int kAll = 22 * 22, kWhole = kAll / 16 * 16;
+  constexpr int kAll = kAlphabetSize * kAlphabetSize, kWhole = kAll / 16 * 16;
   // Two pairs of running extremes, so that neither waits on the other's last step.
   I8 lo0, hi0, lo1, hi1;
   __builtin_memcpy(&lo0, flat, sizeof lo0);
@@ -236,69 +255,72 @@ __attribute__((always_inline)) inline void rangeOf(const int (&o)[22][22], int &
   }
 }
 
-void rangePlain(const int (&o)[22][22], int &lo, int &hi) { rangeOf(o, lo, hi); }
-
-#if defined(__x86_64__)
-// Without AVX2 the eight-wide min and max are emulated and spill: ten times slower.
-__attribute__((target("avx2"))) void rangeAvx2(const int (&o)[22][22], int &lo, int &hi) {
+void rangePlain(const int (&o)[kAlphabetSize][kAlphabetSize], int &lo, int &hi) {
   rangeOf(o, lo, hi);
 }
-bool haveRangeWide() { return __builtin_cpu_supports("avx2"); }
-#else
-void rangeAvx2(const int (&o)[22][22], int &lo, int &hi) { rangeOf(o, lo, hi); }
-bool haveRangeWide() { return false; }
+
+#if SEQ_VECTOR
+// Without AVX2 the eight-wide min and max are emulated and spill: ten times slower.
+__attribute__((target("avx2"))) void rangeAvx2(const int (&o)[kAlphabetSize][kAlphabetSize],
+                                               int &lo, int &hi) {
+  rangeOf(o, lo, hi);
+}
 #endif
 
 }  // namespace
 
-void tableRange(const int (&o)[22][22], int &lo, int &hi, bool wide) {
-  if (wide && haveRangeWide())
+void tableRange(const int (&o)[kAlphabetSize][kAlphabetSize], int &lo, int &hi, VectorForm form) {
+#if SEQ_VECTOR
+  if (useWide(form, kWideTableRange)) {
     rangeAvx2(o, lo, hi);
-  else
-    rangePlain(o, lo, hi);
+    return;
+  }
+#endif
+  (void)form;
+  rangePlain(o, lo, hi);
 }
 
 namespace {
 
-void lookUpPlain(const int (&o)[22][22], int lo, const int *scaled, int (&elem)[22][22]) {
-  for (int i = 0; i < 21; i++)
-    for (int j = 0; j < 21; j++) elem[i][j] = scaled[o[i][j] - lo];
+void lookUpPlain(const int (&o)[kAlphabetSize][kAlphabetSize], int lo, const int *scaled,
+                 int (&elem)[kAlphabetSize][kAlphabetSize]) {
+  for (int i = 0; i < kOtherLetter; i++)
+    for (int j = 0; j < kOtherLetter; j++) elem[i][j] = scaled[o[i][j] - lo];
 }
 
-#if defined(__x86_64__)
+#if SEQ_VECTOR
 // A row's 21 entries in a block of 16 and one of 5, each looked up by one permutation of a
 // table of 32.
-__attribute__((target("avx512f"))) void lookUpWide(const int (&o)[22][22], int lo,
-                                                    const int *scaled, int (&elem)[22][22]) {
+__attribute__((target("avx512f"))) void lookUpWide(const int (&o)[kAlphabetSize][kAlphabetSize],
+                                                   int lo, const int *scaled,
+                                                   int (&elem)[kAlphabetSize][kAlphabetSize]) {
   const __m512i t0 = _mm512_loadu_si512(scaled), t1 = _mm512_loadu_si512(scaled + 16);
   const __m512i base = _mm512_set1_epi32(lo);
-  for (int i = 0; i < 21; i++) {
+  for (int i = 0; i < kOtherLetter; i++) {
     const __m512i a = _mm512_sub_epi32(_mm512_loadu_si512(o[i]), base);
     _mm512_storeu_si512(elem[i], _mm512_permutex2var_epi32(t0, a, t1));
     const __m512i b = _mm512_sub_epi32(_mm512_maskz_loadu_epi32(0x1F, o[i] + 16), base);
     _mm512_mask_storeu_epi32(elem[i] + 16, 0x1F, _mm512_permutex2var_epi32(t0, b, t1));
   }
 }
-bool haveLookUpWide() { return __builtin_cpu_supports("avx512f"); }
-#else
-void lookUpWide(const int (&o)[22][22], int lo, const int *scaled, int (&elem)[22][22]) {
-  lookUpPlain(o, lo, scaled, elem);
-}
-bool haveLookUpWide() { return false; }
 #endif
 
 }  // namespace
 
-void lookUpScaled(const int (&o)[22][22], int lo, int range, const int *scaled,
-                  int (&elem)[22][22], bool wide) {
-  if (wide && range <= 32 && haveLookUpWide())
+void lookUpScaled(const int (&o)[kAlphabetSize][kAlphabetSize], int lo, int range,
+                  const int *scaled, int (&elem)[kAlphabetSize][kAlphabetSize], VectorForm form) {
+#if SEQ_VECTOR
+  if (range <= 32 && useWide(form, kWideLookUp)) {
     lookUpWide(o, lo, scaled, elem);
-  else
-    lookUpPlain(o, lo, scaled, elem);
+    return;
+  }
+#endif
+  (void)range, (void)form;
+  lookUpPlain(o, lo, scaled, elem);
 }
 
 void Weight_matrix::recast(const double *f1, const double *f2) {
-  const int(&o)[22][22] = orig_elem;
+  const int(&o)[kAlphabetSize][kAlphabetSize] = orig_elem;
   double m, disp, c;
   Present p1, p2;
   nonZero(f1, p1);
@@ -309,7 +331,7 @@ void Weight_matrix::recast(const double *f1, const double *f2) {
   dispersion = disp;
   mdisp = std::sqrt(disp);
   double d = 0;
-  for (int i = 0; i < 21; i++) d += f1[i] * o[i][i];
+  for (int i = 0; i < kOtherLetter; i++) d += f1[i] * o[i][i];
   // The scores take few distinct values (0..25 after normalize): each value of their range is
   // scaled once. The range is taken over the whole table, row and column 21 too: a wider range
   // only scales values no entry uses.
@@ -320,13 +342,13 @@ void Weight_matrix::recast(const double *f1, const double *f2) {
     for (int k = 0; k <= hi - lo; k++) scaled[k] = truncToInt(((lo + k - mean) / mdisp) * 1000.0);
     lookUpScaled(o, lo, hi - lo + 1, scaled, elem);
   } else {
-    for (int i = 0; i < 21; i++)
-      for (int j = 0; j < 21; j++)
+    for (int i = 0; i < kOtherLetter; i++)
+      for (int j = 0; j < kOtherLetter; j++)
         elem[i][j] = truncToInt(((o[i][j] - mean) / mdisp) * 1000.0);
   }
-  for (int k = 0; k < 22; k++) {
-    elem[21][k] = 0;
-    elem[k][21] = 0;
+  for (int k = 0; k < kAlphabetSize; k++) {
+    elem[kOtherLetter][k] = 0;
+    elem[k][kOtherLetter] = 0;
   }
   diag_average = (d - mean) / mdisp;
   covariation = c / dispersion;
@@ -335,6 +357,8 @@ void Weight_matrix::recast(const double *f1, const double *f2) {
 int Weight_matrix::rescale(double homology_factor) const {
   return scaleToInt(homology_factor, diag_average, 1000.0L);
 }
+
+// ---------------------------------------------------------------- position scores
 
 void Weight_matrix::getWeight(const BankSeq &shCurr, const BankSeq &shBank, int *wei,
                               int homFact, int) const {
@@ -359,11 +383,13 @@ void Weight_matrix::getWeight(int ishSeq, const BankSeq &seq, int ishAli, WorkAl
   }
 }
 
+// ---------------------------------------------------------------- normalisation
+
 int Weight_matrix::normalize(const double *freq_1, const double *freq_2) {
-  int(&o)[22][22] = orig_elem;
+  int(&o)[kAlphabetSize][kAlphabetSize] = orig_elem;
   int lo = o[0][0], hi = o[0][0];
-  for (int i = 0; i < 21; i++)
-    for (int j = 0; j < 21; j++) {
+  for (int i = 0; i < kOtherLetter; i++)
+    for (int j = 0; j < kOtherLetter; j++) {
       if (o[i][j] < lo) lo = o[i][j];
       if (o[i][j] > hi) hi = o[i][j];
     }
@@ -376,8 +402,8 @@ int Weight_matrix::normalize(const double *freq_1, const double *freq_2) {
   double *F = new (std::nothrow) double[(size_t)(m + 1)];
   if (!F) noRoom(m + 1);
   for (long long k = 0; k <= m; k++) F[k] = 0;
-  for (int i = 0; i < 21; i++)
-    for (int j = 0; j < 21; j++) {
+  for (int i = 0; i < kOtherLetter; i++)
+    for (int j = 0; j < kOtherLetter; j++) {
       const long long idx = (long long)o[i][j] - lo + 1;
       if (idx <= m) F[idx] += freq_1[i] * freq_2[j];
     }
@@ -396,22 +422,24 @@ int Weight_matrix::normalize(const double *freq_1, const double *freq_2) {
     x += 0.001;
   }
   for (; k < m; k++) F[k] = x;
-  for (int i = 0; i < 21; i++)
-    for (int j = 0; j < 21; j++) {
+  for (int i = 0; i < kOtherLetter; i++)
+    for (int j = 0; j < kOtherLetter; j++) {
       const long long idx = (long long)o[i][j] - lo;
       o[i][j] = (int)((idx < m ? F[idx] : x) * 2.5 + 12.500001);
     }
   delete[] F;
-  for (int t = 0; t < 22; t++) {
-    elem[21][t] = 0;
-    elem[t][21] = 0;
+  for (int t = 0; t < kAlphabetSize; t++) {
+    elem[kOtherLetter][t] = 0;
+    elem[t][kOtherLetter] = 0;
   }
   return 0;
 }
 
+// ---------------------------------------------------------------- rescoring
+
 int Weight_matrix::recalcSum(int len, const char *sq1, const char *sq2, int sum, int,
                              double &mult, double &add) const {
-  int c1[22] = {0}, c2[22] = {0};
+  int c1[kAlphabetSize] = {0}, c2[kAlphabetSize] = {0};
   const int numLet = countPair(nalpha, len, sq1, sq2, c1, c2);
   Present p1, p2;
   presentLetters(c1, p1);
@@ -431,9 +459,9 @@ typedef double V4 __attribute__((vector_size(32)));
 
 // Sums over the letters present of f1 (rows) and f2 (padded to 24, zero past 20):
 // m = sum f1 f2 o and q = sum f1 f2 o^2, four columns at a time, in any order.
-inline __attribute__((always_inline)) void scoreMoments(const int (&o)[22][22],
-                                                        const Present &p1, const double *f2,
-                                                        double &m, double &q, double &top) {
+inline __attribute__((always_inline)) void scoreMoments(
+    const int (&o)[kAlphabetSize][kAlphabetSize], const Present &p1, const double *f2, double &m,
+    double &q, double &top) {
   V4 sm = {}, sq = {}, mx = {};
   for (int a = 0; a < p1.n; a++) {
     // Row idx a read 24 wide: the 2 ints past its end belong to the next row (or, for row
@@ -459,24 +487,17 @@ inline __attribute__((always_inline)) void scoreMoments(const int (&o)[22][22],
   top = std::max(std::max(mx[0], mx[1]), std::max(mx[2], mx[3]));
 }
 
-void scoreMomentsPlain(const int (&o)[22][22], const Present &p1, const double *f2, double &m,
-                       double &q, double &top) {
+void scoreMomentsPlain(const int (&o)[kAlphabetSize][kAlphabetSize], const Present &p1,
+                       const double *f2, double &m, double &q, double &top) {
   scoreMoments(o, p1, f2, m, q, top);
 }
 
-#if defined(__x86_64__)
-__attribute__((target("avx2"))) void scoreMomentsWide(const int (&o)[22][22], const Present &p1,
-                                                      const double *f2, double &m, double &q,
-                                                      double &top) {
+#if SEQ_VECTOR
+__attribute__((target("avx2"))) void scoreMomentsWide(const int (&o)[kAlphabetSize][kAlphabetSize],
+                                                      const Present &p1, const double *f2,
+                                                      double &m, double &q, double &top) {
   scoreMoments(o, p1, f2, m, q, top);
 }
-bool haveMomentsWide() { return __builtin_cpu_supports("avx2"); }
-#else
-void scoreMomentsWide(const int (&o)[22][22], const Present &p1, const double *f2, double &m,
-                      double &q, double &top) {
-  scoreMoments(o, p1, f2, m, q, top);
-}
-bool haveMomentsWide() { return false; }
 #endif
 
 }  // namespace
@@ -484,18 +505,18 @@ bool haveMomentsWide() { return false; }
 bool Weight_matrix::recalcBelow(int len, const char *sq1, const char *sq2, int sum,
                                 long double threshold) const {
   if (!(threshold > 0) || len <= 0) return false;
-  int c1[22] = {0}, c2[22] = {0};
+  int c1[kAlphabetSize] = {0}, c2[kAlphabetSize] = {0};
   const int numLet = countPair(nalpha, len, sq1, sq2, c1, c2);
   // The compositions as recalcSum makes them, up to rounding: the margins below cover it.
   int n1 = 0, n2 = 0;
-  for (int i = 0; i < 21; i++) {
+  for (int i = 0; i < kOtherLetter; i++) {
     n1 += c1[i];
     n2 += c2[i];
   }
   const double r1 = 1.0 / (n1 ? n1 : 1), r2 = 1.0 / (n2 ? n2 : 1);
   Present p1;
   double f2[24] = {0};
-  for (int i = 0; i < 21; i++) {
+  for (int i = 0; i < kOtherLetter; i++) {
     p1.idx[p1.n] = i;
     p1.f[p1.n] = c1[i] * r1;
     p1.n += c1[i] != 0;
@@ -503,9 +524,11 @@ bool Weight_matrix::recalcBelow(int len, const char *sq1, const char *sq2, int s
   }
   const double F1 = n1 ? 1.0 : 0.0, F2 = n2 ? 1.0 : 0.0;
   double m, q, top;
-  if (haveMomentsWide())
+#if SEQ_VECTOR
+  if (cpuHas(kCpuAvx2))
     scoreMomentsWide(orig_elem, p1, f2, m, q, top);
   else
+#endif
     scoreMomentsPlain(orig_elem, p1, f2, m, q, top);
   // recalcSum's own sums differ from these by rounding only, some 1e-13 of the largest score
   // (squared for the variance); the margins are 1e-9 of it.
@@ -530,14 +553,16 @@ bool Weight_matrix::recalcBelow(int len, const char *sq1, const char *sq2, int s
   return (long double)powerOf((long long)shi, len) < threshold;
 }
 
+// ---------------------------------------------------------------- listing
+
 void Weight_matrix::print() const {
   printf("\n Orig_elem");
-  for (int i = 0; i < 22; i++) {
+  for (int i = 0; i < kAlphabetSize; i++) {
     printf("\n");
     for (int j = 0; j <= i; j++) printf("%4d", orig_elem[i][j]);
   }
   printf("\n Elem");
-  for (int i = 0; i < 22; i++) {
+  for (int i = 0; i < kAlphabetSize; i++) {
     printf("\n");
     for (int j = 0; j <= i; j++) printf("%6d", elem[i][j]);
   }
@@ -545,9 +570,9 @@ void Weight_matrix::print() const {
 }
 
 void Weight_matrix::setPenal(int gap) {
-  for (int k = 0; k < 22; k++) {
-    elem[21][k] = -gap;
-    elem[k][21] = -gap;
+  for (int k = 0; k < kAlphabetSize; k++) {
+    elem[kOtherLetter][k] = -gap;
+    elem[k][kOtherLetter] = -gap;
   }
-  elem[21][21] = 0;
+  elem[kOtherLetter][kOtherLetter] = 0;
 }

@@ -4,22 +4,21 @@
 
 #include <cstdio>
 
+#include "alphabet.h"
 #include "bankseq.h"
+#include "vector_form.h"
 
 class WorkAli;
 
-// Letter index order of every matrix; index 21 also stands for every other character.
-constexpr char aa_letters[] = "ACDEFGHIKLMNPQRSTUVWY-";
-
 // Background amino-acid composition, in aa_letters order.
-constexpr double aa_frequences[22] = {
+constexpr double aa_frequences[kAlphabetSize] = {
     0.082285, 0.017425, 0.053243, 0.063892, 0.038722, 0.072604, 0.021297, 0.057115,
     0.057115, 0.090997, 0.024201, 0.042594, 0.050339, 0.038722, 0.048403, 0.066796,
     0.058083, 0.0,      0.0697,   0.013553, 0.032914, 0.0};
 
 // Background nucleotide composition: A, C, G, T.
-constexpr double nu_frequences[22] = {0.25, 0.25, 0, 0, 0, 0.25, 0, 0, 0, 0, 0,
-                                      0,    0,    0, 0, 0, 0.25, 0, 0, 0, 0, 0};
+constexpr double nu_frequences[kAlphabetSize] = {0.25, 0.25, 0, 0, 0, 0.25, 0, 0, 0, 0, 0,
+                                                 0,    0,    0, 0, 0, 0.25, 0, 0, 0, 0, 0};
 
 // BLOSUM62 + 4 in aa_letters order, lower triangle with the diagonal, row by row;
 // 'U' and '-' score 0 with everything.
@@ -80,27 +79,31 @@ class TMatrix {
   // caller (delete[]). Exit 7 on allocation failure.
   double *makeFreq(int len, const char *seq) const;
   // The same into f.
-  void makeFreq(int len, const char *seq, double (&f)[22]) const;
+  void makeFreq(int len, const char *seq, double (&f)[kAlphabetSize]) const;
 };
 
-// Smallest and largest entry of a 22 x 22 score table, all of it. wide: with AVX2 when the
-// processor has it (the same result).
-void tableRange(const int (&t)[22][22], int &lo, int &hi, bool wide = true);
-// elem[i][j] = scaled[o[i][j] - lo] for i, j < 21, every o[i][j] - lo in [0, range). wide:
-// with AVX-512 when the processor has it and range is at most 32 (the same result).
-void lookUpScaled(const int (&o)[22][22], int lo, int range, const int *scaled,
-                  int (&elem)[22][22], bool wide = true);
+// Smallest and largest entry of a 22 x 22 score table, all of it; the wide form gives the same
+// result.
+constexpr unsigned kWideTableRange = kCpuAvx2;
+void tableRange(const int (&t)[kAlphabetSize][kAlphabetSize], int &lo, int &hi,
+                VectorForm form = VectorForm::Wide);
+// elem[i][j] = scaled[o[i][j] - lo] for i, j < 21, every o[i][j] - lo in [0, range). The wide
+// form (for a range of at most 32) gives the same result.
+constexpr unsigned kWideLookUp = kCpuAvx512f;
+void lookUpScaled(const int (&o)[kAlphabetSize][kAlphabetSize], int lo, int range,
+                  const int *scaled, int (&elem)[kAlphabetSize][kAlphabetSize],
+                  VectorForm form = VectorForm::Wide);
 
 class Weight_matrix : public TMatrix {
  public:
-  int elem[22][22];  // standardised scores; row and column 21 are 0
+  int elem[kAlphabetSize][kAlphabetSize];  // standardised scores; row and column 21 are 0
   double diag_average;
   double covariation;
   double mean;
   double dispersion;
   double mdisp;
   int type;  // 0 protein, 1 nucleotide
-  int orig_elem[22][22];  // raw scores, symmetric
+  int orig_elem[kAlphabetSize][kAlphabetSize];  // raw scores, symmetric
 
   Weight_matrix();
   Weight_matrix(const Weight_matrix &) = default;

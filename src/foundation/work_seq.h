@@ -1,9 +1,14 @@
-// The working sequence: a BankSeq with the bank readers and a few editing operations.
+// The working sequence: a BankSeq with the bank entry readers and a few editing operations;
+// also the residue filter, the molecule type of a sequence and the one dispatch of a bank
+// format to its reader.
 #pragma once
 
 #include <cstdio>
 
 #include "bankseq.h"
+#include "vector_form.h"
+
+struct LineBuf;
 
 class WorkSeq : public BankSeq {
  public:
@@ -33,3 +38,27 @@ class WorkSeq : public BankSeq {
   // Entry _num of a bank through its ".idx" index; the length read, 0 on failure.
   int readSeq(const char *adrBase, int _num);
 };
+
+// Keeps only letters and '*', upper-cased, in place; stores the count in *len.
+char *delEmpty(char *buf, int *len);
+// The same over the first n bytes of buf (up to a NUL among them), without the terminator:
+// the count kept. The wide form (64 bytes at a time) gives the same result.
+constexpr unsigned kWideKeepResidues = kCpuAvx512f | kCpuAvx512bw | kCpuAvx512vbmi2 | kCpuPopcnt;
+int keepResidues(char *buf, long n, VectorForm form = VectorForm::Wide);
+
+// 1 (nucleic) when at least 85% of the letters of seq[0..len) are A, C, G, T or U in
+// any case; 0 (protein) otherwise, and when there is no letter.
+int getMolType(const char *seq, int len);
+
+// The sequence part of one PRINTS, BLOCKS or Pfam line, cut in buf (which is changed)
+// with "\n" appended; a pointer into buf, null when the line has none.
+char *extrPrin(char *buf);
+char *extrBlock(char *buf);
+char *extrPFam(char *buf);
+
+// Reads the next entry of `format` (a BankFormat code) from f into w, with the reader of that
+// format; name (1024 bytes) receives the entry name for FASTA, Swiss-Prot and GenBank. b is
+// the caller's line buffer. With `pending` (FASTA only) the header of the entry that comes
+// next stays in b rather than being put back into the stream. The reader's result (1 when
+// no residue was read, 0 otherwise), or -1 for a code of no known format.
+int readEntry(WorkSeq &w, FILE *f, int format, char *name, LineBuf &b, bool *pending = nullptr);

@@ -11,6 +11,7 @@
 
 #include "errormsg.h"
 #include "onbank.h"
+#include "bank_list.h"
 #include "params.h"
 #include "seahom_params.h"
 #include "searchit.h"
@@ -55,7 +56,7 @@ int run_search(int argc, char **argv) {
   const int first = hasOption ? 2 : 1;
   if (argc - first < 4) {
     usage(argv[0]);
-    return -1;
+    return kSearchUsage;
   }
   const char *paramName = argv[first];
   const char *bankListName = argv[first + 1];
@@ -73,38 +74,38 @@ int run_search(int argc, char **argv) {
   FILE *f = fopen(paramName, "rb");
   if (!f) {
     printf("\n Can't open file with parameters %s", paramName);
-    return -2;
+    return kSearchNoParamFile;
   }
   SearchHomolParams search;
   if (search.freadParam(f) != 0) {
     fclose(f);
     printf("\n Can't load parameter file %s", paramName);
-    return -3;
+    return kSearchBadParamFile;
   }
   fclose(f);
 
   f = fopen(bankListName, "rb");
   if (!f) {
     printf("\n Can't open file with base list %s", bankListName);
-    return -4;
+    return kSearchNoBankList;
   }
   char **base_list = loadList(f);
   fclose(f);
-  if (!base_list) return -5;
+  if (!base_list) return kSearchEmptyBankList;
   search.baseMolType = getBaseMolType(base_list);
 
   if (hasBlank(initSeqName)) {
     printf("\n search: query file path \"%s\" holds white space; motif files can't carry it",
            initSeqName);
     freeList(base_list);
-    return -8;
+    return kSearchBlankInQueryPath;
   }
 
   FILE *fout = fopen(resultName, "wb");
   if (!fout) {
     printf("\n search: Can't open result file %s", resultName);
     freeList(base_list);
-    return -7;
+    return kSearchNoResultFile;
   }
   search.print(fout, initSeqName, base_list);
   checkWrite(fout, resultName);
@@ -114,7 +115,7 @@ int run_search(int argc, char **argv) {
   if (!querBase.valid()) {
     printf("\n File %s with query sequences is invalid", initSeqName);
     freeList(base_list);
-    return -6;
+    return kSearchBadQueryFile;
   }
 
   time_t start = time(nullptr);
@@ -133,7 +134,7 @@ int run_search(int argc, char **argv) {
       printf("\n search: Can't open result file %s", resultName);
       for (Supermotif *s : super) delete s;
       freeList(base_list);
-      return -7;
+      return kSearchNoResultFile;
     }
     if (n > 0) {
       fprintf(fout, "\nQuery: %s\n\n", name);
@@ -151,6 +152,6 @@ int run_search(int argc, char **argv) {
   time_t end = time(nullptr);
   printf("\n Elapsed time: %10.4f min \n", (double)(end - start) / 60.0);
   freeList(base_list);
-  return 0;
+  return kSearchDone;
 }
 

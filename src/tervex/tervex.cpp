@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "bank_list.h"
 #include "errormsg.h"
 #include "params.h"
 #include "seahom.h"

@@ -16,6 +16,15 @@
 
 #include "aa_group.h"
 #include "bankseq.h"
+#include "vector_form.h"
+
+// In a test of a wide form against its plain twin: skips the test, saying so, where the wide
+// form would not run (no vector paths in the build, or the processor lacks its instructions).
+#define SKIP_WITHOUT_WIDE(features)                                                          \
+  do {                                                                                       \
+    if (!cpuHas(features))                                                                   \
+      GTEST_SKIP() << "no wide form to compare: vector paths off or instructions missing"; \
+  } while (0)
 
 namespace testutil {
 
@@ -97,6 +106,45 @@ inline std::string toCRLF(const std::string &s) {
 inline bool makeIndex(const std::string &bank) {
   std::string cmd = std::string("python3 '") + SEQ_TOOLS_DIR + "/mkidx.py' '" + bank + "' >/dev/null";
   return std::system(cmd.c_str()) == 0;
+}
+
+// The one rule that masks what changes from run to run in a search result file: a line of
+// blanks followed by a date as ctime writes it ("Www Mmm dd hh:mm:ss yyyy") keeps its blanks
+// and gets "<date>" for the date. bench/report.py masks by the same rule.
+inline bool isCtimeDate(const std::string &s) {
+  // A upper case, a lower case, 9 digit, _ blank or digit, anything else itself.
+  static const char shape[] = "Aaa Aaa _9 99:99:99 9999";
+  if (s.size() != sizeof shape - 1) return false;
+  for (size_t i = 0; i < s.size(); i++) {
+    const char c = s[i], k = shape[i];
+    const bool digit = c >= '0' && c <= '9';
+    const bool ok = k == 'A'   ? (c >= 'A' && c <= 'Z')
+                    : k == 'a' ? (c >= 'a' && c <= 'z')
+                    : k == '9' ? digit
+                    : k == '_' ? (digit || c == ' ')
+                               : c == k;
+    if (!ok) return false;
+  }
+  return true;
+}
+
+inline std::string maskDate(const std::string &text) {
+  std::string out;
+  size_t from = 0;
+  while (from < text.size()) {
+    const size_t end = text.find('\n', from);
+    const size_t stop = end == std::string::npos ? text.size() : end;
+    const std::string line = text.substr(from, stop - from);
+    const size_t blanks = line.find_first_not_of(' ');
+    if (blanks != std::string::npos && blanks > 0 && isCtimeDate(line.substr(blanks)))
+      out += line.substr(0, blanks) + "<date>";
+    else
+      out += line;
+    if (end == std::string::npos) break;
+    out += '\n';
+    from = end + 1;
+  }
+  return out;
 }
 
 // Output of `fn` written to a memory stream.

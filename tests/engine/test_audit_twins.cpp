@@ -386,6 +386,16 @@ std::vector<Rec> twinCompare(const SearchHomolParams &p, Weight_matrix &wm, cons
         }
         Rec r{ishCurr + h.left + from, ishBank + h.left, h.length, h.sum, h.power,
               query.frame != '+' ? query.frame : bank.frame, std::vector<int>(h.length + 1, 0)};
+        const char qf = query.frame;
+        if (qf >= 'a' && qf <= 'f') {
+          // A translated frame of the cut: the motif's first codon, counted on the whole
+          // query from its start (direct frames) or from its end (complementary ones, none of
+          // the whole query after the cut here), names the whole query's frame and residue.
+          const int q = ishCurr + h.left;
+          const int nt = qf <= 'c' ? from + (qf - 'a') + 3 * q : (qf - 'd') + 3 * q;
+          r.qBeg = nt / 3;
+          r.frame = (char)((qf <= 'c' ? 'a' : 'd') + nt % 3);
+        }
         for (int k = 1; k <= h.length; k++)
           r.wei[k] = (int)((long double)r.wei[k - 1] +
                            (long double)mult * ((long double)add + weight[h.left + k - 1] + homFac));
@@ -437,7 +447,7 @@ void compareEngines(bool nucleic, unsigned seed, int rounds) {
     const std::string qs = randSeq(rnd, 10 + rnd(350), alpha);
     BankSeq query;
     query.set(qs.c_str(), (int)qs.size());
-    query.frame = nucleic ? '+' : "+ab"[rnd(3)];
+    query.frame = nucleic ? '+' : "+abe"[rnd(4)];
     Weight_matrix *w = new Weight_matrix;
     if (nucleic)
       w->makeDiag();

@@ -38,7 +38,7 @@ std::vector<unsigned char> randomCodes(std::mt19937 &rng, int n, int range) {
   return v;
 }
 
-TEST(DiagonalBits, CandidatesAreTheCountsReachingTheThreshold) {
+void checkCandidates(VectorForm form) {
   std::mt19937 rng(7);
   DiagonalBits bits;
   for (int iter = 0; iter < 300; iter++) {
@@ -55,14 +55,20 @@ TEST(DiagonalBits, CandidatesAreTheCountsReachingTheThreshold) {
     for (size_t k = 0; k < h.size(); k++)
       if (h[k] >= thr) want.push_back(Shift_histogram::key(h[k], (int)k));
     const int longest = L + (int)(rng() % 50);
-    for (bool wide : {false, true}) {
-      bits.setBank(b.data(), n, nc, longest, wide);
-      std::vector<uint64_t> got;
-      bits.candidates(q.data(), L, W, thr, got, wide);
-      ASSERT_EQ(got, want) << "iter " << iter << " L " << L << " n " << n << " W " << W
-                           << " wide " << wide;
-    }
+    bits.setBank(b.data(), n, nc, longest, form);
+    std::vector<uint64_t> got;
+    bits.candidates(q.data(), L, W, thr, got, form);
+    ASSERT_EQ(got, want) << "iter " << iter << " L " << L << " n " << n << " W " << W;
   }
+}
+
+TEST(DiagonalBits, CandidatesAreTheCountsReachingTheThreshold) {
+  checkCandidates(VectorForm::Plain);
+}
+
+TEST(DiagonalBits, WideCandidatesAreTheCountsReachingTheThreshold) {
+  SKIP_WITHOUT_WIDE(kWideDiagonalBits);
+  checkCandidates(VectorForm::Wide);
 }
 
 TEST(DiagonalBits, OneLetterGroupCountsEveryPair) {
@@ -125,7 +131,7 @@ TEST(DiagonalBits, DivisionShiftsMatchTheFullHistogram) {
   }
 }
 
-TEST(DiagonalBits, RankedKeysMatchTheSortedOrder) {
+void checkRanks(VectorForm form) {
   std::mt19937 rng(9);
   for (int iter = 0; iter < 3000; iter++) {
     const size_t n = rng() % 65, want = 1 + rng() % 25;
@@ -137,12 +143,17 @@ TEST(DiagonalBits, RankedKeysMatchTheSortedOrder) {
     std::sort(sorted.begin(), sorted.end(), std::greater<uint64_t>());
     std::vector<int> want_((size_t)std::min(n, want));
     for (size_t r = 0; r < want_.size(); r++) want_[r] = (int)~(uint32_t)sorted[r] - 5;
-    for (bool wide : {false, true}) {
-      std::vector<int> got(want_.size(), -1);
-      rankKeys(keys.data(), n, want, 5, got.data(), wide);
-      ASSERT_EQ(got, want_) << iter << " wide " << wide;
-    }
+    std::vector<int> got(want_.size(), -1);
+    rankKeys(keys.data(), n, want, 5, got.data(), form);
+    ASSERT_EQ(got, want_) << iter;
   }
+}
+
+TEST(DiagonalBits, RankedKeysMatchTheSortedOrder) { checkRanks(VectorForm::Plain); }
+
+TEST(DiagonalBits, WideRankedKeysMatchTheSortedOrder) {
+  SKIP_WITHOUT_WIDE(kWideRankKeys);
+  checkRanks(VectorForm::Wide);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "dothelix.h"
 #include "inv_sqrt.h"
+#include "testutil.h"
 
 namespace {
 
@@ -231,12 +232,14 @@ TEST(DotHelix, LongRunsOfNonPositiveValuesAgreeWithTwin) {
 struct BothForms {
   DotHelixWork wide, plain;
   BothForms() {
-    wide.vectorForm = 1;
-    plain.vectorForm = 0;
+    wide.vectorForm = VectorForm::Wide;
+    plain.vectorForm = VectorForm::Plain;
   }
 };
+constexpr unsigned kWideDotHelix = kWideWindowScan | kWideBandScan;
 
 TEST(DotHelix, VectorScansMatchThePlainOnes) {
+  SKIP_WITHOUT_WIDE(kWideDotHelix);
   std::mt19937 rng(4096);
   std::normal_distribution<double> noise(-150.0, 1000.0);
   BothForms forms;
@@ -278,6 +281,7 @@ TEST(DotHelix, VectorScansMatchThePlainOnes) {
 // One value past the vector bound, at every place of a block and of a short tail, sends the
 // whole profile to the plain scans: in 32-bit lanes its sums would wrap.
 TEST(DotHelix, OneValueBeyondTheVectorBoundAnywhereTakesThePlainScan) {
+  SKIP_WITHOUT_WIDE(kWideDotHelix);
   BothForms forms;
   DotHelixWork &wide = forms.wide, &plain = forms.plain;
   for (const int big : {1 << 20, INT_MAX - 1000, -(1 << 20) - 1}) {
@@ -309,6 +313,7 @@ TEST(DotHelix, OneValueBeyondTheVectorBoundAnywhereTakesThePlainScan) {
 // Past a long strong stretch the profile's 32-bit prefix sums have wrapped; the windows
 // scanned there in vectors must still see their exact sums.
 TEST(DotHelix, VectorScansPastWrappedPrefixSums) {
+  SKIP_WITHOUT_WIDE(kWideDotHelix);
   std::mt19937 rng(31);
   std::normal_distribution<double> noise(-150.0, 1000.0);
   BothForms forms;

@@ -8,6 +8,7 @@
 
 #include "dothelix.h"
 #include "inv_sqrt.h"
+#include "testutil.h"
 
 namespace {
 
@@ -131,16 +132,16 @@ TEST(HelixFilter, HugeScoresDoNotOverflow) {
   EXPECT_EQ(filter.rejects(q.data(), (int)q.size()) && somethingPasses(q, 2, 2147483647), false);
 }
 
-TEST(HelixFilter, StretchesSharingAnEndAgreeWithTheWholeCheck) {
-  // Stretches asked in any order (same end, starts moving either way, ends changing, values
-  // rewritten in place) give what the check of the stretch on its own gives, in both forms
-  // of the backward scan (with L 1 an end past 255 has five bands: the plain one then).
+// Stretches asked in any order (same end, starts moving either way, ends changing, values
+// rewritten in place) give what the check of the stretch on its own gives (in the wide form,
+// with L 1 an end past 255 has five bands: the plain scan then).
+void checkSharedEnds(VectorForm form) {
   std::mt19937 rng(4242);
   HelixFilter filter, whole;
+  filter.vectorForm = form;
   int rejected = 0, passed = 0;
   std::vector<int> p(300);
   for (int round = 0; round < 600; round++) {
-    filter.vectorForm = round % 2;
     const int spread = 200 + (int)(rng() % 2000), bias = (int)(rng() % 400) - 300;
     for (int &v : p) v = (int)(rng() % (2 * spread + 1)) - spread + bias;
     for (int k = 0; k < 3; k++) {
@@ -165,10 +166,19 @@ TEST(HelixFilter, StretchesSharingAnEndAgreeWithTheWholeCheck) {
   EXPECT_GT(passed, 2000);
 }
 
-TEST(HelixFilter, StartsWalkedRightwardsFindTheFirstPassingStart) {
-  // The walk of the segment finder: one end, starts moving right one by one. The answer flips
-  // from pass to reject exactly once, at the twin's place, also when the passing run sits
-  // within a few values of a group boundary of the scan.
+TEST(HelixFilter, StretchesSharingAnEndAgreeWithTheWholeCheck) {
+  checkSharedEnds(VectorForm::Plain);
+}
+
+TEST(HelixFilter, WideScanOfStretchesSharingAnEndAgreesWithTheWholeCheck) {
+  SKIP_WITHOUT_WIDE(kWideBandScan);
+  checkSharedEnds(VectorForm::Wide);
+}
+
+// The walk of the segment finder: one end, starts moving right one by one. The answer flips
+// from pass to reject exactly once, at the twin's place, also when the passing run sits
+// within a few values of a group boundary of the scan.
+void checkRightwardStarts(VectorForm form) {
   std::mt19937 rng(77);
   for (int round = 0; round < 400; round++) {
     const int n = 20 + (int)(rng() % 200);
@@ -177,13 +187,22 @@ TEST(HelixFilter, StartsWalkedRightwardsFindTheFirstPassingStart) {
     const int w = 7 + (int)(rng() % 10), at = (int)(rng() % (unsigned)(n - w));
     for (int i = at; i < at + w; i++) p[(size_t)i] = 3000 + (int)(rng() % 200);
     HelixFilter filter, whole;
-    filter.vectorForm = round % 2;
+    filter.vectorForm = form;
     filter.prepare(7, 16384000);
     whole.prepare(7, 16384000);
     for (int s = 0; s < n; s++)
       ASSERT_EQ(filter.rejectsSuffix(p.data(), s, n), whole.rejects(p.data() + s, n - s))
           << "round " << round << " start " << s;
   }
+}
+
+TEST(HelixFilter, StartsWalkedRightwardsFindTheFirstPassingStart) {
+  checkRightwardStarts(VectorForm::Plain);
+}
+
+TEST(HelixFilter, WideScanOfStartsWalkedRightwardsFindsTheFirstPassingStart) {
+  SKIP_WITHOUT_WIDE(kWideBandScan);
+  checkRightwardStarts(VectorForm::Wide);
 }
 
 TEST(HelixFilter, ProvesMostNoiseEmptyAtTheSearchScale) {
@@ -237,9 +256,8 @@ Batch randomBatch(std::mt19937 &rng, int maxLen, int spread) {
   return b;
 }
 
-}  // namespace
-
-TEST(HelixFilterBatch, VectorFormsMatchTheirTwinAndNeverRejectAPassingLane) {
+// The batch screen in one form against its 64-bit twin; no lane it rejects holds a segment.
+void checkBatch(VectorForm form) {
   std::mt19937 rng(9191);
   HelixFilter filter;
   int rejected = 0, kept = 0;
@@ -249,13 +267,11 @@ TEST(HelixFilterBatch, VectorFormsMatchTheirTwinAndNeverRejectAPassingLane) {
     const int P = iter % 2 ? 16384000 : (int)(rng() % 20000000);
     filter.prepare(L, P);
     const unsigned twin = filter.rejectsBatchPlain(b.elem.data(), b.len, b.rows, 5000);
-    for (int form = 0; form < 2; form++) {
-      filter.vectorForm = form;  // the wide form falls back to plain code where absent
-      bool ran = false;
-      ASSERT_EQ(filter.rejectsBatch(b.elem.data(), b.len, b.rows, 5000, ran), twin)
-          << "iteration " << iter << " form " << form;
-      ASSERT_EQ(ran, b.rows >= (L < 1 ? 1 : L));
-    }
+    filter.vectorForm = form;
+    bool ran = false;
+    ASSERT_EQ(filter.rejectsBatch(b.elem.data(), b.len, b.rows, 5000, ran), twin)
+        << "iteration " << iter;
+    ASSERT_EQ(ran, b.rows >= (L < 1 ? 1 : L));
     for (int l = 0; l < HelixFilter::kLanes; l++) {
       const std::vector<int> v = b.lane(l);
       if (twin >> l & 1u) {
@@ -277,6 +293,17 @@ TEST(HelixFilterBatch, VectorFormsMatchTheirTwinAndNeverRejectAPassingLane) {
   }
   EXPECT_GT(rejected, 2000);
   EXPECT_GT(kept, 500);
+}
+
+}  // namespace
+
+TEST(HelixFilterBatch, PlainFormMatchesItsTwinAndNeverRejectsAPassingLane) {
+  checkBatch(VectorForm::Plain);
+}
+
+TEST(HelixFilterBatch, VectorFormMatchesItsTwinAndNeverRejectsAPassingLane) {
+  SKIP_WITHOUT_WIDE(kWideBatch);
+  checkBatch(VectorForm::Wide);
 }
 
 TEST(HelixFilterBatch, ScreensNothingPastItsBounds) {
@@ -315,12 +342,11 @@ TEST(HelixFilterBatch, ScreensNothingPastItsBounds) {
   for (int i = 0; i < longer.rows; i++)
     for (int l = 0; l < W; l++)
       longer.elem[(size_t)i * W + l] = (l % 2 ? 1 : -1) * HelixFilter::kBatchScore;
-  for (int form = 0; form < 2; form++) {
+  for (VectorForm form : {VectorForm::Plain, VectorForm::Wide}) {
     filter.vectorForm = form;
     EXPECT_EQ(filter.rejectsBatch(longer.elem.data(), longer.len, longer.rows,
                                   HelixFilter::kBatchScore, ran),
-              filter.rejectsBatchPlain(longer.elem.data(), longer.len, longer.rows,
-                                       HelixFilter::kBatchScore));
+              0x55u);
   }
   EXPECT_EQ(filter.rejectsBatchPlain(longer.elem.data(), longer.len, longer.rows,
                                      HelixFilter::kBatchScore),

@@ -1,4 +1,5 @@
-// Splitting across frames, the capped result list, the selection step and the frame loop.
+// Splitting across frames, the capped result list, the selection step, the frame loop, the
+// walk over the banks and the search in one thread.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -381,6 +382,120 @@ TEST(FrameLoop, ProteinQueryAgainstNucleicBankTranslatesTheBank) {
   CountingSink s;
   EXPECT_EQ(l.run(nuc, 1, s, work), 6);
   EXPECT_GE(s.supers, 1);
+}
+
+// ---------------------------------------------------------------- the bank walk
+
+// Records what the walk hands over; places are handed out one at a time.
+class Recorder : public BankSeqHandler {
+ public:
+  std::vector<std::string> seen;  // "bank nSeq mol residues"
+  int placed = 0, unusedCount = 0;
+  WorkSeq &place() override {
+    EXPECT_EQ(placed, (int)seen.size() + unusedCount) << "a place handed out twice";
+    placed++;
+    return seq;
+  }
+  void handle(const char *bankPath, int bankMolType, int nSeq) override {
+    std::string base = bankPath;
+    base = base.substr(base.rfind('/') + 1);
+    seen.push_back(base + " " + std::to_string(nSeq) + " " + std::to_string(bankMolType) + " " +
+                   std::string(seq.seq(), seq.len()).substr(0, 4));
+  }
+  void unused() override { unusedCount++; }
+
+ private:
+  WorkSeq seq;
+};
+
+// Runs fn in dir (where the progress file goes) and returns to the previous directory.
+template <class Fn>
+void inDir(const std::string &dir, Fn fn) {
+  char old[4096];
+  ASSERT_NE(getcwd(old, sizeof old), nullptr);
+  ASSERT_EQ(chdir(dir.c_str()), 0);
+  fn();
+  ASSERT_EQ(chdir(old), 0);
+}
+
+TEST(BankWalk, EverySequenceOfEveryBankInListOrder) {
+  testutil::TempDir dir;
+  const std::string d = SEQ_TEST_DATA "/searchit/";
+  const std::string gone = dir.file("gone.fa");
+  std::vector<std::string> paths = {d + "nuc.fa", gone, d + "empty.fa", d + "prot_a.fa"};
+  std::vector<char *> list;
+  for (std::string &p : paths) list.push_back(&p[0]);
+  list.push_back(nullptr);
+  SearchHomolParams params;  // a protein query meets no nucleic bank here
+  Recorder r;
+  testing::internal::CaptureStdout();
+  inDir(dir.path(), [&] { walkBanks(list.data(), 1, params, r); });
+  const std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(out, "\n Base " + gone + " invalid");
+  ASSERT_EQ(r.seen.size(), 9u);
+  EXPECT_EQ(r.seen[0], "nuc.fa 0 1 CGAG");
+  EXPECT_EQ(r.seen[3].substr(0, 10), "nuc.fa 3 1");
+  EXPECT_EQ(r.seen[4], "prot_a.fa 0 0 KQQP");
+  EXPECT_EQ(r.seen[8].substr(0, 13), "prot_a.fa 4 0");
+  // One unfilled place at the end of each bank that opened.
+  EXPECT_EQ(r.unusedCount, 3);
+  EXPECT_EQ(testutil::readFile(dir.file("ctr")),
+            " \n Bank " + paths[0] + "   \n Bank " + gone + "   \n Bank " + paths[2] +
+                "   \n Bank " + paths[3] + "  ");
+}
+
+TEST(BankWalk, ProteinQueryAgainstNucleicBankNeedsTheCode) {
+  testutil::TempDir dir;
+  std::string nuc = SEQ_TEST_DATA "/searchit/nuc.fa";
+  char *list[] = {&nuc[0], nullptr};
+  SearchHomolParams params;  // no translation code read
+  Recorder r;
+  EXPECT_EXIT(
+      {
+        testutil::stdoutToStderr();
+        inDir(dir.path(), [&] { walkBanks(list, 0, params, r); });
+      },
+      ::testing::ExitedWithCode(111), "Can.t open file with translation code \\(null\\)");
+}
+
+// ---------------------------------------------------------------- the search in one thread
+
+// The query twice in one bank sequence: two supermotifs over the same query letters, of which
+// the selection step keeps the stronger only.
+TEST(SearchOnBank, SelectionFollowsTheParametersUnlessTheCallerSays) {
+  testutil::TempDir dir;
+  const std::string d = SEQ_TEST_DATA "/search/";
+  const std::string q = firstSeq(testutil::readFile(d + "queries.fa"));
+  const std::string filler = firstSeq(testutil::readFile(SEQ_TEST_DATA "/searchit/prot_a.fa"));
+  std::string bank = dir.file("twice.fa");
+  testutil::writeFile(bank, ">twice\n" + q + filler + filler + q.substr(0, 90) + "\n");
+  char *list[] = {&bank[0], nullptr};
+  auto run = [&](const std::string &select, int arg) {
+    SearchHomolParams params;
+    testutil::writeFile(dir.file("p.txt"), "!c " + d + "colors.txt\n!e " + d + "code.txt\n" + select);
+    FILE *f = fopen(dir.file("p.txt").c_str(), "rb");
+    params.freadParam(f);
+    fclose(f);
+    params.baseMolType = 0;
+    WorkSeq query;
+    query.set(q.c_str(), (int)q.size());
+    query.frame = '+';
+    params.readMatr(query);
+    std::vector<Supermotif *> result;
+    int n = 0;
+    inDir(dir.path(), [&] {
+      n = arg == -2 ? searchOnBank(params, list, query, result)
+                    : searchOnBank(params, list, query, result, arg);
+    });
+    EXPECT_EQ(n, (int)result.size());
+    for (Supermotif *s : result) delete s;
+    return n;
+  };
+  const int all = run("", -2);
+  ASSERT_GE(all, 2);
+  EXPECT_EQ(run("!l Y\n", -2), 1);
+  EXPECT_EQ(run("!l Y\n", 0), all);
+  EXPECT_EQ(run("", 1), 1);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Search parameters: the parameter file, the banner, the query matrix and short queries.
+// Search parameters: the parameter file, the query matrix and short queries.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -44,37 +44,8 @@ SearchHomolParams paramsOf(const std::string &text) {
 
 using testutil::seqOf;
 
-std::string bannerOf(const SearchHomolParams &p) {
-  FILE *f = tmpfile();
-  const char *banks[] = {"bank1.dat", "bank2.dat", nullptr};
-  p.print(f, "query.fa", banks);
-  std::string out;
-  rewind(f);
-  for (int c; (c = fgetc(f)) != EOF;) out += (char)c;
-  fclose(f);
-  // The one line that changes from run to run: the date written by ctime.
-  const std::string mark = "\n           ";
-  size_t at = out.find(mark);
-  while (at != std::string::npos &&
-         !(at + mark.size() + 3 < out.size() && isupper((unsigned char)out[at + mark.size()]) &&
-           out[at + mark.size() + 3] == ' '))
-    at = out.find(mark, at + 1);
-  if (at == std::string::npos) return out;
-  size_t from = at + mark.size(), end = out.find('\n', from);
-  if (end == std::string::npos) return out;
-  return out.substr(0, from) + "DATE" + out.substr(end);
-}
-
-std::string fileText(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
-
-TEST(Params, FileWithoutSettingsGivesTheDefaultBanner) {
+TEST(Params, FileWithoutSettingsGivesTheDefaults) {
   const SearchHomolParams p = paramsOf("a parameter file\nwithout any setting\n");
-  EXPECT_EQ(bannerOf(p), fileText(kData + "banner_default.txt"));
   EXPECT_EQ(p.useLookingTable, 1);
   EXPECT_EQ(p.termom, 1);
   EXPECT_STREQ(p.frameList, "abcdef");
@@ -86,24 +57,6 @@ TEST(Params, FileWithoutSettingsGivesTheDefaultBanner) {
   EXPECT_EQ(p.selectSup, 0);
   EXPECT_EQ(p.psiMeth, 3);
   EXPECT_EQ(p.psiColWeight, 1.0);
-}
-
-TEST(Params, BannerShowsTheValuesRead) {
-  const SearchHomolParams p = paramsOf(
-      "!P 4.1234\n!F 12\n!L 12\n!G 0.5\n!D x\n!E Y\n!C 0.1\n!H 0.25\n!W 7\n!k 2\n"
-      "!p 1000\n!s 5\n!M -5\n!T 3\n!t 250\n!A N\n!h n\n");
-  const std::string b = bannerOf(p);
-  for (const char *line :
-       {"\n    Motif power threshold           4.12  ", "\n    Alignment power threshold       12.00 ",
-        "\n    Motif length threshold          12 ", "\n    Gap penalty                     0.500 ",
-        "\n    Join frames clusterization      YES", "\n    Reverse strands are processed   YES",
-        "\n    Coinsidence ratio               0.10000", "\n    Minimal homology ratio          0.25000",
-        "\n    Window width                    7  ", "\n    Number of coincidence           2  ",
-        "\n    Part size                       1000", "\n    Maximal number of shifts        5  ",
-        "\n    Maximal number of alignments    -5  ", "\n    First sequence position         3     ",
-        "\n    Last sequence position          250   ", "\n    Accurate Dothelix               NO",
-        "\n    Frequences recalculation        NO\n"})
-    EXPECT_NE(b.find(line), std::string::npos) << line;
 }
 
 TEST(Params, OutOfRangeValuesAreIgnored) {
@@ -245,14 +198,6 @@ TEST(ParamsDeathTest, BadGroupsOrCodeFilesEndTheRun) {
               "\n Can't open file with color file \\(null\\) or can't read it\\.\\.\\.");
   EXPECT_FATAL(none.requireCode(), 111,
               "\n Can't open file with translation code \\(null\\) or can't read it");
-}
-
-TEST(ParamsDeathTest, FailedBannerWriteEndsTheRun) {
-  FILE *full = fopen("/dev/full", "w");
-  if (!full) GTEST_SKIP() << "no /dev/full";
-  const SearchHomolParams p = paramsOf("");
-  EXPECT_FATAL(p.print(full, "q", nullptr), 11, "Can't write");
-  fclose(full);
 }
 
 TEST(Params, QueryMatrix) {

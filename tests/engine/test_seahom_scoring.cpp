@@ -144,10 +144,10 @@ TEST(EngineScoring, RebindingToAnotherQueryOfTheSameLengthScoresTheNewOne) {
   }
 }
 
-// The vector form of the batch layout against the plain one: lanes starting before, at and
-// after the first row, ending before and at the last, empty lanes, rows not a multiple of 8,
-// extreme scores. Both must match value for value, pads included.
-TEST(EngineScoring, InterleavedDiagonalsVectorFormMatchesThePlainOne) {
+// The batch layout in one form against its definition: lanes starting before, at and after
+// the first row, ending before and at the last, empty lanes, rows not a multiple of 8,
+// extreme scores; value for value, pads included.
+void checkInterleave(VectorForm form) {
   std::mt19937 rng(2024);
   constexpr int W = HelixFilter::kLanes;
   int score[22 * kScoreRow];
@@ -175,23 +175,28 @@ TEST(EngineScoring, InterleavedDiagonalsVectorFormMatchesThePlainOne) {
       len[l] = n;
       off[l] = bankStart - (p0 + a);
     }
-    std::vector<int> wide((size_t)rows * W, 1), plain((size_t)rows * W, 2);
-    interleaveDiagonals(wide.data(), rows, p0, qRow.data(), score, bankAt, off, lo, len, 1);
-    interleaveDiagonals(plain.data(), rows, p0, qRow.data(), score, bankAt, off, lo, len, 0);
-    ASSERT_EQ(wide, plain) << "trial " << trial;
+    std::vector<int> got((size_t)rows * W, 1);
+    interleaveDiagonals(got.data(), rows, p0, qRow.data(), score, bankAt, off, lo, len, form);
     for (int l = 0; l < W; l++)
       for (int r = 0; r < rows; r++) {
         const int want = r >= lo[l] && r < lo[l] + len[l]
                              ? score[qRow[(size_t)(p0 + r)] + bankAt[p0 + r + off[l]]]
                              : HelixFilter::kPad;
-        ASSERT_EQ(plain[(size_t)r * W + l], want) << "trial " << trial << " lane " << l;
+        ASSERT_EQ(got[(size_t)r * W + l], want) << "trial " << trial << " lane " << l;
       }
   }
 }
 
-// A diagonal's profile in vectors against the plain loop: every length around the blocks of
+TEST(EngineScoring, InterleavedDiagonalsFollowTheDefinition) { checkInterleave(VectorForm::Plain); }
+
+TEST(EngineScoring, InterleavedDiagonalsVectorFormFollowsTheDefinition) {
+  SKIP_WITHOUT_WIDE(kWideInterleave);
+  checkInterleave(VectorForm::Wide);
+}
+
+// A diagonal's profile in one form against its definition: every length around the blocks of
 // sixteen, the last entries of the table, and nothing read past the n entries given.
-TEST(EngineScoring, DiagonalProfileVectorFormMatchesThePlainOne) {
+void checkDiagonalProfile(VectorForm form) {
   std::mt19937 rng(5);
   int score[22 * kScoreRow];
   for (int i = 0; i < 22 * kScoreRow; i++) score[i] = (int)rng();
@@ -203,13 +208,18 @@ TEST(EngineScoring, DiagonalProfileVectorFormMatchesThePlainOne) {
       q[(size_t)k] = (uint16_t)((k % 3 ? rng() % 22 : 21) * kScoreRow);
       b[(size_t)k] = (unsigned char)(k % 5 ? rng() % 22 : 21);
     }
-    std::vector<int> wide((size_t)n + 1, 7), plain((size_t)n + 1, 7);
-    scoreDiagonal(wide.data(), n, q.data(), b.data(), score, 1);
-    scoreDiagonal(plain.data(), n, q.data(), b.data(), score, 0);
-    ASSERT_EQ(wide, plain) << n;
-    for (int k = 0; k < n; k++) ASSERT_EQ(plain[(size_t)k], score[q[(size_t)k] + b[(size_t)k]]);
-    ASSERT_EQ(wide[(size_t)n], 7) << "written past the profile";
+    std::vector<int> got((size_t)n + 1, 7);
+    scoreDiagonal(got.data(), n, q.data(), b.data(), score, form);
+    for (int k = 0; k < n; k++) ASSERT_EQ(got[(size_t)k], score[q[(size_t)k] + b[(size_t)k]]) << n;
+    ASSERT_EQ(got[(size_t)n], 7) << "written past the profile";
   }
+}
+
+TEST(EngineScoring, DiagonalProfileFollowsTheDefinition) { checkDiagonalProfile(VectorForm::Plain); }
+
+TEST(EngineScoring, DiagonalProfileVectorFormFollowsTheDefinition) {
+  SKIP_WITHOUT_WIDE(kWideGather);
+  checkDiagonalProfile(VectorForm::Wide);
 }
 
 // The one-pass screen against the layout it skips screened by the plain filter: diagonals
@@ -217,6 +227,7 @@ TEST(EngineScoring, DiagonalProfileVectorFormMatchesThePlainOne) {
 // to four bands, scores at the screen's bounds, thresholds that let some lanes through and
 // stop others.
 TEST(EngineScoring, OnePassScreenAgreesWithTheInterleavedOne) {
+  SKIP_WITHOUT_WIDE(kWideInterleave);
   std::mt19937 rng(77);
   constexpr int W = HelixFilter::kLanes;
   int passed = 0, stopped = 0, tried = 0;
@@ -258,13 +269,13 @@ TEST(EngineScoring, OnePassScreenAgreesWithTheInterleavedOne) {
     const int nb = filter.batchThresholds(rows, maxScore, beta, alpha);
     if (!nb) continue;
     unsigned pass = 0xdead;
-    if (!screenDiagonals(pass, rows, p0, qRow.data(), score, bankAt, off, nb, beta, alpha))
-      GTEST_SKIP() << "no AVX-512 here";
+    ASSERT_TRUE(screenDiagonals(pass, rows, p0, qRow.data(), score, bankAt, off, nb, beta, alpha));
     tried++;
     for (int l = 0; l < W; l++)
       if (len[l] < filter.minLength()) pass &= ~(1u << l);
     std::vector<int> laid((size_t)rows * W);
-    interleaveDiagonals(laid.data(), rows, p0, qRow.data(), score, bankAt, off, lo, len, 0);
+    interleaveDiagonals(laid.data(), rows, p0, qRow.data(), score, bankAt, off, lo, len,
+                        VectorForm::Plain);
     const unsigned want = filter.rejectsBatchPlain(laid.data(), len, rows, maxScore);
     ASSERT_EQ(~pass & 0xffu, want) << "trial " << trial << " bands " << nb;
     passed += __builtin_popcount(pass);

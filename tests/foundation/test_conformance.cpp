@@ -145,9 +145,9 @@ TEST(Conformance, SwissProt) {
   int beg[SeqInfo::kMaxRanges], end[SeqInfo::kMaxRanges];
   EXPECT_EQ(info.getBegEndFT(disulfid, beg, end), 2);
   EXPECT_EQ((std::vector<int>{beg[0], end[0], beg[1], end[1]}), (std::vector<int>{36, 36, 69, 69}));
-  // This file's ID lines have the newer layout ("Reviewed;   472 AA."): the fifth token
-  // is "AA.", so the header gives no length and no residue gets a feature mark.
-  EXPECT_EQ(info.getLen(), 0);
+  // This file's ID lines have today's layout ("Reviewed;   472 AA."): the length is the
+  // number before "AA.".
+  EXPECT_EQ(info.getLen(), 472);
 }
 
 TEST(Conformance, Embl) {
@@ -178,8 +178,8 @@ TEST(Conformance, Embl) {
   ASSERT_GT(info.readSeq(link.c_str(), 0), 0);
   EXPECT_EQ(take(info.getAC()), "L48662");
   EXPECT_EQ(take(info.getID()), "L48662");
-  // The newer EMBL ID line has "linear;" as its fifth token: no length.
-  EXPECT_EQ(info.getLen(), 0);
+  // Today's EMBL ID line states the length before "BP.".
+  EXPECT_EQ(info.getLen(), 366);
 }
 
 TEST(Conformance, GenBank) {

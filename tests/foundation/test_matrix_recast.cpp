@@ -10,6 +10,7 @@
 #include <string>
 
 #include "inv_sqrt.h"
+#include "testutil.h"
 #include "w_matrix.h"
 
 namespace {
@@ -165,26 +166,31 @@ TEST(MatrixRecast, RescoringBoundNeverDropsAKeptSegment) {
   EXPECT_GT(decided, clearlyBelow * 9 / 10);
 }
 
-TEST(MatrixRecast, TableRangeFindsTheExtremesAnywhere) {
-  // Every position may hold the extreme, the last four (past the eight-wide blocks) too.
+// Every position may hold the extreme, the last four (past the eight-wide blocks) too.
+void checkTableRange(VectorForm form) {
   std::mt19937 rng(13);
   for (int at = 0; at < 22 * 22; at++) {
     int t[22][22];
     int *flat = &t[0][0];
     for (int k = 0; k < 22 * 22; k++) flat[k] = (int)(rng() % 2001) - 1000;
     flat[at] = at % 2 ? INT32_MAX : INT32_MIN;
-    for (bool wide : {false, true}) {
-      int lo = 0, hi = 0;
-      tableRange(t, lo, hi, wide);
-      EXPECT_EQ(lo, *std::min_element(flat, flat + 22 * 22)) << at << " wide " << wide;
-      EXPECT_EQ(hi, *std::max_element(flat, flat + 22 * 22)) << at << " wide " << wide;
-    }
+    int lo = 0, hi = 0;
+    tableRange(t, lo, hi, form);
+    ASSERT_EQ(lo, *std::min_element(flat, flat + 22 * 22)) << at;
+    ASSERT_EQ(hi, *std::max_element(flat, flat + 22 * 22)) << at;
   }
 }
 
-TEST(MatrixRecast, ScaledLookUpVectorFormMatchesThePlainOne) {
-  // Ranges up to the 32 the permutation holds, values at both ends of each, and one past it
-  // that must take the plain lookup.
+TEST(MatrixRecast, TableRangeFindsTheExtremesAnywhere) { checkTableRange(VectorForm::Plain); }
+
+TEST(MatrixRecast, TableRangeWideFormFindsTheExtremesAnywhere) {
+  SKIP_WITHOUT_WIDE(kWideTableRange);
+  checkTableRange(VectorForm::Wide);
+}
+
+// Ranges up to the 32 the permutation holds, values at both ends of each, and past it (where
+// the wide form takes the plain lookup). Every entry against the definition.
+void checkScaledLookUp(VectorForm form) {
   std::mt19937 rng(3);
   for (int range = 1; range <= 40; range++) {
     int o[22][22], scaled[64];
@@ -194,17 +200,22 @@ TEST(MatrixRecast, ScaledLookUpVectorFormMatchesThePlainOne) {
       for (int j = 0; j < 22; j++) o[i][j] = lo + (int)(rng() % (unsigned)range);
     o[range % 21][0] = lo;
     o[0][range % 21] = lo + range - 1;
-    int wide[22][22], plain[22][22];
+    int got[22][22];
     for (int i = 0; i < 22; i++)
-      for (int j = 0; j < 22; j++) wide[i][j] = plain[i][j] = -7;
-    lookUpScaled(o, lo, range, scaled, wide, true);
-    lookUpScaled(o, lo, range, scaled, plain, false);
+      for (int j = 0; j < 22; j++) got[i][j] = -7;
+    lookUpScaled(o, lo, range, scaled, got, form);
     for (int i = 0; i < 22; i++)
-      for (int j = 0; j < 22; j++) {
-        ASSERT_EQ(wide[i][j], plain[i][j]) << range << " " << i << " " << j;
-        ASSERT_EQ(plain[i][j], i < 21 && j < 21 ? scaled[o[i][j] - lo] : -7);
-      }
+      for (int j = 0; j < 22; j++)
+        ASSERT_EQ(got[i][j], i < 21 && j < 21 ? scaled[o[i][j] - lo] : -7)
+            << range << " " << i << " " << j;
   }
+}
+
+TEST(MatrixRecast, ScaledLookUpPlainFormFollowsTheDefinition) { checkScaledLookUp(VectorForm::Plain); }
+
+TEST(MatrixRecast, ScaledLookUpWideFormFollowsTheDefinition) {
+  SKIP_WITHOUT_WIDE(kWideLookUp);
+  checkScaledLookUp(VectorForm::Wide);
 }
 
 }  // namespace

@@ -192,6 +192,71 @@ TEST(FlatReaders, OneEntryInEveryFormat) {
   EXPECT_EQ(readAs(3, "LOCUS       E1\nORIGIN\n 1 ac\n 3 gt", name), "ACGT");
 }
 
+// The one dispatch over the formats: each code reads as the reader of its name does; a code of
+// no format reads nothing.
+TEST(ReadEntry, EachFormatCodeGoesToItsReader) {
+  const struct {
+    int code;
+    const char *file;
+  } banks[] = {{kFormatFasta, "fasta.fa"},   {kFormatSwiss, "swiss.dat"}, {kFormatGenBank, "genbank.gb"},
+               {kFormatPrints, "prints.txt"}, {kFormatBlocks, "blocks.txt"}, {kFormatPfam, "pfam.sto"}};
+  for (const auto &b : banks) {
+    const std::string text = bankText(b.file);
+    FILE *f = streamOf(text), *g = streamOf(text);
+    WorkSeq byCode, byName;
+    LineBuf line;
+    char n1[1024] = "", n2[1024] = "";
+    const int r1 = readEntry(byCode, f, b.code, n1, line);
+    int r2 = 0;
+    switch (b.code) {
+      case kFormatFasta: r2 = byName.readFast(g, n2); break;
+      case kFormatSwiss: r2 = byName.readSwis(g, n2); break;
+      case kFormatGenBank: r2 = byName.readGenb(g, n2); break;
+      case kFormatPrints: r2 = byName.readPrints(g); break;
+      case kFormatBlocks: r2 = byName.readBlocks(g); break;
+      default: r2 = byName.readPFam(g); break;
+    }
+    EXPECT_EQ(r1, 0) << b.file;
+    EXPECT_EQ(r1, r2) << b.file;
+    EXPECT_GT(byCode.len(), 0) << b.file;
+    EXPECT_EQ(seqOf(byCode), seqOf(byName)) << b.file;
+    EXPECT_STREQ(n1, n2) << b.file;
+    EXPECT_EQ(ftell(f), ftell(g)) << b.file;
+    fclose(f);
+    fclose(g);
+  }
+  for (int code : {(int)kFormatUnknown, 0, 7}) {
+    FILE *f = streamOf(">x\nACGT\n");
+    WorkSeq w;
+    w.set("KEEP", 4);
+    LineBuf line;
+    char name[1024] = "unchanged";
+    EXPECT_EQ(readEntry(w, f, code, name, line), -1) << code;
+    EXPECT_EQ(seqOf(w), "KEEP") << code;
+    EXPECT_STREQ(name, "unchanged") << code;
+    EXPECT_EQ(ftell(f), 0) << code;
+    fclose(f);
+  }
+}
+
+// With `pending` a FASTA bank is read entry after entry without the stream going back.
+TEST(ReadEntry, PendingHeaderStaysInTheLineBuffer) {
+  FILE *f = streamOf(">a\nAC\nGT\n>b\nTT\n>c\nGG\n");
+  WorkSeq w;
+  LineBuf line;
+  bool pending = false;
+  char name[1024];
+  std::vector<std::string> got;
+  long lastPos = 0;
+  while (readEntry(w, f, kFormatFasta, name, line, &pending) == 0) {
+    got.push_back(std::string(name) + ":" + seqOf(w));
+    EXPECT_GE(ftell(f), lastPos);
+    lastPos = ftell(f);
+  }
+  fclose(f);
+  EXPECT_EQ(got, (std::vector<std::string>{">a:ACGT", ">b:TT", ">c:GG"}));
+}
+
 TEST(SegmentReaders, PrintsBlocksPfamRows) {
   WorkSeq w;
   w.frame = 'x';

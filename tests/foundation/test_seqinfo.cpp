@@ -303,7 +303,8 @@ TEST(HeaderAccessors, FeatureRanges) {
   EXPECT_EQ(odd.getBegEndFT(1, beg, end), 1);
   EXPECT_EQ((std::vector<int>{beg[0], end[0]}), (std::vector<int>{1, 141}));
   EXPECT_EQ(odd.getBegEndFT(2, beg, end), 0);
-  EXPECT_EQ(odd.getBegEndFT(3, beg, end), 0);  // modern "10..50" positions do not parse
+  EXPECT_EQ(odd.getBegEndFT(3, beg, end), 1);  // today's "10..50" positions
+  EXPECT_EQ((std::vector<int>{beg[0], end[0]}), (std::vector<int>{10, 50}));
 
   SeqInfo gb;
   readDirect(gb, 3, bankText("genbank.gb"));
@@ -351,7 +352,7 @@ TEST(HeaderAccessors, LengthAndFeatureMarks) {
   EXPECT_EQ(fa.getLen(), 0);
   SeqInfo modern;
   readDirect(modern, 2, "ID   X_HUMAN   Reviewed;   142 AA.\nSQ  \n");
-  EXPECT_EQ(modern.getLen(), 0);  // the fifth token is "AA."
+  EXPECT_EQ(modern.getLen(), 142);  // the number before "AA."
   readDirect(modern, 2, "ID   X  STANDARD;  PRT;  -5 AA.\nSQ  \n");
   EXPECT_EQ(modern.getLen(), 0);
 

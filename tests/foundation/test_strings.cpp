@@ -6,8 +6,12 @@
 #include <cstring>
 #include <string>
 
+#include <unistd.h>
+
+#include "errormsg.h"
 #include "params.h"
 #include "seqbase.h"
+#include "testutil.h"
 
 namespace {
 
@@ -246,7 +250,9 @@ TEST(GrowableStringDeath, NoRoomExitsSeven) {
 
 }  // namespace
 
-TEST(Strings, ByteTranslationMatchesTheTable) {
+namespace {
+
+void checkTranslation(VectorForm form) {
   // Every byte value, lengths across the 64-letter blocks, caps low and high.
   std::mt19937 rng(17);
   for (int iter = 0; iter < 400; iter++) {
@@ -261,12 +267,64 @@ TEST(Strings, ByteTranslationMatchesTheTable) {
       const unsigned char c = table[(unsigned char)in[(size_t)i]];
       want[(size_t)i] = c < cap ? c : cap;
     }
-    for (bool wide : {false, true}) {
-      std::vector<unsigned char> got((size_t)n + 1, 0xEE);
-      translateBytes(table, in.data(), n, got.data(), cap, wide);
-      ASSERT_EQ(got.back(), 0xEE) << "wrote past the end";
-      got.pop_back();
-      ASSERT_EQ(got, want) << iter << " wide " << wide;
-    }
+    std::vector<unsigned char> got((size_t)n + 1, 0xEE);
+    translateBytes(table, in.data(), n, got.data(), cap, form);
+    ASSERT_EQ(got.back(), 0xEE) << "wrote past the end";
+    got.pop_back();
+    ASSERT_EQ(got, want) << iter;
   }
+}
+
+}  // namespace
+
+TEST(Strings, ByteTranslationMatchesTheTable) { checkTranslation(VectorForm::Plain); }
+
+TEST(Strings, ByteTranslationWideFormMatchesTheTable) {
+  SKIP_WITHOUT_WIDE(kWideTranslate);
+  checkTranslation(VectorForm::Wide);
+}
+
+// The switch of the vector forms: Plain never runs a wide form; without vector paths nothing
+// does; with them, what the processor has decides.
+TEST(VectorConvention, FormsAndFeatures) {
+  EXPECT_FALSE(useWide(VectorForm::Plain, 0));
+  EXPECT_FALSE(useWide(VectorForm::Plain, kCpuAvx2));
+  EXPECT_EQ(useWide(VectorForm::Wide, 0), SEQ_VECTOR == 1);
+  EXPECT_EQ(cpuHas(0), SEQ_VECTOR == 1);
+#if SEQ_VECTOR
+  EXPECT_EQ(cpuHas(kCpuAvx2), (bool)__builtin_cpu_supports("avx2"));
+  EXPECT_EQ(cpuHas(kCpuAvx512f | kCpuAvx512vbmi2),
+            __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vbmi2"));
+#else
+  EXPECT_FALSE(cpuHas(kCpuPopcnt));
+  EXPECT_FALSE(useWide(VectorForm::Wide, kCpuAvx2));
+#endif
+}
+
+// The one allocation helper: cleared arrays are zero, a negative count gives an empty array,
+// and a size no memory holds ends the run with the message and exit 7.
+TEST(Allocation, ArraysAndObjectsOrExitSeven) {
+  int *z = allocArray<int>(1000, true);
+  for (int i = 0; i < 1000; i++) ASSERT_EQ(z[i], 0);
+  delete[] z;
+  int *none = allocArray<int>(-5);
+  ASSERT_NE(none, nullptr);
+  delete[] none;
+  std::string *s = allocObject<std::string>(3, 'x');
+  EXPECT_EQ(*s, "xxx");
+  delete s;
+  EXPECT_EXIT(
+      {
+        fflush(stdout);
+        dup2(2, 1);
+        allocArray<double>(1LL << 60);
+      },
+      testing::ExitedWithCode(7), "Not enough rooms for new 2147483647");
+  EXPECT_EXIT(
+      {
+        fflush(stdout);
+        dup2(2, 1);
+        allocArray<int64_t>(1LL << 61, true);
+      },
+      testing::ExitedWithCode(7), "Not enough rooms for new 2147483647");
 }

@@ -12,6 +12,7 @@
 
 #include "aa_code.h"
 #include "motif.h"
+#include "report.h"
 #include "params.h"
 #include "seqbase.h"
 #include "w_matrix.h"

@@ -53,16 +53,6 @@ struct Work {
   std::string read(const std::string &name) const { return testutil::readFile(dir.file(name)); }
 };
 
-// The first line that begins with eleven blanks (the banner's date line) masked as "<date>".
-std::string maskDate(const std::string &text) {
-  const std::string mark = "\n           ";
-  size_t at = text.find(mark);
-  if (at == std::string::npos) return text;
-  size_t from = at + mark.size(), end = text.find('\n', from);
-  if (end == std::string::npos) return text;
-  return text.substr(0, from) + "<date>" + text.substr(end);
-}
-
 // Bank path and first motif frame of every block: "Supermotif q n bank m pow k ..." then
 // "     'f' ...".
 std::vector<std::pair<std::string, char>> bankAndFrames(const std::string &text) {
@@ -176,7 +166,7 @@ TEST(SearchProgram, BannerAndResultsOfThreeQueries) {
   ASSERT_EQ(r.rc, 0) << r.out;
   std::string res = w.read("result.txt");
   // The date line is the one masked part.
-  std::string masked = maskDate(res);
+  std::string masked = testutil::maskDate(res);
   std::string banner =
       "***************************************************"
       "\n     Search 3.0 - Tavrel search homologies"

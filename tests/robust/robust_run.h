@@ -1,0 +1,143 @@
+// Running a program of the suite as a child process for the bad-input tests: standard
+// output and error captured, an optional file-size and address-space cap, and a deadline
+// past which the run counts as a hang.
+#pragma once
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "testutil.h"
+
+namespace robust {
+
+inline const std::string kSearch = SEQ_BIN_DIR "/search";
+inline const std::string kPlevit = SEQ_BIN_DIR "/plevit";
+inline const std::string kTervex = SEQ_BIN_DIR "/tervex";
+inline const std::string kOrisk = SEQ_BIN_DIR "/orisk";
+inline const std::string kVantel = SEQ_BIN_DIR "/vantel";
+// Long enough for a sanitizer build on a busy machine; a run past it is a hang.
+constexpr int kTimeoutSeconds = 120;
+
+// Exit status as the shell sees it: main's negative codes wrap to a byte.
+constexpr int status(int code) { return code & 0xff; }
+constexpr int kAnyFailure = -1000;  // any non-zero exit
+
+struct Outcome {
+  bool exited = false;
+  bool hung = false;
+  int code = -1;  // exit status, or the signal number when killed
+  std::string out, err;
+};
+
+// Runs prog with args in dir, standard output and error captured through pipes (so that a
+// file size limit only touches the files the program writes). fileLimit > 0 caps the size of
+// every file the program writes, as a full disk would: writes past it fail with EFBIG.
+// memLimit > 0 caps the address space, so that a runaway allocation fails instead of
+// exhausting the machine.
+inline Outcome run(const std::string &prog, const std::vector<std::string> &args, const std::string &dir,
+            long fileLimit = 0, long memLimit = 0) {
+  int outPipe[2], errPipe[2];
+  if (pipe(outPipe) != 0 || pipe(errPipe) != 0) abort();
+  pid_t pid = fork();
+  if (pid < 0) abort();
+  if (pid == 0) {
+    setpgid(0, 0);
+    dup2(outPipe[1], 1);
+    dup2(errPipe[1], 2);
+    close(outPipe[0]);
+    close(errPipe[0]);
+    if (chdir(dir.c_str()) != 0) _exit(126);
+    if (fileLimit > 0) {
+      signal(SIGXFSZ, SIG_IGN);
+      struct rlimit rl = {(rlim_t)fileLimit, (rlim_t)fileLimit};
+      setrlimit(RLIMIT_FSIZE, &rl);
+    }
+    if (memLimit > 0) {
+      struct rlimit rl = {(rlim_t)memLimit, (rlim_t)memLimit};
+      setrlimit(RLIMIT_AS, &rl);
+    }
+    std::vector<char *> argv;
+    argv.push_back(const_cast<char *>(prog.c_str()));
+    for (const std::string &a : args) argv.push_back(const_cast<char *>(a.c_str()));
+    argv.push_back(nullptr);
+    execv(prog.c_str(), argv.data());
+    _exit(127);
+  }
+  close(outPipe[1]);
+  close(errPipe[1]);
+  Outcome r;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kTimeoutSeconds);
+  struct pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+  std::string *sinks[2] = {&r.out, &r.err};
+  int open = 2, st = 0;
+  while (open > 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      r.hung = true;
+      kill(-pid, SIGKILL);
+      break;
+    }
+    if (poll(fds, 2, 200) <= 0) continue;
+    for (int i = 0; i < 2; i++) {
+      if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+      char buf[65536];
+      ssize_t n = read(fds[i].fd, buf, sizeof buf);
+      if (n > 0) {
+        sinks[i]->append(buf, (size_t)n);
+      } else {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+        open--;
+      }
+    }
+  }
+  for (auto &f : fds)
+    if (f.fd >= 0) close(f.fd);
+  waitpid(pid, &st, 0);
+  r.exited = WIFEXITED(st);
+  r.code = r.exited ? WEXITSTATUS(st) : (WIFSIGNALED(st) ? WTERMSIG(st) : -1);
+  return r;
+}
+
+// The checks every row shares: the program ended by itself, without a sanitizer report,
+// with the stated exit status and message.
+inline void expectOutcome(const Outcome &r, int code, const std::string &message) {
+  ASSERT_FALSE(r.hung) << "no end within " << kTimeoutSeconds << " s";
+  ASSERT_TRUE(r.exited) << "killed by signal " << r.code << "\n" << r.err;
+  EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("runtime error"), std::string::npos) << r.err;
+  if (code == kAnyFailure) {
+    EXPECT_NE(r.code, 0) << r.out;
+  } else {
+    EXPECT_EQ(r.code, status(code)) << r.out;
+  }
+  if (!message.empty()) {
+    EXPECT_NE(r.out.find(message), std::string::npos) << r.out;
+  }
+}
+
+// Bytes that look like nothing the suite reads (a fixed sequence, so failures repeat).
+inline std::string garbage(size_t n, bool noBang = false) {
+  std::string s;
+  uint32_t x = 2463534242u;
+  while (s.size() < n) {
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    char c = (char)(x & 0xff);
+    if (noBang && c == '!') continue;
+    s += c;
+  }
+  return s;
+}
+
+}  // namespace robust

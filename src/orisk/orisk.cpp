@@ -21,13 +21,8 @@
 #include "seqbase.h"
 #include "seqinfo.h"
 
-// The keyword extraction and the thesaurus join the feature library on their own branch;
-// until they are there the learning run is left out and the program says so.
-#if __has_include("feat_tab.h") && __has_include("mesh.h")
-#define ORISK_LEARNS 1
 #include "feat_tab.h"
 #include "mesh.h"
-#endif
 
 const char kOriskUsageText[] =
     "\nExtracting feature table statistics from the given MOTIFs or SUBBASE\n"
@@ -355,7 +350,6 @@ void writeColLine(FILE *fcol, const char *type, const char *kw, int qIdx, int qH
   fprintf(fcol, "%s %s %3d %3d    %07.2f %3d\n", type, kw, qIdx, qHas, power, bHas);
 }
 
-#ifdef ORISK_LEARNS
 
 // ---- 4. the learning run ----
 
@@ -897,11 +891,3 @@ int run_orisk(int argc, char **argv) {
   return r.run(argc, argv, kind);
 }
 
-#else
-
-int run_orisk(int, char **) {
-  printf("\n orisk was built without the keyword extraction library\n");
-  return kOriskUsage;
-}
-
-#endif

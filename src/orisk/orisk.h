@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "feat_tab.h"
+
 class Supermotif;
 class ftInfo;
 
@@ -35,8 +37,6 @@ constexpr const char *funCC[] = {
     "CC   -!- MISCELLANEOUS:", "CC   -!- SIMILARITY:",         "CC   -!- INDUCTION:",
 };
 
-// Most feature types, and most keywords of one type, a run learns.
-constexpr int kMaxKeys = 10000;
 // Most bins a power grid given on the command line may have.
 constexpr double kMaxGridBins = 1e6;
 

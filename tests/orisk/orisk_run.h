@@ -14,20 +14,8 @@
 
 namespace oriskrun {
 
-// Whether the program was built with its keyword extraction (see orisk.cpp).
-#if __has_include("feat_tab.h") && __has_include("mesh.h")
-constexpr bool kLearns = true;
-#else
-constexpr bool kLearns = false;
-#endif
-
-// Tests of the program itself: skipped while it is built without the keyword extraction.
-class ProgramTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!kLearns) GTEST_SKIP() << "orisk is built without the keyword extraction library";
-  }
-};
+// Tests that run the program itself.
+class ProgramTest : public ::testing::Test {};
 
 const std::string kBin = SEQ_BIN_DIR "/orisk";
 

@@ -37,6 +37,8 @@ echo "== benchmark harness (tiny mode)"
 python3 bench/test_bench.py
 bench/run.sh --tiny
 bench/tervex.sh --tiny
+bench/orisk.sh --queries 10 --runs 1
+bench/vantel.sh --tiny
 
 if [ -x tools/fuzz.sh ]; then
   echo "== fuzzing"

@@ -555,6 +555,36 @@ EXAMPLE_ENTRIES = 2000
 EXAMPLE_MEAN_LEN = 230
 EXAMPLE_QUERIES = (140, 260, 380, 90)
 EXAMPLE_IDENTITIES = (30, 40, 50, 60, 75, 90)
+# orisk's learning set: every entry of a dozen families of three or more members, in bank
+# order: the first two of each query's class (the queries' own families left out, so that
+# vantel predicts from what other families taught), then the first others.
+LEARN_FAMILIES = 12
+LEARN_PER_QUERY_CLASS = 2
+
+
+def learning_set(queries, entries):
+    """Bank entries of the learning families, in bank order."""
+    members = {}
+    for e in entries:
+        members.setdefault(id(e.family), []).append(e)
+    own = {id(q) for q in queries}
+    classes = {q.gene for q in queries}
+    families = []
+    for e in entries:
+        f = e.family
+        if id(f) not in own and f not in families and len(members[id(f)]) >= 3:
+            families.append(f)
+    chosen = []
+    for f in families:
+        if f.gene in classes and sum(c.gene == f.gene for c in chosen) < LEARN_PER_QUERY_CLASS:
+            chosen.append(f)
+    for f in families:
+        if len(chosen) == LEARN_FAMILIES:
+            break
+        if f not in chosen:
+            chosen.append(f)
+    keep = {id(f) for f in chosen}
+    return [e for e in entries if id(e.family) in keep]
 
 
 def make_example(out):
@@ -573,6 +603,9 @@ def make_example(out):
     bank = os.path.join(out, "bank.dat")
     write_text(bank, "".join(swiss_entry(e) for e in entries))
     make_index(bank)
+    learn = os.path.join(out, "learn.dat")
+    write_text(learn, "".join(swiss_entry(e) for e in learning_set(queries, entries)))
+    make_index(learn)
 
 
 def main():

@@ -108,9 +108,10 @@ inline bool makeIndex(const std::string &bank) {
   return std::system(cmd.c_str()) == 0;
 }
 
-// The one rule that masks what changes from run to run in a search result file: a line of
-// blanks followed by a date as ctime writes it ("Www Mmm dd hh:mm:ss yyyy") keeps its blanks
-// and gets "<date>" for the date. bench/report.py masks by the same rule.
+// The one rule that masks what changes from run to run in the suite's output files: a date
+// as ctime writes it ("Www Mmm dd hh:mm:ss yyyy") that ends a line, after blanks only (the
+// banner of a search result) or after ", " (the head of a prediction), becomes "<date>".
+// bench/report.py masks by the same rule.
 inline bool isCtimeDate(const std::string &s) {
   // A upper case, a lower case, 9 digit, _ blank or digit, anything else itself.
   static const char shape[] = "Aaa Aaa _9 99:99:99 9999";
@@ -135,9 +136,12 @@ inline std::string maskDate(const std::string &text) {
     const size_t end = text.find('\n', from);
     const size_t stop = end == std::string::npos ? text.size() : end;
     const std::string line = text.substr(from, stop - from);
-    const size_t blanks = line.find_first_not_of(' ');
-    if (blanks != std::string::npos && blanks > 0 && isCtimeDate(line.substr(blanks)))
-      out += line.substr(0, blanks) + "<date>";
+    const size_t n = sizeof "Www Mmm dd hh:mm:ss yyyy" - 1;
+    const std::string head = line.size() > n ? line.substr(0, line.size() - n) : "";
+    const bool blanks = !head.empty() && head.find_first_not_of(' ') == std::string::npos;
+    const bool comma = head.size() >= 2 && head.compare(head.size() - 2, 2, ", ") == 0;
+    if ((blanks || comma) && isCtimeDate(line.substr(line.size() - n)))
+      out += head + "<date>";
     else
       out += line;
     if (end == std::string::npos) break;

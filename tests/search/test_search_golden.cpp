@@ -100,16 +100,19 @@ TEST(SearchGolden, NucleicQueriesAgainstANucleicBankOnBothStrands) {
   checkGolden({"nucleic", "!E Y\n", "nuc_bank.fa\n", "nuc_queries.fa"});
 }
 
-// The date rule masks the banner's date line and nothing else.
+// The date rule masks a date ending a line (the banner's, a prediction's head) and nothing else.
 TEST(SearchGolden, MaskRuleTakesTheDateLineOnly) {
   EXPECT_EQ(testutil::maskDate("**\n           Mon Dec  9 05:51:52 2026\n\n Query x\n"),
             "**\n           <date>\n\n Query x\n");
   EXPECT_EQ(testutil::maskDate("           Tue Jan 10 12:00:00 2023"), "           <date>");
   EXPECT_EQ(testutil::maskDate(" Fri Dec 19 23:59:59 2025\n"), " <date>\n");
-  // Not a date as ctime writes it, or not after blanks: left alone.
+  EXPECT_EQ(testutil::maskDate("ID   Q\nCC   __ Predicted KELVA, Version 5.0, Wed Dec  9 08:38:29 2026\nKW"),
+            "ID   Q\nCC   __ Predicted KELVA, Version 5.0, <date>\nKW");
+  // Not a date as ctime writes it, not after blanks or ", ", or not at the line's end: left alone.
   for (const char *keep : {"           Mon Dec  9 05:51 2026\n", "Mon Dec  9 05:51:52 2026\n",
-                           "           mon Dec  9 05:51:52 2026\n",
-                           "Supermotif a 1 b 2 Mon Dec  9 05:51:52 2026\n"})
+                           "           mon Dec  9 05:51:52 2026\n", "a,Mon Dec  9 05:51:52 2026\n",
+                           "Query: Mon Dec  9 05:51:52 2026\n",
+                           "           Mon Dec  9 05:51:52 2026 x\n"})
     EXPECT_EQ(testutil::maskDate(keep), keep);
 }
 

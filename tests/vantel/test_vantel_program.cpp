@@ -17,21 +17,13 @@
 namespace {
 
 namespace fs = std::filesystem;
+using testutil::maskDate;
 using testutil::readFile;
 using testutil::writeFile;
 
 const std::string kData = SEQ_TEST_DATA "/vantel/fixture";
 const std::string kExpected = SEQ_TEST_DATA "/vantel/expected";
 const std::string kBin = SEQ_BIN_DIR "/vantel";
-
-std::string maskDate(std::string s) {
-  const std::string mark = "CC   ____________ Predicted KELVA, Version 5.0, ";
-  size_t p = s.find(mark);
-  if (p == std::string::npos) return s;
-  p += mark.size();
-  const size_t e = s.find('\n', p);
-  return s.replace(p, e == std::string::npos ? std::string::npos : e - p, "<date>");
-}
 
 // A copy of the fixture in which vantel runs.
 class Fixture {

@@ -1,0 +1,122 @@
+// The five programs chained on the example data (tools/pipeline.sh, the chain of the demo):
+// every output compared byte for byte with its expected file, dates masked by
+// testutil::maskDate. With SEQ_UPDATE_GOLDEN=1 in the environment the expected files are
+// rewritten instead. Also: the chain stops, non-zero, when a program fails or reports an
+// entry it can't read.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "testutil.h"
+
+namespace {
+
+using testutil::readFile;
+using testutil::TempDir;
+using testutil::writeFile;
+
+const std::string kExpected = SEQ_TEST_DATA "/pipeline";
+const std::string kPipeline = SEQ_TOOLS_DIR "/pipeline.sh";
+const char *const kPrograms[] = {"search", "tervex", "orisk", "vantel", "plevit"};
+
+// Every file the chain writes but its logs.
+const char *const kOutputs[] = {"result.txt",     "qry1.mot",  "cross.mot", "learn.mot", "learn.sta",
+                                "prediction.txt", "learn.inf", "learn.pro", "report.txt"};
+
+bool exists(const std::string &path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0;
+}
+
+struct ChainRun {
+  int rc;
+  std::string err;
+};
+
+ChainRun pipeline(const std::string &build, const std::string &work) {
+  const std::string errFile = work + ".err";
+  const std::string cmd = "bash '" + kPipeline + "' '" + build + "' '" + work + "' >/dev/null 2>'" + errFile + "'";
+  const int st = std::system(cmd.c_str());
+  return {WIFEXITED(st) ? WEXITSTATUS(st) : -1, readFile(errFile)};
+}
+
+TEST(GoldenPipeline, EveryOutputByteForByte) {
+  TempDir dir;
+  const std::string work = dir.file("work");
+  const ChainRun r = pipeline(SEQ_BIN_DIR, work);
+  ASSERT_EQ(r.rc, 0) << r.err;
+  const bool update = getenv("SEQ_UPDATE_GOLDEN") != nullptr;
+  for (const char *name : kOutputs) {
+    SCOPED_TRACE(name);
+    const std::string got = testutil::maskDate(readFile(work + "/" + name));
+    ASSERT_FALSE(got.empty());
+    if (update)
+      writeFile(kExpected + "/" + name, got);
+    else
+      EXPECT_EQ(got, readFile(kExpected + "/" + name)) << "differs from tests/data/pipeline/" << name;
+  }
+  // The masked lines: the banners of the two searches and of the report, the prediction's head.
+  EXPECT_NE(readFile(kExpected + "/result.txt").find("\n           <date>\n"), std::string::npos);
+  EXPECT_NE(readFile(kExpected + "/prediction.txt").find("Version 5.0, <date>\n"), std::string::npos);
+  // The first query is a WD-repeat protein; its relatives in the bank teach the prediction.
+  EXPECT_NE(readFile(kExpected + "/prediction.txt").find("\nKW   REPEAT "), std::string::npos);
+}
+
+// A build directory of the real programs but one, which is a script.
+class BrokenStep : public ::testing::Test {
+ protected:
+  TempDir dir;
+  std::string bin() const { return dir.file("bin"); }
+  void SetUp() override { mkdir(bin().c_str(), 0755); }
+  void replace(const std::string &prog, const std::string &script) {
+    for (const char *p : kPrograms) {
+      const std::string to = bin() + "/" + p;
+      if (p == prog) {
+        writeFile(to, "#!/bin/sh\n" + script);
+        chmod(to.c_str(), 0755);
+      } else {
+        ASSERT_EQ(symlink((std::string(SEQ_BIN_DIR) + "/" + p).c_str(), to.c_str()), 0);
+      }
+    }
+  }
+};
+
+TEST_F(BrokenStep, AFailingProgramEndsTheChain) {
+  replace("orisk", "echo half done; exit 3\n");
+  const ChainRun r = pipeline(bin(), dir.file("work"));
+  EXPECT_EQ(r.rc, 1);
+  EXPECT_NE(r.err.find("pipeline: orisk failed (exit 3)"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("half done"), std::string::npos) << r.err;
+  // Nothing after the failed step ran.
+  EXPECT_FALSE(exists(dir.file("work/prediction.txt")));
+  EXPECT_FALSE(exists(dir.file("work/report.txt")));
+}
+
+TEST_F(BrokenStep, AnUnreadableEntryEndsTheChainThoughTheExitIsZero) {
+  replace("plevit", "printf '\\n Can'\"'\"'t read query sequence: queries.fa 1\\n'; exit 0\n");
+  const ChainRun r = pipeline(bin(), dir.file("work"));
+  EXPECT_EQ(r.rc, 1);
+  EXPECT_NE(r.err.find("pipeline: plevit could not read every entry"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Can't read query sequence: queries.fa 1"), std::string::npos) << r.err;
+}
+
+TEST_F(BrokenStep, TheBuiltInMatrixNoteIsNoFailure) {
+  replace("plevit",
+          "printf '\\n Can'\"'\"'t read file with Weight matrix (null) or can'\"'\"'t load it\\n'\n"
+          ": > report.txt\n");
+  EXPECT_EQ(pipeline(bin(), dir.file("work")).rc, 0);
+}
+
+TEST_F(BrokenStep, AMissingProgramIsNamed) {
+  replace("vantel", "exit 0\n");
+  unlink((bin() + "/vantel").c_str());
+  const ChainRun r = pipeline(bin(), dir.file("work"));
+  EXPECT_EQ(r.rc, 2);
+  EXPECT_NE(r.err.find("/vantel (build it first)"), std::string::npos) << r.err;
+}
+
+}  // namespace

@@ -171,7 +171,7 @@ __attribute__((target("avx512f"))) bool prefixSums(const int *elem, int n, int32
 }
 
 #else
-// Never called without vector paths: `wide` is then never set.
+// Never called without vector paths: no prefix sums are made then.
 template <bool Reverse, bool StopNeg>
 int bestScanWide(const int32_t *, int32_t, int, long long &, int &, const ScanState &) {
   return -1;
@@ -198,8 +198,8 @@ inline int firstPositive(const int *elem, int s, int e) {
 // Forward scan of the window x[0 .. w): the end of its best prefix (0 for none), stopping at
 // the first negative running sum, and that prefix's power. Most scans stop within a few
 // values, so the first ones go one by one and only a scan that lasts takes the vectors, which
-// read the prefix sums pre (pre[k] - pre[0] the sum of x[0 .. k)).
-inline int forwardEnd(const int *x, const int32_t *pre, int w, bool wide, int &bestPow) {
+// read the prefix sums pre (pre[k] - pre[0] the sum of x[0 .. k); null when there are none).
+inline int forwardEnd(const int *x, const int32_t *pre, int w, int &bestPow) {
   constexpr int kHead = 4;
   long long run = 0, best = 0;
   int end = 0, pow = 0, i = 0;
@@ -223,7 +223,7 @@ inline int forwardEnd(const int *x, const int32_t *pre, int w, bool wide, int &b
     }
   }
   if (i < w) {
-    if (wide && w <= kShortWindow) {
+    if (pre && w <= kShortWindow) {
       // Within the vector bound the head's sums fit 32 bits.
       long long atSum = 0;
       const int k = bestScanWide<false, true>(pre + i, pre[0], w - i, atSum, pow,
@@ -254,11 +254,11 @@ inline int forwardEnd(const int *x, const int32_t *pre, int w, bool wide, int &b
 // Backward scan of the window x[0 .. w): the start of its best suffix, with the suffix's sum
 // and power (start 0, sum 0 and power 0 when no suffix sum is positive). The vectors read the
 // prefix sums pre, as forwardEnd's do.
-inline int backwardStart(const int *x, const int32_t *pre, int w, bool wide, long long &segSum,
+inline int backwardStart(const int *x, const int32_t *pre, int w, long long &segSum,
                          int &bestPow) {
   long long run = 0, best = 0, sum = 0;
   int start = 0, pow = 0;
-  if (wide && w <= kShortWindow) {
+  if (pre && w <= kShortWindow) {
     const int k = bestScanWide<true, false>(pre, pre[w], w, sum, pow, ScanState{0, 0, 0});
     start = k < 0 ? 0 : w - 1 - k;
   } else if (w <= kShortWindow) {
@@ -311,15 +311,15 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
   // Prefix sums for the vector scans, wrapped to 32 bits: the difference of two is exact for
   // any window they scan when every value is small enough.
   std::vector<int32_t> &pre = work.prefix_;
-  bool wide = false;
+  bool haveSums = false;
 #if SEQ_VECTOR
   if (useWide(work.vectorForm, kWideWindowScan)) {
     if (pre.size() < (size_t)length + 1) pre.resize((size_t)length + 1);
-    wide = prefixSums(elem, length, pre.data());
+    haveSums = prefixSums(elem, length, pre.data());
   }
 #endif
   // The prefix sums from position k on (null without them).
-  auto sumsAt = [&](int k) { return wide ? pre.data() + k : nullptr; };
+  auto sumsAt = [&](int k) { return haveSums ? pre.data() + k : nullptr; };
 
   // The intervals waiting are disjoint and at least L long each: never more than length / L + 1.
   std::vector<DotHelixWork::Interval> &room = work.stack_;
@@ -340,7 +340,7 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
       // filter proves empty yields nothing, and neither do its own rests.
       if (n < L || (n < length && filter.rejectsSuffix(elem, s, e))) break;
       int bestPow = 0;
-      int w = forwardEnd(elem + s, sumsAt(s), n, wide, bestPow);
+      int w = forwardEnd(elem + s, sumsAt(s), n, bestPow);
       if (w == 0) break;  // nothing to cut around: the stretch is given up whole
       if (w < L) {
         s += w;
@@ -351,12 +351,12 @@ int DotHelix(DotHelixWork &work, const int *elem, int length, int length_low_thr
       long long segSum = 0;
       bool noWindow = false;
       for (;;) {
-        const int start = backwardStart(elem + a, sumsAt(a), w, wide, segSum, bestPow);
+        const int start = backwardStart(elem + a, sumsAt(a), w, segSum, bestPow);
         a += start;
         w -= start;
         if (!accurate || start == 0 || w < L) break;
         const int whole = w;
-        w = forwardEnd(elem + a, sumsAt(a), w, wide, bestPow);
+        w = forwardEnd(elem + a, sumsAt(a), w, bestPow);
         if (w == 0) {
           noWindow = true;
           break;
@@ -383,8 +383,7 @@ Homology_info *DotHelix(const int *elem, int length, int length_low_threshold,
   DotHelixWork work;
   const int n = DotHelix(work, elem, length, length_low_threshold, power_low_threshold, accurate);
   if (!n) return nullptr;
-  Homology_info *res = new (std::nothrow) Homology_info[(size_t)n];
-  if (!res) noRoom((long long)n * (long long)sizeof(Homology_info));
+  Homology_info *res = allocArray<Homology_info>(n);
   for (int i = 0; i < n; i++) res[i] = work.found[(size_t)i];
   num_found = n;
   return res;

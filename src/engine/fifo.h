@@ -20,8 +20,7 @@ class CircleBuffer {
   explicit CircleBuffer(int n)
       : max_records(n), records(nullptr), used_records(0), record_for_write(0) {
     if (n < 1) fatalExit(kExitBadData, "\n Queue capacity %d invalid\n", n);
-    records = new (std::nothrow) T[n]();
-    if (!records) noRoom(n);
+    records = allocArray<T>(n, true);
   }
   ~CircleBuffer() { delete[] records; }
   CircleBuffer(const CircleBuffer &) = delete;

@@ -18,8 +18,7 @@
 namespace {
 
 HistValue *newHist(int segm_length, int cur_length, int window_width) {
-  HistValue *h = new (std::nothrow) HistValue;
-  if (!h) noRoom((long long)sizeof(HistValue));
+  HistValue *h = allocObject<HistValue>();
   h->num_neg_shifts = segm_length - 1;
   h->num_all_shifts = h->num_neg_shifts + (cur_length > 0 ? cur_length : 0);
   h->window_width = window_width;
@@ -98,9 +97,7 @@ Looking_Single_table::Looking_Single_table(const AA_groups *ag, const char *sq, 
   for (int i = 0; i < length; i++) codes[(size_t)i] = ag->ord((unsigned char)sq[i]);
   table = allocArray<Single_table *>(w_width, true);
   for (int g = 1; g <= w_width; g++) {
-    Single_table *t = new (std::nothrow) Single_table(ag, codes.data(), length, g);
-    if (!t) noRoom((long long)sizeof(Single_table));
-    table[g - 1] = t;
+    table[g - 1] = allocObject<Single_table>(ag, codes.data(), length, g);
   }
 }
 

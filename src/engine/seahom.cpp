@@ -45,8 +45,7 @@ void SearchHomol::makeDivision(const Division_generator &gen) {
   query = gen.query;
   queMolType = query ? getMolType(query->seq(), query->len()) : 0;
   delete division;
-  division = new (std::nothrow) Seq_division(gen);
-  if (!division) noRoom((long long)sizeof(Seq_division));
+  division = allocObject<Seq_division>(gen);
   queryRow_.clear();  // another query: its letters are coded again on the next comparison
   // A part is partSize + thLength letters, or up to 2 x partSize - 1 for the last one.
   ensureWeight(gen.longestPart());
@@ -68,7 +67,7 @@ void SearchHomol::normMatr() {
 // ---------------------------------------------------------------- scoring
 
 void SearchHomol::recastMatr(const BankSeq *bank) {
-  double f[22];
+  double f[kAlphabetSize];
   wm->makeFreq(bank->len(), bank->seq(), f);
   wm->recast(queryFreq, f);
 }
@@ -95,14 +94,14 @@ void SearchHomol::prepareScores(const BankSeq &bank, int homFac) {
   std::memset(b + bl, kPadLetter, (size_t)bankMargin_);
   int lo, hi;
   tableRange(fast->elem, lo, hi);
-  for (int i = 0; i < 22; i++) {
+  for (int i = 0; i < kAlphabetSize; i++) {
     if (homFac == 0) {  // the usual case: the scores as they are
-      for (int j = 0; j < 22; j++) score_[i][j] = fast->elem[i][j];
+      for (int j = 0; j < kAlphabetSize; j++) score_[i][j] = fast->elem[i][j];
     } else {
-      for (int j = 0; j < 22; j++)
+      for (int j = 0; j < kAlphabetSize; j++)
         score_[i][j] = clampInt32((long long)fast->elem[i][j] - homFac);
     }
-    for (int j = 22; j < kScoreRow; j++) score_[i][j] = j == kPadLetter ? HelixFilter::kPad : 0;
+    for (int j = kAlphabetSize; j < kScoreRow; j++) score_[i][j] = j == kPadLetter ? HelixFilter::kPad : 0;
   }
   // The largest |elem - homFac| is at the smallest or the largest elem.
   const long long top =
@@ -246,8 +245,7 @@ void SearchHomol::fillRecord(int &numMot, MotifWei *motifs, Homology_info &h, in
   r.wei = nullptr;
   if (fillWei) {
     int n = h.length < 0 ? 0 : h.length;
-    r.wei = new (std::nothrow) int[(size_t)n + 1];
-    if (!r.wei) noRoom(((long long)n + 1) * (long long)sizeof(int));
+    r.wei = allocArray<int>((long long)n + 1);
     r.wei[0] = 0;
     for (int k = 1; k <= n; k++) {
       // wei[k-1] + mult x (add + weight + homFac), extended, truncated at every step.
@@ -525,8 +523,7 @@ Homology_info *checkThres(int *weight, int len, int lenTh, int powTh, int &numHe
   int sum = clampInt32(s);
   int p = powerOf(sum, len);
   if (p < powTh) return nullptr;
-  Homology_info *h = new (std::nothrow) Homology_info[1];
-  if (!h) noRoom((long long)sizeof(Homology_info));
+  Homology_info *h = allocArray<Homology_info>(1);
   h->left = 0;
   h->length = len;
   h->sum = sum;

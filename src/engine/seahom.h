@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "alphabet.h"
 #include "bankseq.h"
 #include "dothelix.h"
 #include "motif.h"
@@ -19,7 +20,7 @@ class Weight_matrix;
 // Most records one comparison writes.
 constexpr int kMaxMotifs = 10000;
 
-// Entries of one row of the engine's score table: 22 scores, then unused ones.
+// Entries of one row of the engine's score table: kAlphabetSize scores, then unused ones.
 constexpr int kScoreRow = 32;
 
 // Scores of up to HelixFilter::kLanes diagonals of one query part, interleaved for
@@ -42,8 +43,8 @@ void scoreDiagonal(int *out, int n, const uint16_t *qRow, const unsigned char *b
 
 // Bank letter index of the engine's margins: its score is HelixFilter::kPad for every query
 // letter.
-constexpr int kPadLetter = 22;
-static_assert(kPadLetter >= 22 && kPadLetter < kScoreRow, "past the letters, inside a row");
+constexpr int kPadLetter = kAlphabetSize;
+static_assert(kPadLetter >= kAlphabetSize && kPadLetter < kScoreRow, "past the letters, inside a row");
 
 // The batch screen of HelixFilter::rejectsBatch over the lanes interleaveDiagonals lays out,
 // scored and screened in one pass with nothing stored: into pass, bit l set when lane l's best
@@ -63,7 +64,7 @@ class SearchHomol : public SearchHomolParams {
   const BankSeq *query = nullptr;                       // the query frame; borrowed
   int queMolType = 0;
   Seq_division *division = nullptr;  // owned
-  double *queryFreq = nullptr;       // 22 letter frequencies of the query frame; owned
+  double *queryFreq = nullptr;       // kAlphabetSize letter frequencies of the query frame; owned
 
   // The running sums `wei` are filled only when set (the default); a driver whose splitting
   // step never reads them turns this off and saves an allocation per motif.
@@ -119,7 +120,7 @@ class SearchHomol : public SearchHomolParams {
   int bankMargin_ = 0;
   const unsigned char *bankAt() const { return bankIdx_.data() + bankMargin_; }
   // Rows of kScoreRow entries, so that a row can be read whole as a lookup table.
-  int score_[22][kScoreRow];
+  int score_[kAlphabetSize][kScoreRow];
   int maxScore_ = 0;  // largest |score_|
   void scoreProfile(int ishCurr, int ishBank, int n, int *weight) const;
   void prepareScores(const BankSeq &bank, int homFac);

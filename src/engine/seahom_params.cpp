@@ -239,8 +239,7 @@ int SearchHomolParams::freadParam(FILE *f) {
 void SearchHomolParams::readMatr(const BankSeq &query) {
   delete wm;
   wm = nullptr;
-  Weight_matrix *m = new (std::nothrow) Weight_matrix;
-  if (!m) noRoom((long long)sizeof(Weight_matrix));
+  Weight_matrix *m = allocObject<Weight_matrix>();
   wm = m;
   if (matrName) {
     FILE *f = std::fopen(matrName, "r");

@@ -27,18 +27,6 @@ constexpr int kMaxRows = 100000;
 bool isLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 bool isBlankLine(const std::string &s) { return s.find_first_not_of(" \t\r\n") == std::string::npos; }
 
-char *newRow(size_t n) {
-  char *p = new (std::nothrow) char[n];
-  if (!p) noRoom((long long)n);
-  return p;
-}
-
-char **newRowArray(size_t n) {
-  char **p = new (std::nothrow) char *[n ? n : 1];
-  if (!p) noRoom((long long)(n * sizeof(char *)));
-  return p;
-}
-
 [[noreturn]] void tooManyRows() {
   fatalExit(kExitBadInput, "\n Too large number of rows in the alignment\n");
 }
@@ -72,9 +60,9 @@ void WorkAli::alloc(int _nSeq, int _nCol) {
   clear();  // rows held before would leak otherwise
   if (_nSeq < 0) _nSeq = 0;
   if (_nCol < 0) _nCol = 0;
-  ali = newRowArray((size_t)_nSeq);
+  ali = allocArray<char *>(_nSeq > 0 ? _nSeq : 1);
   for (int r = 0; r < _nSeq; r++) {
-    ali[r] = newRow((size_t)_nCol ? (size_t)_nCol : 1);
+    ali[r] = allocArray<char>(_nCol ? _nCol : 1);
     memset(ali[r], 0, (size_t)_nCol ? (size_t)_nCol : 1);
   }
   nSeq = _nSeq;
@@ -136,9 +124,9 @@ int WorkAli::readFast(const char *fileName) {
     if (c > longest) longest = c;
   if (longest > INT32_MAX - 1) noRoom(longest);
   clear();
-  ali = newRowArray((size_t)rows);
+  ali = allocArray<char *>(rows > 0 ? rows : 1);
   for (int r = 0; r < rows; r++) {
-    ali[r] = newRow((size_t)longest ? (size_t)longest : 1);
+    ali[r] = allocArray<char>(longest ? (long long)longest : 1);
     memset(ali[r], '-', (size_t)longest);
   }
   nSeq = rows;
@@ -162,7 +150,7 @@ namespace {
 // Takes over the collected rows and checks that they have one length. extended adds the
 // row count and the rows to the failure report.
 int settleRows(WorkAli &wa, std::vector<char *> &rows, bool extended) {
-  wa.ali = newRowArray(rows.size());
+  wa.ali = allocArray<char *>(rows.empty() ? 1 : (long long)rows.size());
   for (size_t r = 0; r < rows.size(); r++) wa.ali[r] = rows[r];
   wa.nSeq = (int)rows.size();
   rows.clear();
@@ -188,7 +176,7 @@ int settleRows(WorkAli &wa, std::vector<char *> &rows, bool extended) {
 
 char *copyRow(const char *tok) {
   size_t n = strlen(tok);
-  char *p = newRow(n + 1);
+  char *p = allocArray<char>((long long)n + 1);
   memcpy(p, tok, n + 1);
   return p;
 }
@@ -272,8 +260,7 @@ WorkSeq *WorkAli::makeConsen() const {
   }
   for (int c = 0; c < len; c++)
     if (share[(size_t)c] >= thr) cons[(size_t)c] = (char)(top[(size_t)c] - 'a' + 'A');
-  WorkSeq *w = new (std::nothrow) WorkSeq();
-  if (!w) noRoom((long long)sizeof(WorkSeq));
+  WorkSeq *w = allocObject<WorkSeq>();
   w->set(cons.data(), (int)cons.size());
   w->frame = ' ';
   return w;

@@ -13,12 +13,6 @@ namespace {
 
 const char kDelims[] = " \n\r\t";
 
-Motif *newMotif() {
-  Motif *m = new (std::nothrow) Motif;
-  if (!m) noRoom((long long)sizeof(Motif));
-  return m;
-}
-
 // Reads a motif line into m (fields the line lacks stay as they are); false when the line
 // holds no quote. Never reads past the terminating zero.
 bool parseMotifLine(const char *line, Motif &m) {
@@ -168,7 +162,7 @@ void Supermotif::copy(const Supermotif *sup) {
   bNum = sup->bNum;
   Motif **tail = &first;
   for (const Motif *m = sup->first; m; m = m->next) {
-    Motif *c = newMotif();
+    Motif *c = allocObject<Motif>();
     *c = *m;
     c->next = nullptr;
     *tail = c;
@@ -211,7 +205,7 @@ int Supermotif::load(FILE *fin) {
     int read = 0;
     std::string mline;
     while (read < count && readLine(fin, mline)) {
-      Motif *m = newMotif();
+      Motif *m = allocObject<Motif>();
       parseMotifLine(mline.c_str(), *m);
       *tail = m;
       tail = &m->next;

@@ -64,8 +64,7 @@ int AddOneSeqAddr(const char *pntr, int &nSeq, SeqAddrPow *sa, int nSkip) {
     printf("\n Too many sequences");
     return 1;
   }
-  char *name = new (std::nothrow) char[pathLen + 1];
-  if (!name) noRoom((long long)pathLen + 1);
+  char *name = allocArray<char>((long long)pathLen + 1);
   memcpy(name, path, pathLen);
   name[pathLen] = 0;
   sa[nSeq].name = name;

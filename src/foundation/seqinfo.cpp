@@ -1,5 +1,14 @@
 // Bank entry headers: the six header readers, fetching by sequence address, and the
 // accessors the statistics, prediction and report code ask.
+//
+// Contents, in order:
+//   token helpers    prefix tests, copies, numbers and ranges of header lines
+//   header readers   readFasta, readSwis, readGenb, readPrints, readBlocks, readPFam, and
+//                    readSeq by sequence address; save
+//   names            getAC, getID, getDE, getOS
+//   keywords         isKW, hasKW, getKW, hasKWtype
+//   feature table    isFT, getBegEndFT, getLen, getCharFT, printIDDEOS
+//   feature names    makeName, updNumBra, belong
 #include "seqinfo.h"
 
 #include <cstdlib>
@@ -525,8 +534,7 @@ int SeqInfo::getLen() {
 
 int *SeqInfo::getCharFT(const char *FT, int &len) {
   len = getLen();
-  int *res = new (std::nothrow) int[(size_t)len]();
-  if (!res) noRoom(len);
+  int *res = allocArray<int>(len, true);
   int beg[kMaxRanges], end[kMaxRanges];
   for (int j = 1; j < num; j++) {
     if (!isFT(j, FT)) continue;

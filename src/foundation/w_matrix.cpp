@@ -135,8 +135,7 @@ int countPair(const unsigned char *nalpha, int len, const char *sq1, const char 
 // ---------------------------------------------------------------- frequencies
 
 double *TMatrix::makeFreq(int len, const char *seq) const {
-  double *f = new (std::nothrow) double[kAlphabetSize];
-  if (!f) noRoom((long long)sizeof(double) * kAlphabetSize);
+  double *f = allocArray<double>(kAlphabetSize);
   countFreq(nalpha, len, seq, f);
   return f;
 }
@@ -157,9 +156,7 @@ Weight_matrix::Weight_matrix()
 }
 
 TMatrix *Weight_matrix::duplicate() {
-  Weight_matrix *w = new (std::nothrow) Weight_matrix(*this);
-  if (!w) noRoom((long long)sizeof(Weight_matrix));
-  return w;
+  return allocObject<Weight_matrix>(*this);
 }
 
 // ---------------------------------------------------------------- tables
@@ -399,8 +396,7 @@ int Weight_matrix::normalize(const double *freq_1, const double *freq_2) {
   constexpr long long kQuantileRoom = 10010;
   const long long n = (long long)hi - lo + 1;
   const long long m = n < kQuantileRoom ? n : kQuantileRoom;
-  double *F = new (std::nothrow) double[(size_t)(m + 1)];
-  if (!F) noRoom(m + 1);
+  double *F = allocArray<double>(m + 1);
   for (long long k = 0; k <= m; k++) F[k] = 0;
   for (int i = 0; i < kOtherLetter; i++)
     for (int j = 0; j < kOtherLetter; j++) {

@@ -144,9 +144,9 @@ int WorkSeq::reverse() {
 
 void WorkSeq::print(FILE *fout, int format, const char *sign) {
   int n = len() > 0 ? len() : 0;
-  if (format == 2) {
+  if (format == kFormatSwiss) {
     fprintf(fout, "SQ   SEQUENCE%6d AA;\n", n);
-  } else if (format == 3) {
+  } else if (format == kFormatGenBank) {
     if (sign)
       fprintf(fout, "SQ   SEQUENCE%6d %s;\n", n, sign);
     else

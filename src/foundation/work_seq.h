@@ -23,7 +23,8 @@ class WorkSeq : public BankSeq {
   int cut(const BankSeq &src, int From, int To);
   // Reverse complement in place (upper-case A, C, G, T only).
   int reverse();
-  // Sequence block of a bank entry: format 2 Swiss-Prot, 3 GenBank/EMBL style.
+  // Sequence block of a bank entry: format kFormatSwiss (Swiss-Prot) or kFormatGenBank (GenBank
+  // or EMBL style); any other format writes nothing.
   void print(FILE *fout, int format, const char *sign);
   void print();
   int lastFrame(int _reverse, int toNextSeq) const;

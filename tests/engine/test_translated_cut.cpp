@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -72,9 +73,14 @@ class TranslatedCut : public ::testing::Test {
 
   // Searches query q with the given settings, in one thread or with threads.
   void search(const std::string &extra, int q, bool threads, Found &out) {
+    searchSeq(extra, queries[(size_t)q], threads, out);
+  }
+
+  // Searches the nucleotides `seq` as the query.
+  void searchSeq(const std::string &extra, const std::string &seq, bool threads, Found &out) {
     SearchHomolParams p = params(extra);
     WorkSeq query;
-    query.set(queries[(size_t)q].c_str(), (int)queries[(size_t)q].size());
+    query.set(seq.c_str(), (int)seq.size());
     query.frame = '+';
     p.readMatr(query);
     char *list[] = {&bank[0], nullptr};
@@ -145,6 +151,48 @@ class TranslatedCut : public ::testing::Test {
       EXPECT_EQ(two.supers[i]->first->frame, found.supers[i]->first->frame);
     }
   }
+  // The cut searched as a query of its own finds the same supermotifs, motif for motif; each
+  // motif of the cut run, read from the whole query's frame that it names, holds the residues
+  // that the cut's own frame gave for it.
+  void checkAgainstOwnCut(int from, int to, int q, bool threads) {
+    const std::string &whole = queries[(size_t)q];
+    const int f0 = from > 1 ? from - 1 : 0;
+    const int end = std::min(to, (int)whole.size());
+    const std::string cut = whole.substr((size_t)f0, (size_t)(end - f0));
+    Found cutRun, ownRun;
+    searchSeq("!T " + std::to_string(from) + "\n!t " + std::to_string(to) + "\n", whole, threads,
+              cutRun);
+    searchSeq("", cut, false, ownRun);
+    ASSERT_FALSE(ownRun.supers.empty());
+    ASSERT_EQ(cutRun.supers.size(), ownRun.supers.size()) << "from " << from << " to " << to;
+    const SearchHomolParams p = params("");
+    int motifs = 0;
+    for (size_t i = 0; i < ownRun.supers.size(); i++) {
+      const Supermotif &a = *cutRun.supers[i], &b = *ownRun.supers[i];
+      EXPECT_EQ(a.power, b.power);
+      EXPECT_EQ(a.bNum, b.bNum);
+      EXPECT_EQ(a.numMot, b.numMot);
+      const Motif *m = a.first, *o = b.first;
+      for (; m && o; m = m->next, o = o->next, motifs++) {
+        EXPECT_EQ(m->bBeg, o->bBeg);
+        EXPECT_EQ(m->len, o->len);
+        EXPECT_EQ(m->sum, o->sum);
+        ASSERT_TRUE(o->frame >= 'a' && o->frame <= 'f') << o->frame;
+        ASSERT_TRUE(m->frame >= 'a' && m->frame <= 'f') << m->frame;
+        EXPECT_EQ(m->frame <= 'c', o->frame <= 'c') << "a strand changed";
+        const std::string wf = frameOf(p, whole, m->frame), cf = frameOf(p, cut, o->frame);
+        ASSERT_GE(m->qBeg, 0);
+        ASSERT_LE(m->qBeg + m->len, (int)wf.size()) << "past the whole query's frame";
+        ASSERT_LE(o->qBeg + o->len, (int)cf.size());
+        EXPECT_EQ(wf.substr((size_t)m->qBeg, (size_t)m->len),
+                  cf.substr((size_t)o->qBeg, (size_t)o->len))
+            << "from " << from << " to " << to << ": frame " << m->frame << " at " << m->qBeg
+            << ", the cut's frame " << o->frame << " at " << o->qBeg;
+      }
+      EXPECT_TRUE(!m && !o) << "chains of unequal length";
+    }
+    EXPECT_GT(motifs, 0);
+  }
 };
 
 // The direct-strand reading frame of the first query, cut at several starts.
@@ -162,6 +210,22 @@ TEST_F(TranslatedCut, ComplementaryFramesCutAtEitherEnd) {
   // within it.
   check(61, n - 40, 1, "!l Y\n");
   check(2, n - 40, 1, "!l Y\n!D f\n");
+}
+
+// Against the cut searched as a query of its own: the starts 1, 2, 3 and 61 of both queries
+// (direct and complementary hits), and ends before the query's end, in one thread and with
+// threads.
+TEST_F(TranslatedCut, SegmentsAreThoseTheCutItselfGives) {
+  for (int q : {0, 1})
+    for (int from : {1, 2, 3, 61}) {
+      checkAgainstOwnCut(from, 100000, q, false);
+      checkAgainstOwnCut(from, 100000, q, true);
+    }
+  const int n = (int)queries[1].size();
+  for (int to : {n - 1, n - 2, n - 40}) {
+    checkAgainstOwnCut(1, to, 1, false);
+    checkAgainstOwnCut(61, to, 1, true);
+  }
 }
 
 // Where residue 0 of each cut frame lies on the whole query's frames.

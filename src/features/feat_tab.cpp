@@ -5,6 +5,7 @@
 // supermotif (is); helpers no program calls (getWordScore, joinList, toList, addItem).
 #include "feat_tab.h"
 
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <string>
@@ -21,8 +22,6 @@ namespace {
 
 constexpr const char *badFT[] = {"SOURCE", "CONFLICT", "VARIANT", nullptr};
 constexpr const char *hypKW[] = {"HYPOTHETICAL", "ORF", "PUTATIVE", "PROBABLE", nullptr};
-
-constexpr const char *kWordDelims = " \n;:-";
 
 char *copyOf(const char *s, size_t n) {
   char *r = new char[n + 1];
@@ -48,14 +47,29 @@ bool hasLetter(const char *s) {
   return false;
 }
 
-// The next word of a text at p (delimiters kWordDelims) without copying it.
+// The word delimiters of keyword comparison: " \n;:-" (no tab).
+bool isWordDelim(char c) { return c == ' ' || c == '\n' || c == ';' || c == ':' || c == '-'; }
+
+// The next word of a text at p without copying it.
 bool nextWord(const char *&p, const char *&w, size_t &n) {
-  p += strspn(p, kWordDelims);
+  while (isWordDelim(*p)) p++;
   if (!*p) return false;
   w = p;
-  n = strcspn(p, kWordDelims);
-  p += n;
+  while (*p && !isWordDelim(*p)) p++;
+  n = (size_t)(p - w);
   return true;
+}
+
+// The first characters of a text's words as a set of 64 bits. Matching words share their
+// first character, so two texts that match both ways have equal sets.
+uint64_t firstLetters(const char *p) {
+  uint64_t m = 0;
+  for (bool start = true; *p; p++) {
+    const bool delim = isWordDelim(*p);
+    if (start && !delim) m |= uint64_t(1) << ((unsigned char)*p & 63);
+    start = delim;
+  }
+  return m;
 }
 
 bool wordsMatch(const char *f, size_t fn, const char *s, size_t sn) {
@@ -186,12 +200,20 @@ char **getKWList(SeqInfo *info, Mesh *mesh, int &resNum, const char *KW) {
 
 void addKW(int &numDst, char **dst, char **src, int numSrc, int *_sign) {
   bool refused = false;
+  // The keywords held are scanned once per call; a word-by-word comparison is made only
+  // where the first letters of the words agree.
+  std::vector<uint64_t> letters;
+  if (numSrc > 0) {
+    letters.reserve((size_t)numDst + (size_t)numSrc);
+    for (int k = 0; k < numDst; k++) letters.push_back(firstLetters(dst[k]));
+  }
   for (int i = 0; i < numSrc; i++) {
     const char *kw = src[i];
     if (isBadWord(kw) || !hasLetter(kw)) continue;
+    const uint64_t mine = firstLetters(kw);
     bool matched = false;
     for (int k = 0; k < numDst; k++) {
-      if (firInsidSec(kw, dst[k]) && firInsidSec(dst[k], kw)) {
+      if (letters[(size_t)k] == mine && firInsidSec(kw, dst[k]) && firInsidSec(dst[k], kw)) {
         _sign[k] = 1;
         matched = true;
       }
@@ -204,6 +226,7 @@ void addKW(int &numDst, char **dst, char **src, int numSrc, int *_sign) {
     }
     _sign[numDst] = 1;
     dst[numDst++] = copyOf(kw);
+    letters.push_back(mine);
   }
 }
 

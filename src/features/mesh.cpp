@@ -75,7 +75,7 @@ int Mesh::load(const char *file_name) {
   // The bucket starts must rise from 0 to the pair count.
   for (int k = 0; ok && k <= nf; k++)
     ok = beg[(size_t)k] >= 0 && beg[(size_t)k] <= n && (k == 0 || beg[(size_t)k - 1] <= beg[(size_t)k]);
-  ok = ok && (nf == 0 || (beg[0] == 0 && beg[(size_t)nf] == n));
+  ok = ok && beg[0] == 0 && beg[(size_t)nf] == n;
   if (!ok) {
     fclose(f);
     printf("\n Mesh index file %s is corrupt: the thesaurus is empty", file_name);
@@ -103,15 +103,6 @@ int Mesh::load(const char *file_name) {
     num = i + 1;
   }
   fclose(f);
-  // A file announcing pairs but no buckets, or the other way round, is searched as empty.
-  if (numF == 0 || num == 0) {
-    for (int i = 0; i < num; i++) {
-      delete[] ks[i].Nm;
-      delete[] ks[i].Sy;
-    }
-    num = numF = 0;
-    begF[0] = 0;
-  }
   return 0;
 }
 
@@ -188,11 +179,19 @@ void Mesh::makeBuckets() {
     begF = allocArray<int>(1, true);
     return;
   }
-  // Offsets on signed characters, as the lookup takes them; pairs whose offset falls outside
-  // the range (bytes above 0x7F) are not reachable and get no bucket of their own.
+  // Offsets on signed characters, as the lookup takes them. The pairs are in unsigned order,
+  // so synonyms that begin with a byte above 0x7F after others come last with a negative
+  // offset: they get no bucket (they are not found), and the buckets end at the last pair
+  // whose offset is not negative.
   int c0 = (signed char)ks[0].Sy[0];
-  numF = (int)(signed char)ks[num - 1].Sy[0] - c0 + 1;
-  if (numF < 1) numF = 1;
+  numF = 1;
+  for (int i = num - 1; i > 0; i--) {
+    int k = (int)(signed char)ks[i].Sy[0] - c0;
+    if (k >= 0) {
+      numF = k + 1;
+      break;
+    }
+  }
   begF = allocArray<int>((long long)numF + 1, true);
   std::vector<bool> set((size_t)numF, false);
   for (int i = 0; i < num; i++) {

@@ -40,10 +40,13 @@ Totals extractAll(const std::string &path, const char *types) {
     if (!info.readSeq(link.c_str(), k)) break;
     t.entries++;
     const int len = info.getLen();
-    bool goodFeature = false;
+    bool goodFeature = false, countable = false;
     for (int j = 0; j < info.getNum(); j++) {
       if (!info.isFT(j, "")) continue;
       const int n = info.getBegEndFT(j, beg, end);
+      const char *key = info[j] + 5 + strspn(info[j] + 5, " ");
+      const size_t keyLen = strcspn(key, " ");
+      countable |= n > 0 && keyLen > 0 && !ftIsBad(key, (int)keyLen);
       for (int r = 0; r < n; r++) {
         t.ranges++;
         EXPECT_LE(1, beg[r]) << path << " " << k << ": " << info[j];
@@ -53,6 +56,14 @@ Totals extractAll(const std::string &path, const char *types) {
       }
     }
     if (goodFeature) t.withFeatures++;
+    // An entry with a feature line of a counted key and a range gives a feature type, and
+    // its list of feature keys is not empty.
+    if (countable) {
+      EXPECT_TRUE(goodFeature) << path << " " << k;
+      char *keys = info.getKW(info.getFormat() == 3 ? "FE" : "FT");
+      EXPECT_TRUE(keys && strlen(keys) > 1) << path << " " << k;
+      delete[] keys;
+    }
     int n = 0;
     char **list = getKWList(&info, nullptr, n, types);
     char *text = info.getKW("KW");
@@ -91,6 +102,7 @@ TEST(RealFiles, EmblAndGenBankEntriesAreReadSafely) {
   for (const char *dir : {"/embl", "/genbank"}) {
     std::string d = kEmboss + dir;
     if (!fs::exists(d)) continue;
+    Totals all;
     for (const auto &e : fs::directory_iterator(d)) {
       std::string p = e.path().string();
       bool bank = e.path().extension() == (std::string(dir) == "/embl" ? ".dat" : ".seq");
@@ -98,8 +110,16 @@ TEST(RealFiles, EmblAndGenBankEntriesAreReadSafely) {
       Totals t = extractAll(p, "KW_DE_OS");
       if (t.entries < 0) continue;
       EXPECT_GT(t.entries, 0) << p;
+      all.entries += t.entries;
+      all.withKeywords += t.withKeywords;
+      all.withFeatures += t.withFeatures;
+      all.ranges += t.ranges;
       files++;
     }
+    if (all.entries == 0) continue;
+    EXPECT_GT(all.withKeywords, all.entries / 2) << dir;
+    EXPECT_GT(all.withFeatures, all.entries / 2) << dir;
+    EXPECT_GT(all.ranges, all.entries) << dir;
   }
   if (files == 0) GTEST_SKIP() << "the EMBL and GenBank samples are not installed";
 }

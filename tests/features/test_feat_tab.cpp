@@ -2,6 +2,7 @@
 // thesaurus, the stop words, feature types and their summary rows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -191,6 +192,16 @@ TEST(FeatTab, StopWordsAndMerging) {
   EXPECT_EQ(sign[0], 1);
   EXPECT_EQ(sign[1], 0);
   EXPECT_STREQ(dst[2], "ZINC FINGER");
+  // A keyword added by this call is matched by a later one of the same call; words of 6
+  // characters or more match as prefixes, shorter ones only whole.
+  sign.assign(kMaxKeys, 0);
+  const char *third[] = {"FINGER-ZINC", "ALPHA BETA", "BETA ALPHA", "ZINC FINGERS", "ALPHA BET"};
+  addKW(num, dst.data(), const_cast<char **>(third), 5, sign.data());
+  ASSERT_EQ(num, 6);
+  EXPECT_EQ(std::vector<int>(sign.begin(), sign.begin() + 6), (std::vector<int>{0, 0, 1, 1, 1, 1}));
+  EXPECT_STREQ(dst[3], "ALPHA BETA");
+  EXPECT_STREQ(dst[4], "ZINC FINGERS");
+  EXPECT_STREQ(dst[5], "ALPHA BET");
   for (int i = 0; i < num; i++) delete[] dst[i];
 }
 
@@ -317,4 +328,54 @@ TEST(FeatTab, HelpersNoProgramCalls) {
   list = addItem(list, "B");
   EXPECT_STREQ(list, "A B");
   delete[] list;
+}
+
+// The example thesaurus over the example bank: every synonym that the bank's keyword lines
+// or descriptions hold is replaced by its main heading, with the progress line of its kind.
+TEST(FeatTab, ExampleThesaurusOverTheExampleBank) {
+  const std::string example = std::string(SEQ_TOOLS_DIR) + "/../example/";
+  Mesh mesh;
+  ASSERT_EQ(mesh.load((example + "thesaurus.mesh").c_str()), 0);
+  const std::string bank = example + "bank.dat";
+  int entries = 0, atpKW = 0, dehydroDE = 0;
+  std::vector<std::string> kwLists, deLists;
+  testing::internal::CaptureStdout();
+  for (int k = 0;; k++) {
+    SeqInfo info;
+    if (!info.readSeq(bank.c_str(), k)) break;
+    entries++;
+    char *kw = info.getKW("KW");
+    atpKW += kw && strstr(kw, "ATP-BINDING") ? 1 : 0;
+    delete[] kw;
+    char *de = info.getKW("DE");
+    dehydroDE += de && strstr(de, " DEHYDROGENASE") ? 1 : 0;
+    delete[] de;
+    for (const char *type : {"KW", "DE"}) {
+      int n = 0;
+      char **list = getKWList(&info, &mesh, n, type);
+      for (const std::string &item : takeList(list, n)) {
+        EXPECT_NE(item, "ATP-BINDING");
+        EXPECT_NE(item, "GTP-BINDING");
+        EXPECT_NE(item, "MONOOXYGENASE");
+        EXPECT_NE(item, "DEHYDROGENASE");
+        (std::string(type) == "KW" ? kwLists : deLists).push_back(item);
+      }
+    }
+  }
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(entries, 2000);
+  EXPECT_GT(atpKW, 100);
+  EXPECT_GT(dehydroDE, 10);
+  const auto count = [](const std::vector<std::string> &v, const char *s) {
+    return (int)std::count(v.begin(), v.end(), s);
+  };
+  // Entries with ATP-BINDING and NUCLEOTIDE-BINDING keep one heading after the dedupe.
+  EXPECT_GE(count(kwLists, "NUCLEOTIDE-BINDING"), atpKW);
+  EXPECT_GE(count(deLists, "OXIDOREDUCTASE"), dehydroDE);
+  size_t synonym = 0, synonim = 0;
+  for (size_t at = 0; (at = out.find("Synonym\n", at)) != std::string::npos; at++) synonym++;
+  for (size_t at = 0; (at = out.find("Synonim\n", at)) != std::string::npos; at++) synonim++;
+  EXPECT_GE(synonym, (size_t)atpKW);
+  EXPECT_GE(synonim, (size_t)dehydroDE);
+  EXPECT_EQ(out.size(), 8 * (synonym + synonim));  // nothing else is printed
 }

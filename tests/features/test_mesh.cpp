@@ -94,6 +94,10 @@ TEST(Mesh, EmptyAndRefusedIndexes) {
       indexText("A\nH\nB\nH\n", 2, "0\n2\n1\n", 2),                // decreasing starts
       indexText("A\nH\n", 1, "1\n1\n", 1),                         // first start not 0
       indexText("A\nH\n", 1, "0\n", 1),                            // index cut short
+      indexText("A\nH\n", 0, "0\n", 1),                            // pairs but no bucket
+      indexText("A\nH\nB\nH\n", 2, "0\n1\n1\n", 2),               // last start not the count
+      "3  number of first letters\n0\n2\n2\n3\nthree  number of items\n",  // count not numeric
+      "1  number of first letters\n0\n?\n1  number of items\nA\nH\n",      // start not numeric
   };
   for (const std::string &text : corrupt) {
     writeFile(f, text);
@@ -104,6 +108,43 @@ TEST(Mesh, EmptyAndRefusedIndexes) {
     EXPECT_EQ(m.num, 0);
     EXPECT_EQ(lookup(m, "A"), "(null)");
   }
+}
+
+TEST(Mesh, BucketOffsetsAreSignedBytes) {
+  // An index whose buckets reach far: with unsigned bytes 0xE9 would fall in bucket 168,
+  // where its pair is; on signed bytes its offset is negative and it is not looked for.
+  std::string beg = "0\n";
+  for (int k = 1; k <= 168; k++) beg += "1\n";
+  for (int k = 169; k <= 200; k++) beg += "2\n";
+  TempDir d;
+  std::string f = d.file("high.mesh");
+  writeFile(f, indexText("A1\nHA\n\xe9X\nHX\n", 200, beg, 2));
+  Mesh m;
+  ASSERT_EQ(m.load(f.c_str()), 0);
+  EXPECT_EQ(lookup(m, "A1"), "HA");
+  EXPECT_EQ(lookup(m, "\xe9X"), "(null)");
+}
+
+TEST(Mesh, BuilderWithSynonymsOfHighBytes) {
+  // Sorted as unsigned bytes the high synonym comes last; the buckets still cover every
+  // other first letter, and the high one is not found.
+  TempDir d;
+  std::string flat = d.file("flat.txt"), idx = d.file("out.mesh");
+  writeFile(flat, "NM   H1\nSY   ALPHA\nSY   \xe9TA\nNM   H2\nSY   BETA\nSY   CHI\n");
+  Mesh m;
+  testing::internal::CaptureStdout();
+  ASSERT_EQ(m.readFlatMesh(flat.c_str()), 0);
+  std::string out = testing::internal::GetCapturedStdout();
+  EXPECT_NE(out.find("\n numF  3 ks[ 0 ].Sy[ 0 ] 65\n"), std::string::npos) << out;
+  EXPECT_EQ(lookup(m, "ALPHA"), "H1");
+  EXPECT_EQ(lookup(m, "BETA"), "H2");
+  EXPECT_EQ(lookup(m, "CHI"), "H2");
+  EXPECT_EQ(lookup(m, "\xe9TA"), "(null)");
+  ASSERT_EQ(m.save(idx.c_str()), 0);
+  Mesh back;
+  ASSERT_EQ(back.load(idx.c_str()), 0);
+  EXPECT_EQ(back.num, 4);
+  EXPECT_EQ(lookup(back, "CHI"), "H2");
 }
 
 TEST(MeshDeathTest, FileEndingInsideItsPairsExits111) {

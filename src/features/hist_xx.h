@@ -1,6 +1,8 @@
 // Statistics of one feature key or keyword X over a grid of motif powers: the four pair
 // counts per bin, their segmentation into a few power steps, the blocks of the statistics
-// file that orisk writes and vantel reads, and the prediction rule vantel applies.
+// file that orisk writes and vantel reads, and the prediction rule vantel applies. The
+// definitions: counting, accessors and blocks in hist_xx.cpp, the segmentation in
+// hist_segment.cpp, the prediction rule in hist_predict.cpp.
 #pragma once
 
 #include <cstdint>

@@ -512,10 +512,12 @@ int HistXX::loadPxx(FILE *fin, const char *type) {
       restore = r.pos();
       continue;
     }
-    const int numLeft = minPow < fMin ? truncToInt((fMin - minPow) / stepPow + 1) : 0;
-    const int numRigh = maxPow > fMax ? truncToInt((maxPow - fMax) / stepPow + 1) : 0;
+    // The block's step is the object's from here on, and the widening counts in it.
+    const bool widen = minPow < fMin || maxPow > fMax;
+    const int numLeft = minPow < fMin ? truncToInt((fMin - minPow) / fStep + 1) : 0;
+    const int numRigh = maxPow > fMax ? truncToInt((maxPow - fMax) / fStep + 1) : 0;
     const long long total = (long long)numLeft + fNum + numRigh;
-    if (numLeft < 0 || numRigh < 0 || total > kMaxHistBins) {
+    if ((widen && !(fStep > 0)) || numLeft < 0 || numRigh < 0 || total > kMaxHistBins) {
       restore = r.pos();
       continue;
     }
@@ -534,6 +536,7 @@ int HistXX::loadPxx(FILE *fin, const char *type) {
     delete[] q_XbX;
     delete[] q_Xb_X;
     numPow = (int)total;
+    stepPow = fStep;
     minPow = fMin - numLeft * stepPow;
     maxPow = fMax + numRigh * stepPow;
     Pow = newZeroed(numPow);

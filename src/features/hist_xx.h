@@ -109,8 +109,9 @@ class HistXX {
   // read again; missing row values read as 0. A count block after a header is passed over
   // and the statistics block that follows it is read.
   int load(FILE *fin, const char *type);
-  // Reads the next count block of `type` onto this object's grid, widened with zero bins to
-  // cover both ranges; 0 or 1 as load.
+  // Reads the next count block of `type`: its grid and step, widened with zero bins (of
+  // that step) to cover this object's range; a block that would need widening by a step
+  // that is not positive is passed over. 0 or 1 as load.
   int loadPxx(FILE *fin, const char *type);
 
   // ---- segmentation ----

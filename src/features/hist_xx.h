@@ -1,6 +1,8 @@
 // Statistics of one feature key or keyword X over a grid of motif powers: the four pair
 // counts per bin, their segmentation into a few power steps, the blocks of the statistics
-// file that orisk writes and vantel reads, and the prediction rule vantel applies.
+// file that orisk writes and vantel reads, and the prediction rule vantel applies. The
+// definitions: counting, accessors and blocks in hist_xx.cpp, the segmentation in
+// hist_segment.cpp, the prediction rule in hist_predict.cpp.
 #pragma once
 
 #include <cstdint>
@@ -107,8 +109,9 @@ class HistXX {
   // read again; missing row values read as 0. A count block after a header is passed over
   // and the statistics block that follows it is read.
   int load(FILE *fin, const char *type);
-  // Reads the next count block of `type` onto this object's grid, widened with zero bins to
-  // cover both ranges; 0 or 1 as load.
+  // Reads the next count block of `type`: its grid and step, widened with zero bins (of
+  // that step) to cover this object's range; a block that would need widening by a step
+  // that is not positive is passed over. 0 or 1 as load.
   int loadPxx(FILE *fin, const char *type);
 
   // ---- segmentation ----

@@ -67,6 +67,11 @@ TEST(HistCount, AddKWAndAdd) {
   EXPECT_TRUE(counted(a, 1) == 2 && a.qXb_X[1] == 1 && a.q_XbX[1] == 1);
   a.add(q, b, -1, 0, 3, 2.0, 8, 6);  // the pair before position 0 is skipped
   EXPECT_TRUE(counted(a, 2) == 2 && a.qXbX[2] == 1);
+  // Flags past the query length are not the query's: pairs 6 and 7 are skipped.
+  const int qLong[] = {1, 1, 0, 0, 1, 0, 1, 1};
+  HistXX c(0, 1, 0.5, "Q", 0);
+  c.add(qLong, b, 4, 0, 4, 0.2, 8, 6);
+  EXPECT_TRUE(counted(c, 0) == 2 && c.qXbX[0] == 1 && c.q_Xb_X[0] == 1);
 }
 
 TEST(HistAccess, SegmentNameShares) {
@@ -219,6 +224,11 @@ TEST(HistRead, HeaderTypeAndName) {
     EXPECT_EQ(h.q_Xb_X[0], 0.75);
     fclose(f);
   }
+  // A name end before its first non-blank gives the empty name, not a negative length.
+  char out[8] = "x";
+  const char blanks[] = "    KW";
+  loadKW(blanks, blanks + 2, out);
+  EXPECT_STREQ(out, "");
   // The type is whole: "S" does not find "OS", nor "FT" "xFT".
   FILE *f = streamOf(
       " a OS_statistics\nminPow 0 maxPow 1 stepPow 1 numPow 1 Freq 0\n b xFT_statistics\n");
@@ -256,6 +266,35 @@ TEST(HistRead, CountBlocksAreNeverTakenForStatistics) {
   ASSERT_EQ(p.loadPxx(f, "FT"), 0);
   EXPECT_TRUE(p.numPow == 9 && p.minPow == -1.5 && p.maxPow == 2.5 && p.Pow[8] == 2.5);
   EXPECT_TRUE(p.qXbX[2] == 0 && p.qXbX[3] == 7 && p.q_Xb_X[5] == 11 && p.q_Xb_X[6] == 0);
+  fclose(f);
+}
+
+// The block's step replaces the object's, and the widening is counted in it.
+TEST(HistRead, CountBlockTakesItsStep) {
+  const std::string block =
+      "\n\n D FT_statistics\nminPow 1.000000 maxPow 2.000000 stepPow 0.500000 numPow     3"
+      "\nPow    1.0000  1.5000  2.0000\nqXbX        4       5       6\nqXb_X       1       1       1"
+      "\nq_XbX       2       2       2\nq_Xb_X      3       3       3";
+  FILE *f = streamOf(block);
+  HistXX p(0, 3, 1, "x", 0);
+  ASSERT_EQ(p.loadPxx(f, "FT"), 0);
+  fclose(f);
+  // Three zero bins of 0.5 on each side: (1 - 0)/0.5 + 1 and (3 - 2)/0.5 + 1.
+  EXPECT_TRUE(p.stepPow == 0.5 && p.numPow == 9 && p.minPow == -0.5 && p.maxPow == 3.5);
+  EXPECT_TRUE(p.Pow[1] == 0.0 && p.Pow[8] == 3.5 && p.qXbX[2] == 0 && p.qXbX[3] == 4 &&
+              p.qXbX[5] == 6 && p.qXbX[6] == 0 && p.q_Xb_X[4] == 3);
+  EXPECT_STREQ(p.FTname, "D");
+
+  // A step of 0 can't widen: that block is passed over; on the block's own grid it is read.
+  std::string flat = block;
+  flat.replace(flat.find("0.500000"), 8, "0.000000");
+  f = streamOf(flat);
+  HistXX wide(0, 3, 1, "x", 0), same(1, 2, 1, "y", 0);
+  EXPECT_EQ(wide.loadPxx(f, "FT"), 1);
+  EXPECT_TRUE(wide.numPow == 4 && wide.stepPow == 1);
+  rewind(f);
+  ASSERT_EQ(same.loadPxx(f, "FT"), 0);
+  EXPECT_TRUE(same.numPow == 3 && same.stepPow == 0 && same.Pow[2] == 1 && same.qXbX[2] == 6);
   fclose(f);
 }
 

@@ -118,13 +118,16 @@ TEST(HistSegm, TiesMergesAndSmallGrids) {
   c.incrEq(3, 5.0, 0.0);
   EXPECT_TRUE(c.numPow >= 1 && c.Pow[0] == 0);
 
-  HistXX one(0, 0, 1, "1", 0), two(0, 1, 1, "2", 0);
+  HistXX one(0, 0, 1, "1", 0), two(0, 1, 1, "2", 0), three(0, 2, 1, "3", 0);
   one.qXbX[0] = 5;
   one.incrEq(3, 0.3, 0.2);
   EXPECT_EQ(one.numPow, 0);  // no block will be written
   setCounts(two, {1, 2}, {3, 3}, {}, {});
   two.incrEq(5, 0.3, 0.0);
   EXPECT_TRUE(two.numPow == 1 && two.qXbX[0] == 3.0 / 9);
+  setCounts(three, {1, 2, 9}, {3, 3, 0}, {1, 0, 0}, {0, 0, 4});
+  three.incrEq(3, 0.3, 0.0);
+  EXPECT_TRUE(three.numPow == 1 && three.qXbX[0] == 12.0 / 18 && three.q_XbX[0] == 1.0 / 5);
 }
 
 TEST(HistSegm, BoundaryEnumeration) {
@@ -146,6 +149,30 @@ TEST(HistSegm, BoundaryEnumeration) {
   EXPECT_TRUE(bou[1] == 41 && bou[2] == 46);
   int64_t a[] = {1, 2, 3}, b[] = {3, 2, 1}, c[] = {0, 0, 0}, d[] = {1, 1, 1};
   EXPECT_EQ(h.makeDer(3, a, b, c, d, 0.0), 1.0);
+}
+
+// The bending is summed term by term, the qXbX term of a segment before its q_XbX term:
+// for these sums adding each segment's two terms first rounds differently.
+TEST(HistSegm, BendingTermsAddedInOrder) {
+  HistXX h(0, 5, 1, "D", 0);
+  int64_t a[] = {2, 4, 5}, b[] = {9, 5, 6}, c[] = {2, 0, 1}, e[] = {2, 5, 9};
+  const double freq = 0.5;
+  double P[5] = {freq * freq}, Q[5] = {(1 - freq) * (1 - freq)};
+  P[4] = 1.0, Q[4] = 0.0;
+  for (int s = 0; s < 3; s++) {
+    P[s + 1] = (double)a[s] / (a[s] + b[s]);
+    Q[s + 1] = c[s] ? (double)c[s] / (c[s] + e[s]) : 0.0;
+  }
+  double inOrder = 0, paired = 0;
+  for (int s = 1; s <= 3; s++) {
+    const double x = std::fabs((P[s] - P[s - 1]) - (P[s + 1] - P[s]));
+    const double y = std::fabs((Q[s] - Q[s - 1]) - (Q[s + 1] - Q[s]));
+    inOrder += x;
+    inOrder += y;
+    paired += x + y;
+  }
+  ASSERT_NE(inOrder, paired);
+  EXPECT_EQ(h.makeDer(3, a, b, c, e, freq), inOrder);
 }
 
 TEST(HistMonot, Fits) {
@@ -179,6 +206,29 @@ TEST(HistMonot, Fits) {
               g.qXb_X[0] == 9);
 }
 
+TEST(HistMonot, LastRowAndIgnoredCount) {
+  // Bins 0-2 pool to 117/182 = 9/14 = bin 2's ratio, but 182*(9/14) rounds above 117, so
+  // bin 2 is a step of its own and bins 0-1 (63/98, 9/14 again) the one below: two rows with
+  // both ratios equal (q_XbX one step, carried), and the last is dropped.
+  ASSERT_GT(182 * (9.0 / 14), 117.0);
+  HistXX d(0, 2, 1, "D", 0);
+  setCounts(d, {22, 41, 54}, {4, 31, 30}, {19, 22, 58}, {27, 19, 8});
+  EXPECT_EQ(printed([&] { d.monot(3, 0.0); }), "");
+  ASSERT_EQ(d.numPow, 1);
+  EXPECT_TRUE(d.Pow[0] == 0 && d.qXbX[0] == 63.0 / 98 && d.q_XbX[0] == 99.0 / 153);
+
+  // The segment count is not used: mon4 and mon9 agree.
+  HistXX m4(0, 5, 1, "M", 0), m9(0, 5, 1, "M", 0);
+  for (HistXX *h : {&m4, &m9})
+    setCounts(*h, {3, 1, 4, 1, 5, 9}, {2, 6, 5, 3, 5, 8}, {9, 7, 9, 3, 2, 3}, {8, 4, 6, 2, 6, 4});
+  m4.monot(4, 0.3);
+  m9.monot(9, 0.3);
+  ASSERT_EQ(m4.numPow, m9.numPow);
+  ASSERT_GT(m4.numPow, 1);
+  for (int k = 0; k < m4.numPow; k++)
+    EXPECT_TRUE(m4.Pow[k] == m9.Pow[k] && m4.qXbX[k] == m9.qXbX[k] && m4.q_XbX[k] == m9.q_XbX[k]);
+}
+
 TEST(HistPred, Fnormal) {
   const double x[] = {0.01, 1.0, 1.96, 2.999, 3.0},
                want[] = {0.503989, 0.840558, 0.973299, 0.996633, 0.998523};
@@ -195,6 +245,13 @@ TEST(HistPred, NoSeparation) {
   double Pxx[2], Px_x[2];
   EXPECT_EQ(h.makePxP_x(Pxx, Px_x, some), 1);
   EXPECT_TRUE(Pxx[1] == (0.3 + 0.4) * 0.5 && Px_x[1] == Pxx[1]);
+  // With observations in both segments the mean segment separates nothing: weight 0.
+  const int both[] = {10, 7};
+  double A[2];
+  ASSERT_EQ(h.makePxP_x(Pxx, Px_x, both), 0);
+  h.makeA(Pxx, Px_x, both, both, A);
+  EXPECT_EQ(A[1], 0.0);
+  EXPECT_NEAR(A[0], 0.1, 1e-15);
   predPAR p;
   for (double freq : {0.6, 0.59}) {
     h.freq = freq;

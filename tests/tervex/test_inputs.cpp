@@ -307,3 +307,25 @@ TEST(BaseGenerator, PieceOffsets) {
   for (int i = 0; i < 4; i++) small.push_back(pieceOffset(500, 400, b));
   EXPECT_EQ(small, (std::vector<int>{84, 39, 78, 79}));
 }
+
+TEST(SeqCache, EachAddressIsReadOnceAndAFailureIsRemembered) {
+  testutil::TempDir dir;
+  const std::string bank = dir.file("b.fa");
+  testutil::writeFile(bank, ">s0\nACDEFGHIK\n>s1\nLMNPQ\n");
+  ASSERT_TRUE(testutil::makeIndex(bank));
+  SeqCache cache;
+  const WorkSeq *s1 = cache.get(bank.c_str(), 1);
+  ASSERT_TRUE(s1);
+  EXPECT_EQ(std::string(s1->seq(), (size_t)s1->len()), "LMNPQ");
+  EXPECT_EQ(cache.get(dir.file("none.fa").c_str(), 0), nullptr);
+  EXPECT_EQ(cache.get(bank.c_str(), 5), nullptr);
+  EXPECT_EQ(cache.get(nullptr, 0), nullptr);
+  // The bank is not opened again: its files may go, and a new one under a failed name is not
+  // looked at.
+  std::filesystem::remove(bank);
+  std::filesystem::remove(dir.file("b.idx"));
+  testutil::writeFile(dir.file("none.fa"), ">x\nACGT\n");
+  EXPECT_EQ(cache.get(bank.c_str(), 1), s1);
+  EXPECT_EQ(cache.get(dir.file("none.fa").c_str(), 0), nullptr);
+  EXPECT_EQ(cache.get(bank.c_str(), 0), nullptr) << "entry 0 was never read";
+}

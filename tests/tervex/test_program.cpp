@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -113,6 +114,25 @@ TEST(TervexProgram, ResultFileThatCannotBeCreated) {
     tvx::RunResult r = w.tervex({"params.txt", "in.mot", "nodir/r.mot", opt});
     EXPECT_EQ(r.rc, kTervexNoResultFile) << opt;
     EXPECT_NE(r.out.find("\n Can't open result file nodir/r.mot"), std::string::npos) << opt;
+  }
+}
+
+TEST(TervexProgram, AFailedWriteEndsTheRun) {
+  // Full and Base create their result; neither removes it (Reduce and Shorten do, so they are
+  // never pointed at a device here).
+  if (!std::ifstream("/dev/full").good()) GTEST_SKIP() << "no /dev/full";
+  Work w;
+  proteinWork(w);
+  testutil::writeFile(w.file("set.sub"), subBase({0, 1}));
+  testutil::writeFile(w.file("banks.lst"), "bank.fa\n");
+  for (const std::vector<std::string> &opts :
+       {std::vector<std::string>{}, std::vector<std::string>{"-B", "banks.lst"}}) {
+    std::vector<std::string> args{"params.txt", "set.sub", "/dev/full"};
+    args.insert(args.end(), opts.begin(), opts.end());
+    tvx::RunResult r = w.tervex(args);
+    EXPECT_EQ(r.rc, 11) << r.out;
+    EXPECT_NE(r.out.find("\n Can't write /dev/full: No space left on device\n"), std::string::npos)
+        << r.out;
   }
 }
 

@@ -278,6 +278,9 @@ TEST(TervexBase, RandomPiecesAgainstTheBanksAreTheSameEveryRun) {
   EXPECT_TRUE(planted);
   ASSERT_EQ(w.tervex({"params.txt", "set.sub", "base.mot", "-B", "banks.lst"}).rc, 0);
   EXPECT_EQ(testutil::readFile(w.file("base.mot")), first);
+  // Base takes the whole list whatever N says.
+  ASSERT_EQ(w.tervex({"params.txt", "set.sub", "base.mot", "-B", "banks.lst", "-N", "1"}).rc, 0);
+  EXPECT_EQ(testutil::readFile(w.file("base.mot")), first);
   EXPECT_EQ(testutil::readFile(w.file("ctr")), " \n Bank bank.fa  ");
 
   // A motif file as input: the bank paths head the result.

@@ -367,6 +367,23 @@ TEST(TervexReduce, PairsOfDifferentSequencesBothWays) {
   EXPECT_EQ(testutil::readFile(w.file("red.mot")), result);
 }
 
+TEST(TervexReduce, ProgressAtEveryHundredthBlock) {
+  // 100 supermotifs alternating between S0 and S1: block 100 (on S1) pairs with every block
+  // on S0; the counters count every block, skipped ones included.
+  Work w;
+  proteinWork(w);
+  std::string input;
+  for (int k = 0; k < 100; k++)
+    input += tvx::block("bank.fa", 0, "bank.fa", k % 2, "20.00", {{'+', 0, 0, 50}});
+  testutil::writeFile(w.file("in.mot"), input);
+  tvx::RunResult r = w.tervex({"params.txt", "in.mot", "red.mot", "-R"});
+  ASSERT_EQ(r.rc, 0);
+  std::string want =
+      "\n Can't read file with Weight matrix (null) or can't load it\n Default Blosum62 will be used";
+  for (int k = 0; k < 100; k += 2) want += "\n sup1 " + std::to_string(k) + "   sup2 100  shifts  1";
+  EXPECT_EQ(r.out, want);
+}
+
 TEST(TervexReduce, WhenTheResultFileExists) {
   Work w;
   proteinWork(w);

@@ -98,9 +98,7 @@ int searchOnSa(SearchHomolParams &searchParams, const SeqAddrPow *sa, int numSa,
   // The frames of one comparison are all alike, so motSplit2 never cuts with the sums.
   engine.fillWei = 0;
 
-  const int minLen = searchParams.thLength;
-  const int powThres = toPowerScale(searchParams.thSubalignPower);
-  const int gapPenal = scaleToInt(searchParams.gapPenalty, 1000.0L);
+  const ClusterThresholds th = clusterThresholds(searchParams);
   const int strands = engine.queMolType == 1 ? 2 : 1;
   const int shiftQuery = segm ? segm[nFrom].x : 0;
 
@@ -127,7 +125,7 @@ int searchOnSa(SearchHomolParams &searchParams, const SeqAddrPow *sa, int numSa,
       if (nMot > 0) {
         motSplit2(nMot, work.mot, work.newMot, searchParams.eachFrame);
         Supermotif **sups = nullptr;
-        const int c = Find_clusters(nMot, work.newMot, sups, minLen, powThres, gapPenal);
+        const int c = Find_clusters(nMot, work.newMot, sups, th.lenThres, th.powThres, th.gapPenal);
         if (segm) {
           // Back to whole-sequence positions; strand 1 counts on the reversed whole sequence.
           const int shiftBank = s == 0 ? x : L - x - cutLen;
@@ -151,6 +149,18 @@ int searchOnSa(SearchHomolParams &searchParams, const SeqAddrPow *sa, int numSa,
 
 // ---------------------------------------------------------------- Full
 
+std::vector<std::pair<int, int>> fullWindows(int L) {
+  std::vector<std::pair<int, int>> w;
+  int From = 1, To = 500;
+  while (From < L) {
+    w.push_back({From, To});
+    From = To + 1;
+    // The rest joins the last window unless more than 600 letters remain.
+    To = L - To > 600 ? To + 500 : L;
+  }
+  return w;
+}
+
 int full_tervex(int nSeqLoop, SeqAddrPow *sa, SearchHomolParams &search, int &allLen,
                 const char *fileName) {
   if (!createResult(fileName)) return kTervexNoResultFile;
@@ -163,14 +173,11 @@ int full_tervex(int nSeqLoop, SeqAddrPow *sa, SearchHomolParams &search, int &al
     const int L = seq->len();
     printf("\n bSeq %3d idx %d len %d %s", i, sa[i].num, L, sa[i].name);
     search.readMatr(*seq);
-    search.From = 1;
-    search.To = 500;
-    while (search.From < L) {
+    for (const std::pair<int, int> &win : fullWindows(L)) {
+      search.From = win.first;
+      search.To = win.second;
       searchOnSa(search, sa, nSeqLoop, i, *seq, result, nullptr, 1, work);
       if (!appendSupers(fileName, result, sa[i].name, sa[i].num)) return kTervexNoResultFile;
-      search.From = search.To + 1;
-      // The rest joins the last window unless more than 600 letters remain.
-      search.To = L - search.To > 600 ? search.To + 500 : L;
     }
     allLen += L;
   }

@@ -127,7 +127,7 @@ int makeSA_list(FILE *f, SeqList &list, std::vector<std::string> &glue) {
   return list.size();
 }
 
-double getMinPower(const char *motifName) {
+long double minPowerExt(const char *motifName) {
   FILE *f = fopen(motifName, "rt");
   if (!f) {
     printf("\n Can't open motif file %s", motifName);
@@ -142,12 +142,14 @@ double getMinPower(const char *motifName) {
     sup.del();
   }
   fclose(f);
-  return minPow / 4096000.0;
+  return (long double)minPow / 4096000.0L;
 }
 
-double subalignThreshold(double minPower, int skipTheSame) {
-  // Formed in extended precision and stored, as the threshold is kept in a double.
-  return (double)((long double)minPower - (skipTheSame ? 0.5L : 1.0L));
+double getMinPower(const char *motifName) { return (double)minPowerExt(motifName); }
+
+double subalignThreshold(long double minPower, int skipTheSame) {
+  // Rounded once, when stored: the threshold is kept in a double.
+  return (double)(minPower - (skipTheSame ? 0.5L : 1.0L));
 }
 
 TervexOptions::~TervexOptions() { freeList(bankList); }
@@ -256,7 +258,7 @@ int run_tervex(int argc, char **argv) {
   const int rc = parseOptions(argc, argv, opt);
   if (rc) return rc;
 
-  search.thSubalignPower = subalignThreshold(getMinPower(inputName), opt.skipTheSame);
+  search.thSubalignPower = subalignThreshold(minPowerExt(inputName), opt.skipTheSame);
   const int nSeqLoop = opt.nSeq > 0 ? std::min(opt.nSeq, n) : n;
 
   int status = 0;

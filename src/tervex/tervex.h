@@ -83,11 +83,13 @@ int makeSA_list(FILE *f, SeqList &list, std::vector<std::string> &glue);
 int cmpSA(const void *a, const void *b);
 
 // The lowest supermotif power of a motif file on the printed scale, 0 when it holds none or
-// can't be opened ("\n Can't open motif file %s").
+// can't be opened ("\n Can't open motif file %s"). The quotient is formed in extended
+// precision; getMinPower rounds it to a double.
+long double minPowerExt(const char *motifName);
 double getMinPower(const char *motifName);
 // thSubalignPower for the lowest power: just below it (0.5, or 1.0 when sequences may meet
-// themselves).
-double subalignThreshold(double minPower, int skipTheSame);
+// themselves), the difference formed in extended precision and then stored as a double.
+double subalignThreshold(long double minPower, int skipTheSame);
 
 // The options, read from every argument that begins with '-' (file names included).
 struct TervexOptions {
@@ -157,6 +159,10 @@ struct ScreenWork {
 int searchOnSa(SearchHomolParams &searchParams, const SeqAddrPow *sa, int numSa, int nFrom,
                const BankSeq &_query, std::vector<Supermotif *> &result, const Shift *segm,
                int theSame, ScreenWork &work);
+
+// Full's windows over a sequence of L letters, as (From, To) counted from 1: 500 letters
+// each, the last one taking the rest when at most 600 letters remain after a window.
+std::vector<std::pair<int, int>> fullWindows(int L);
 
 // Full: each of the first nSeqLoop sequences in windows of about 500 letters against the
 // others. allLen receives the total length read. 0, or kTervexNoResultFile after its message.

@@ -163,6 +163,58 @@ TEST(Threshold, JustBelowTheWeakestSupermotif) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n Can't open motif file " + dir.file("none.txt"));
 }
 
+TEST(Threshold, FormedInExtendedPrecisionAndStoredOnce) {
+  // 1.07 is 4382720 on the scale (1.03: 4218880); the quotient and the difference formed in
+  // extended precision and stored once give one unit less on the scale (P - 2048001 here)
+  // than the quotient rounded to a double first would.
+  testutil::TempDir dir;
+  const std::string path = dir.file("m.txt");
+  testutil::writeFile(path, "Supermotif q 0 a.fa 1   1.07 1   query-bank\n     '+' 0 0 9 1 1\n"
+                            "Supermotif q 0 a.fa 2   1.03 1   query-bank\n     '+' 0 0 9 1 1\n"
+                            "Supermotif q 0 a.fa 3   3.00 1   query-bank\n     '+' 0 0 9 1 1\n");
+  EXPECT_EQ(toPowerScale(subalignThreshold(minPowerExt(path.c_str()), 1)), 2170880);
+  EXPECT_EQ(toPowerScale(subalignThreshold(minPowerExt(path.c_str()), 0)), 122879);
+  testutil::writeFile(path, "Supermotif q 0 a.fa 1   1.07 1   query-bank\n     '+' 0 0 9 1 1\n");
+  EXPECT_EQ(toPowerScale(subalignThreshold(minPowerExt(path.c_str()), 1)), 2334719);
+  EXPECT_EQ(toPowerScale(subalignThreshold(minPowerExt(path.c_str()), 0)), 286720);
+}
+
+TEST(MotifList, ManyEqualPowersKeepFileOrder) {
+  // Enough addresses that an unstable sort would reorder the ties.
+  std::string text;
+  std::vector<std::string> want[3];
+  const char *powers[3] = {"9.00", "5.00", "7.00"};
+  for (int i = 0; i < 60; i++) {
+    const std::string name = "b" + std::to_string(i) + ".fa";
+    text += "Supermotif q 0 " + name + " 1  " + powers[i % 3] + " 1   query-bank\n"
+            "     '+' 0 0 9 1 1\n";
+    want[i % 3].push_back(name);
+  }
+  FILE *f = testutil::streamOf(text);
+  SeqList list;
+  makeMotifList(f, list);
+  fclose(f);
+  std::vector<std::string> names, expect;
+  for (const SeqAddrPow &a : list.sa) names.push_back(a.name);
+  for (int k : {0, 2, 1}) expect.insert(expect.end(), want[k].begin(), want[k].end());
+  EXPECT_EQ(names, expect);
+}
+
+TEST(FullWindows, FiveHundredLettersAndTheRestJoinsTheLast) {
+  using W = std::vector<std::pair<int, int>>;
+  EXPECT_EQ(fullWindows(1000), (W{{1, 500}, {501, 1000}}));
+  EXPECT_EQ(fullWindows(1100), (W{{1, 500}, {501, 1100}}));
+  EXPECT_EQ(fullWindows(1101), (W{{1, 500}, {501, 1000}, {1001, 1101}}));
+  EXPECT_EQ(fullWindows(300), (W{{1, 500}}));
+  EXPECT_EQ(fullWindows(2), (W{{1, 500}}));
+  EXPECT_EQ(fullWindows(1), W{});
+  EXPECT_EQ(fullWindows(0), W{});
+  // The window that would start at the last letter is never searched.
+  EXPECT_EQ(fullWindows(501), (W{{1, 500}}));
+  EXPECT_EQ(fullWindows(1600), (W{{1, 500}, {501, 1000}, {1001, 1600}}));
+  EXPECT_EQ(fullWindows(1601), (W{{1, 500}, {501, 1000}, {1001, 1500}, {1501, 1601}}));
+}
+
 namespace {
 
 struct Parsed {
@@ -254,4 +306,26 @@ TEST(BaseGenerator, PieceOffsets) {
   std::vector<int> small;
   for (int i = 0; i < 4; i++) small.push_back(pieceOffset(500, 400, b));
   EXPECT_EQ(small, (std::vector<int>{84, 39, 78, 79}));
+}
+
+TEST(SeqCache, EachAddressIsReadOnceAndAFailureIsRemembered) {
+  testutil::TempDir dir;
+  const std::string bank = dir.file("b.fa");
+  testutil::writeFile(bank, ">s0\nACDEFGHIK\n>s1\nLMNPQ\n");
+  ASSERT_TRUE(testutil::makeIndex(bank));
+  SeqCache cache;
+  const WorkSeq *s1 = cache.get(bank.c_str(), 1);
+  ASSERT_TRUE(s1);
+  EXPECT_EQ(std::string(s1->seq(), (size_t)s1->len()), "LMNPQ");
+  EXPECT_EQ(cache.get(dir.file("none.fa").c_str(), 0), nullptr);
+  EXPECT_EQ(cache.get(bank.c_str(), 5), nullptr);
+  EXPECT_EQ(cache.get(nullptr, 0), nullptr);
+  // The bank is not opened again: its files may go, and a new one under a failed name is not
+  // looked at.
+  std::filesystem::remove(bank);
+  std::filesystem::remove(dir.file("b.idx"));
+  testutil::writeFile(dir.file("none.fa"), ">x\nACGT\n");
+  EXPECT_EQ(cache.get(bank.c_str(), 1), s1);
+  EXPECT_EQ(cache.get(dir.file("none.fa").c_str(), 0), nullptr);
+  EXPECT_EQ(cache.get(bank.c_str(), 0), nullptr) << "entry 0 was never read";
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -64,6 +65,7 @@ TEST(TervexProgram, UsageAndReturnCodes) {
   testutil::writeFile(w.file("empty.sub"), "SubBase\n\n");
   testutil::writeFile(w.file("ok.sub"), "SubBase\n\nbank.fa 0\n");
   testutil::writeFile(w.file("empty.lst"), "");
+  testutil::writeFile(w.file("blank.lst"), "\nbank.fa\n");
   struct Case {
     std::vector<std::string> args;
     int rc;
@@ -78,6 +80,9 @@ TEST(TervexProgram, UsageAndReturnCodes) {
       {{"params.txt", "ok.sub", "r.mot", "-B", "nope.lst"}, 252, "\n Can't open file with base list nope.lst"},
       {{"params.txt", "ok.sub", "r.mot", "-B"}, 252, "\n Can't open file with base list (null)"},
       {{"params.txt", "ok.sub", "r.mot", "-B", "empty.lst"}, 251, "\n There are no banks in bankList"},
+      // A first blank line ends the list before any bank: the banks' type can't be known.
+      {{"params.txt", "ok.sub", "r.mot", "-B", "blank.lst"}, 111,
+       "All bases in given ase_list have unknown molecular type..."},
   };
   for (const Case &c : cases) {
     tvx::RunResult r = w.tervex(c.args);
@@ -100,6 +105,71 @@ TEST(TervexProgram, ResultFileThatCannotBeCreated) {
     tvx::RunResult r = w.tervex(args);
     EXPECT_EQ(r.rc, kTervexNoResultFile) << opt;
     EXPECT_NE(r.out.find("\n Can't open result file nodir/r.mot"), std::string::npos) << opt;
+  }
+  // Reduce and Shorten append to a file they removed: the first append fails.
+  testutil::writeFile(w.file("in.mot"),
+                      tvx::block("bank.fa", 0, "bank.fa", 0, "20.00", {{'+', 0, 0, 100}}) +
+                          tvx::block("bank.fa", 0, "bank.fa", 1, "20.00", {{'+', 0, 0, 100}}));
+  for (const char *opt : {"-R", "-S"}) {
+    tvx::RunResult r = w.tervex({"params.txt", "in.mot", "nodir/r.mot", opt});
+    EXPECT_EQ(r.rc, kTervexNoResultFile) << opt;
+    EXPECT_NE(r.out.find("\n Can't open result file nodir/r.mot"), std::string::npos) << opt;
+  }
+}
+
+TEST(TervexProgram, AFailedWriteEndsTheRun) {
+  // Full and Base create their result; neither removes it (Reduce and Shorten do, so they are
+  // never pointed at a device here).
+  if (!std::ifstream("/dev/full").good()) GTEST_SKIP() << "no /dev/full";
+  Work w;
+  proteinWork(w);
+  testutil::writeFile(w.file("set.sub"), subBase({0, 1}));
+  testutil::writeFile(w.file("banks.lst"), "bank.fa\n");
+  for (const std::vector<std::string> &opts :
+       {std::vector<std::string>{}, std::vector<std::string>{"-B", "banks.lst"}}) {
+    std::vector<std::string> args{"params.txt", "set.sub", "/dev/full"};
+    args.insert(args.end(), opts.begin(), opts.end());
+    tvx::RunResult r = w.tervex(args);
+    EXPECT_EQ(r.rc, 11) << r.out;
+    EXPECT_NE(r.out.find("\n Can't write /dev/full: No space left on device\n"), std::string::npos)
+        << r.out;
+  }
+}
+
+TEST(TervexFull, OptionNCountsTheSequencesScreened) {
+  Work w;
+  proteinWork(w);
+  testutil::writeFile(w.file("set.sub"), subBase({0, 1, 2}));
+  const std::string fallback =
+      "\n Can't read file with Weight matrix (null) or can't load it\n Default Blosum62 will be used";
+  auto progress = [&](int k) {
+    std::string t;
+    for (int i = 0; i < k; i++) t += "\n bSeq   " + std::to_string(i) + " idx " + std::to_string(i) +
+                                     " len 300 bank.fa" + fallback;
+    return t;
+  };
+  tvx::RunResult all = w.tervex({"params.txt", "set.sub", "full.mot"});
+  ASSERT_EQ(all.rc, 0);
+  // Progress and the matrix messages, nothing else.
+  EXPECT_EQ(all.out, progress(3));
+  const std::string whole = testutil::readFile(w.file("full.mot"));
+  EXPECT_NE(whole, "");
+  for (const char *n : {"5", "0", "-2"}) {
+    tvx::RunResult r = w.tervex({"params.txt", "set.sub", "full.mot", "-N", n});
+    EXPECT_EQ(r.out, progress(3)) << n;
+    EXPECT_EQ(testutil::readFile(w.file("full.mot")), whole) << n;
+  }
+  // One sequence: its only partner is itself.
+  tvx::RunResult r = w.tervex({"params.txt", "set.sub", "full.mot", "-N", "1"});
+  EXPECT_EQ(r.out, progress(1));
+  EXPECT_EQ(testutil::readFile(w.file("full.mot")), "");
+  // Two: only S0 and S1 meet.
+  ASSERT_EQ(w.tervex({"params.txt", "set.sub", "full.mot", "-n", "2"}).rc, 0);
+  const std::vector<Block> blocks = w.blocks("full.mot");
+  ASSERT_FALSE(blocks.empty());
+  for (const Block &b : blocks) {
+    EXPECT_LT(b.qNum, 2);
+    EXPECT_LT(b.bNum, 2);
   }
 }
 
@@ -208,6 +278,9 @@ TEST(TervexBase, RandomPiecesAgainstTheBanksAreTheSameEveryRun) {
   EXPECT_TRUE(planted);
   ASSERT_EQ(w.tervex({"params.txt", "set.sub", "base.mot", "-B", "banks.lst"}).rc, 0);
   EXPECT_EQ(testutil::readFile(w.file("base.mot")), first);
+  // Base takes the whole list whatever N says.
+  ASSERT_EQ(w.tervex({"params.txt", "set.sub", "base.mot", "-B", "banks.lst", "-N", "1"}).rc, 0);
+  EXPECT_EQ(testutil::readFile(w.file("base.mot")), first);
   EXPECT_EQ(testutil::readFile(w.file("ctr")), " \n Bank bank.fa  ");
 
   // A motif file as input: the bank paths head the result.
@@ -215,6 +288,38 @@ TEST(TervexBase, RandomPiecesAgainstTheBanksAreTheSameEveryRun) {
   ASSERT_EQ(w.tervex({"params.txt", "in.mot", "base.mot", "-B", "banks.lst"}).rc, 0);
   const std::string second = testutil::readFile(w.file("base.mot"));
   EXPECT_EQ(second.substr(0, 47), "Motif file obtained from the SubBase:\nbank.fa\n\n");
+}
+
+TEST(TervexBase, NucleicSetAgainstANucleicBankIsNotTranslated) {
+  // The banks' molecule type is known before the search: a nucleic piece against nucleic
+  // banks needs no translation code.
+  Work w;
+  std::mt19937 g(11);
+  const std::string n0 = tvx::randomLetters(g, 600, "ACGT");
+  w.bank("nuc.fa", {n0, tvx::mutateEvery(n0, 15, "ACGT")});
+  w.params("", true);
+  testutil::writeFile(w.file("banks.lst"), "nuc.fa\n");
+  testutil::writeFile(w.file("set.sub"), subBase({0, 1}, "nuc.fa"));
+  tvx::RunResult r = w.tervex({"params.txt", "set.sub", "base.mot", "-B", "banks.lst"});
+  ASSERT_EQ(r.rc, 0) << r.out;
+  // The first piece starts at 168: (1804289383 / 2147483647) x (600 - 400). Every cluster is
+  // written (a SubBase gives no threshold), so look at the strongest ones.
+  const std::vector<Block> blocks = w.blocks("base.mot");
+  for (int b : {0, 1}) {
+    const Block *best = strongest(blocks, 0, b);
+    ASSERT_TRUE(best) << b;
+    EXPECT_GT(best->power, 20 * 4096000);
+    for (const Motif &m : best->mots) {
+      EXPECT_EQ(m.frame, '+');
+      EXPECT_EQ(m.qBeg, m.bBeg);
+      EXPECT_GE(m.qBeg, 168);
+      EXPECT_LE(m.qBeg + m.len, 568);
+    }
+  }
+  for (const Block &b : blocks) {
+    EXPECT_EQ(b.qAdr, "nuc.fa");
+    for (const Motif &m : b.mots) EXPECT_GE(m.qBeg, b.qNum == 0 ? 168 : 0);
+  }
 }
 
 namespace {
@@ -260,6 +365,23 @@ TEST(TervexReduce, PairsOfDifferentSequencesBothWays) {
   w.params("!H 0.5\n");
   ASSERT_EQ(w.tervex({"params.txt", "in.mot", "red.mot", "-R"}).rc, 0);
   EXPECT_EQ(testutil::readFile(w.file("red.mot")), result);
+}
+
+TEST(TervexReduce, ProgressAtEveryHundredthBlock) {
+  // 100 supermotifs alternating between S0 and S1: block 100 (on S1) pairs with every block
+  // on S0; the counters count every block, skipped ones included.
+  Work w;
+  proteinWork(w);
+  std::string input;
+  for (int k = 0; k < 100; k++)
+    input += tvx::block("bank.fa", 0, "bank.fa", k % 2, "20.00", {{'+', 0, 0, 50}});
+  testutil::writeFile(w.file("in.mot"), input);
+  tvx::RunResult r = w.tervex({"params.txt", "in.mot", "red.mot", "-R"});
+  ASSERT_EQ(r.rc, 0);
+  std::string want =
+      "\n Can't read file with Weight matrix (null) or can't load it\n Default Blosum62 will be used";
+  for (int k = 0; k < 100; k += 2) want += "\n sup1 " + std::to_string(k) + "   sup2 100  shifts  1";
+  EXPECT_EQ(r.out, want);
 }
 
 TEST(TervexReduce, WhenTheResultFileExists) {
@@ -363,6 +485,38 @@ TEST(TervexShorten, EveryRegionIsScreenedAndWithKItselfToo) {
   // N limits the regions screened.
   ASSERT_EQ(w.tervex({"params.txt", "in.mot", "sho.mot", "-S", "-N", "2"}).rc, 0);
   for (const Block &b : w.blocks("sho.mot")) EXPECT_EQ(b.qNum, 0);
+}
+
+TEST(TervexShorten, ComplementaryStrandPositionsOnTheWholeReversedPartner) {
+  // N1 is the reverse complement of a mutated N0: N0's letters 100..299 face N1's reversed
+  // letters 100..299. The regions are cut out of the middle of both, so a motif of the reverse
+  // strand keeps the diagonal only when it is brought back onto the whole reversed partner.
+  Work w;
+  std::mt19937 g(23);
+  const std::string n0 = tvx::randomLetters(g, 600, "ACGT");
+  const std::string n1 = tvx::revComp(tvx::mutateEvery(n0, 20, "ACGT"));
+  w.bank("nuc.fa", {n0, n1});
+  w.params("", true);
+  // Regions: N0 (90, 220) and N1 as stored (290, 220), the mirror of 100..299 widened; N1's
+  // region reversed starts at 600 - 290 - 220 = 90 of the reversed N1, N0's at 290.
+  testutil::writeFile(w.file("in.mot"),
+                      tvx::block("nuc.fa", 0, "nuc.fa", 0, "20.00", {{'+', 100, 100, 200}}) +
+                          tvx::block("nuc.fa", 0, "nuc.fa", 1, "20.00", {{'-', 100, 100, 200}}));
+  tvx::RunResult r = w.tervex({"params.txt", "in.mot", "sho.mot", "-S"});
+  ASSERT_EQ(r.rc, 0) << r.out;
+  bool both[2] = {false, false};
+  for (const Block &b : w.blocks("sho.mot")) {
+    EXPECT_FALSE(sameEntry(b));
+    for (const Motif &m : b.mots) {
+      EXPECT_EQ(m.frame, '-');
+      EXPECT_EQ(m.qBeg, m.bBeg) << b.qNum;
+      EXPECT_GE(m.qBeg, b.qNum == 0 ? 90 : 290);
+      EXPECT_LE(m.qBeg + m.len, b.qNum == 0 ? 310 : 510);
+    }
+    both[b.qNum] = true;
+  }
+  EXPECT_TRUE(both[0]);
+  EXPECT_TRUE(both[1]);
 }
 
 TEST(TervexShorten, NothingToReadLeavesTheResultAlone) {

@@ -42,6 +42,8 @@ class OriskRun {
     for (const std::string &t : opt.KW) kwTypes.push_back(const_cast<char *>(t.c_str()));
   }
   ~OriskRun();
+  // Reads the thesaurus of -M, when given.
+  void loadMesh();
   int run(int argc, char **argv, int kind);
 
   // Grids.
@@ -387,12 +389,15 @@ int OriskRun::writeBlocks() {
   return kOriskDone;
 }
 
-int OriskRun::run(int argc, char **argv, int kind) {
+void OriskRun::loadMesh() {
   // A thesaurus that can't be read leaves an empty one: no keyword is replaced.
   if (opt.meshPath) {
-    mesh.load(const_cast<char *>(opt.meshPath));
+    mesh.load(opt.meshPath);
     meshUsed = &mesh;
   }
+}
+
+int OriskRun::run(int argc, char **argv, int kind) {
   if (kind == kRangeEstimate)
     makePow(argc, argv, minPowMot, maxPowMot, stepPowMot, minPowSup, maxPowSup, stepPowSup,
             opt.paramType, &store);
@@ -440,21 +445,27 @@ int run_orisk(int argc, char **argv) {
     return kOriskUsage;
   }
   const int kind = powRangeKind(argc, argv);
-  if (kind == kRangePartial) {
-    printf("%s", kPowUsageText);
-    return kOriskUsage;
-  }
-  const int resultAt = kind == kRangeGiven ? 5 : 2;
+  // The result name follows the numbers of the range; after a partial range, the first word
+  // that is not a number stands there.
+  int resultAt = kind == kRangeGiven ? 5 : 2;
+  if (kind == kRangePartial)
+    while (resultAt < 5 && resultAt < argc && isPowNumber(argv[resultAt])) resultAt++;
   const char *motFname = argv[1];
-  const char *fftFname = argv[resultAt];
+  const char *fftFname = resultAt < argc ? argv[resultAt] : "";
   // A result name in option form is a mistyped command line, not a file to create.
-  if (fftFname[0] == '-') {
+  if (kind != kRangePartial && fftFname[0] == '-') {
     printf("%s", kOriskUsageText);
     return kOriskUsage;
   }
   OriskOptions opt;
   getOptions(argc, argv, resultAt + 1, opt);
   OriskRun r(opt, motFname, fftFname);
+  // The thesaurus is read before the range is judged, so its message comes first.
+  r.loadMesh();
+  if (kind == kRangePartial) {
+    printf("%s", kPowUsageText);
+    return kOriskUsage;
+  }
   if (kind == kRangeGiven) {
     double mn, mx, st;
     if (readPowRange(argv, mn, mx, st)) {

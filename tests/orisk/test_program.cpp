@@ -140,6 +140,68 @@ TEST_F(OriskGolden, StatisticsFileByteForByte) {
   EXPECT_TRUE(contains(r.out, "\nZINC  0.500"));
 }
 
+TEST_F(OriskGolden, CommentTopicsWithoutKeywords) {
+  // No entry of b.sp has a comment line: the nine topics of "CC" get their presence tables
+  // with the "no keywords" line, between the KW and the DE tables, and nothing else changes.
+  Work w;
+  RunResult r = w.orisk({"m.txt", "0", "20", "1", "s.txt", "-KW", "KW", "CC", "DE"});
+  ASSERT_EQ(r.rc, 0) << r.out;
+  // Title pads by hand, (60 - length) / 2 - 2: FUNCTION 18 letters -> 19, ENZYME REGULATION
+  // 27 -> 14, TISSUE SPECIFICITY 28 -> 14, DEVELOPMENTAL STAGE 29 -> 13, SUBUNIT 17 -> 19,
+  // SUBCELLULAR LOCATION 30 -> 13, DISEASE 17 -> 19, PTM 13 -> 21, ALTERNATIVE PRODUCTS 30 -> 13.
+  const std::pair<const char *, int> topics[] = {
+      {"FUNCTION:", 19},           {"ENZYME REGULATION:", 14}, {"TISSUE SPECIFICITY:", 14},
+      {"DEVELOPMENTAL STAGE:", 13}, {"SUBUNIT:", 19},           {"SUBCELLULAR LOCATION:", 13},
+      {"DISEASE:", 19},            {"PTM:", 21},               {"ALTERNATIVE PRODUCTS:", 13}};
+  const std::string rule = "          " + std::string(60, '=') + "\n";
+  std::string tables;
+  for (const auto &t : topics) {
+    const std::string type = std::string("CC   -!- ") + t.first, pad((size_t)t.second, '=');
+    tables += "\n\n" + rule + "          " + pad + "  " + type + "  " + pad + "\n" + rule + "\n" +
+              "\n\n          = There are no keywords of type " + type + " in the found sequences \n\n";
+  }
+  std::string want = testutil::readFile(testutil::dataPath("orisk/golden.sta"));
+  const size_t de = want.find("\n\n" + rule + "          " + std::string(27, '=') + "  DE  ");
+  ASSERT_NE(de, std::string::npos);
+  want.insert(de, tables);
+  EXPECT_EQ(w.read("s.txt"), want);
+}
+
+TEST_F(OriskGolden, CommentTopicsOfRealEntries) {
+  // Two entries whose comment topics are spelled as Swiss-Prot spells them: the tissue and
+  // disease words they share are learned under those topics.
+  Work w;
+  std::string bank;
+  for (const char *id : {"AAA1_HUMAN", "AAA2_HUMAN"})
+    bank += std::string("ID   ") + id + "   STANDARD;      PRT;    20 AA.\n"
+            "AC   P20001;\n"
+            "DE   Liver protein.\n"
+            "CC   -!- TISSUE SPECIFICITY: Expressed in liver and\n"
+            "CC       kidney.\n"
+            "CC   -!- DISEASE: Defects cause anemia.\n"
+            "KW   Zinc.\n"
+            "SQ   SEQUENCE   20 AA;  1000 MW;  0000 CRC32;\n"
+            "     MFPCDVENWC THCDQQDIDV\n"
+            "//\n";
+  w.write("cc.sp", bank);
+  ASSERT_TRUE(testutil::makeIndex(w.dir.file("cc.sp")));
+  w.write("cc.txt",
+          "Supermotif cc.sp      0 cc.sp      1  10.00   1   query-bank\n"
+          "     '+'      0      0     10       3000    3885000\n");
+  RunResult r = w.orisk({"cc.txt", "0", "20", "1", "s.txt", "-KW", "CC"});
+  ASSERT_EQ(r.rc, 0) << r.out;
+  const std::string got = w.read("s.txt");
+  EXPECT_TRUE(contains(got, "  CC   -!- TISSUE SPECIFICITY:  " + std::string(14, '=') + "\n" +
+                                "          " + std::string(60, '=') + "\n\n" +
+                                "\nEXPRESSED;    1 1"
+                                "\n    LIVER;    1 1"
+                                "\n   KIDNEY;    1 1"));
+  EXPECT_TRUE(contains(got, "\n LIVER CC   -!- TISSUE SPECIFICITY:_statistics\n"));
+  EXPECT_TRUE(contains(got, "\n ANEMIA CC   -!- DISEASE:_statistics\n"));
+  // The feature types and the seven other topics have none.
+  EXPECT_EQ(occurrences(got, "= There are no keywords of type"), 8);
+}
+
 TEST_F(OriskGolden, CountBlocksByHand) {
   Work w;
   RunResult r = w.orisk({"m.txt", "0", "20", "1", "s.txt", "-KW", "KW", "-F"});
@@ -256,6 +318,21 @@ TEST_F(OriskCommandLine, PowerRangeCases) {
   RunResult r = w.orisk({"m.txt", "0.5", "9", "0.2", "s.txt"});
   EXPECT_EQ(r.rc, 0);
   EXPECT_TRUE(contains(w.read("s.txt"), "\nminPow  0.50 maxPow  9.00 stepPow  0.20 numPow "));
+}
+
+TEST_F(OriskCommandLine, ThesaurusIsReadBeforeTheRangeIsJudged) {
+  Work w;
+  for (const std::vector<std::string> &args : std::vector<std::vector<std::string>>{
+           {"m.txt", "0.5", "s.txt", "-M", "none.idx"},
+           {"m.txt", "0.5", "9", "s.txt", "-I", "-M", "none.idx"},
+           {"m.txt", "9", "0.5", "0.2", "s.txt", "-M", "none.idx"}}) {
+    RunResult r = w.orisk(args);
+    EXPECT_EQ(r.rc, 1) << args[2];
+    EXPECT_EQ(r.out, "Cant't open mesh file none.idx" + kPowUsage) << args[2];
+  }
+  // Three numbers and nothing after them: no option either.
+  RunResult r = w.orisk({"m.txt", "0", "9", "0.2"});
+  EXPECT_EQ(r.out, kPowUsage);
 }
 
 TEST_F(OriskCommandLine, EstimatedGrids) {

@@ -226,6 +226,32 @@ TEST_F(OriskGolden, CountBlocksByHand) {
   EXPECT_EQ(occurrences(got, " TRANSPORT KW_statistics"), 1);
 }
 
+TEST_F(OriskGolden, MotifsPastTheEndsCountOnlyPairsInsideBoth) {
+  // b.sp 0 and b.sp 1 (40 letters each, DOMAIN 1-10; METAL 5, and 5 and 9), three blocks:
+  //   A 0 -> 1, query 35..44 against bank 0..9, power 1.443 (bin 1): only i 0..4 lie in the
+  //     query: query 35..39 has nothing, bank 0..4 has DOMAIN and METAL at 4:
+  //     DOMAIN q_XbX 5; METAL q_XbX 1, q_Xb_X 4.
+  //   B 1 -> 0, frame '-', query 0..9, bank 35..44 mirrored on 40 letters to -5..4, power
+  //     0.316 (bin 0): only i 5..9 lie in the bank: query 5..9 (DOMAIN, METAL at 8) against
+  //     bank 0..4 (DOMAIN, METAL at 4): DOMAIN qXbX 5; METAL q_Xb_X 3 (i 5, 6, 7),
+  //     qXb_X 1 (i 8), q_XbX 1 (i 9).
+  //   C 0 -> 1, query 4 against bank 4, power 0.316 (bin 0): DOMAIN qXbX 1, METAL qXbX 1.
+  Work w;
+  w.write("f5.txt",
+          "Supermotif b.sp      0 b.sp      1  20.00   1   query-bank\n"
+          "     '+'     35      0     10       5000    5910000\n"
+          "Supermotif b.sp      1 b.sp      0  10.00   1   query-bank\n"
+          "     '-'      0     35     10       1000    1295000\n"
+          "Supermotif b.sp      0 b.sp      1   5.00   1   query-bank\n"
+          "     '+'      4      4      1       1000    1295000\n");
+  RunResult r = w.orisk({"f5.txt", "0", "20", "1", "s.txt", "-F"});
+  ASSERT_EQ(r.rc, 0) << r.out;
+  const std::string got = w.read("s.txt");
+  EXPECT_TRUE(contains(got, countBlock("DOMAIN_KRINGLE_1", "FT", {{0, 6}}, {}, {{1, 5}}, {})));
+  EXPECT_TRUE(contains(got, countBlock("METAL", "FT", {{0, 1}}, {{0, 1}}, {{1, 1}, {0, 1}},
+                                       {{1, 4}, {0, 3}})));
+}
+
 TEST_F(OriskGolden, ZeroAndInfinityPairs) {
   Work w;
   RunResult r = w.orisk({"m.txt", "0", "20", "1", "s.txt", "-KW", "KW", "-F", "-I"});
@@ -483,6 +509,24 @@ TEST_F(OriskFiles, UnreadableListSequence) {
   const std::string got = w.read("s.txt");
   EXPECT_TRUE(contains(got, "\n                ZINC;    1 1 0 0 0"));
   EXPECT_TRUE(contains(got, "\n           TRANSPORT;    0 0 1 1 0"));
+}
+
+TEST_F(OriskFiles, ProgressEveryThousandBlocks) {
+  // 2000 blocks: 1000 with query b.sp 0, then 1000 with query b.sp 1. Each query learnt
+  // passes the whole file: a line before blocks 0 and 1000, none at the end of the file.
+  Work w;
+  std::string motifs;
+  for (int b = 0; b < 2000; b++)
+    motifs += std::string("Supermotif b.sp      ") + (b < 1000 ? "0 b.sp      1" : "1 b.sp      0") +
+              "  20.00   1   query-bank\n     '+'      0      0     12       5000    5910000\n";
+  w.write("big.txt", motifs);
+  RunResult r = w.orisk({"big.txt", "0", "20", "1", "s.txt"});
+  ASSERT_EQ(r.rc, 0) << r.out;
+  EXPECT_TRUE(contains(r.out, "\n There are 2000 motifs in 2 sequnces"));
+  EXPECT_TRUE(contains(r.out, "\n There are 2 feature tables to learn..."
+                              "\n seq 0 mot 0 from 2000\n seq 0 mot 1000 from 2000"
+                              "\n seq 1 mot 0 from 2000\n seq 1 mot 1000 from 2000\n"));
+  EXPECT_EQ(occurrences(r.out, " mot "), 4);
 }
 
 TEST_F(OriskFiles, NoSupermotif) {

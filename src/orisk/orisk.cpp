@@ -5,6 +5,7 @@
 #include "orisk.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -24,6 +25,16 @@
 // ---- 1. the learning run ----
 
 namespace {
+
+// Closes an output file; a close that fails (the last bytes not written) ends the run as a
+// failed write does.
+void closeOutput(FILE *f, const char *what) {
+  checkWrite(f, what);
+  if (fclose(f) != 0) {
+    const int err = errno;
+    fatalExit(kExitBadData, "\n Can't write %s: %s\n", what, strerror(err));
+  }
+}
 
 // What the learning pass needs of one bank entry, taken from its header once.
 struct SeqFacts {
@@ -186,8 +197,7 @@ int OriskRun::writeTables() {
   prnFTtabel(f, nSeq, numFtAll, ftAll.data(), ftSign);
   for (int t = 0; t < opt.numKW; t++)
     prnKWtabelNew(f, kwTypes[t], nSeq, numKwAll[t], kwAll[t].data(), kwSign[t]);
-  checkWrite(f, "statistics file");
-  fclose(f);
+  closeOutput(f, "statistics file");
   return kOriskDone;
 }
 
@@ -384,8 +394,7 @@ int OriskRun::writeBlocks() {
       checkWrite(f, "statistics file");
     }
   }
-  checkWrite(f, "statistics file");
-  if (fclose(f) != 0) checkWrite(nullptr, "statistics file");
+  closeOutput(f, "statistics file");
   return kOriskDone;
 }
 
@@ -426,8 +435,7 @@ int OriskRun::run(int argc, char **argv, int kind) {
   openColumnFile();
   learn();
   if (fcol) {
-    checkWrite(fcol, "column file");
-    fclose(fcol);
+    closeOutput(fcol, "column file");
     fcol = nullptr;
   }
   if (opt.zerInfMot)

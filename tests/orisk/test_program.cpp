@@ -484,6 +484,10 @@ TEST_F(OriskFiles, StatisticsFileCantBeMadeOrWritten) {
   r = w.orisk({"m.txt", "0", "20", "1", "/dev/full", "-KW", "KW"});
   EXPECT_NE(r.rc, 0);
   EXPECT_TRUE(contains(r.out, "Can't write statistics file"));
+  // A column file that fills up ends the run too.
+  r = w.orisk({"m.txt", "0", "20", "1", "s.txt", "-KW", "KW", "-C", "/dev/full"});
+  EXPECT_EQ(r.rc, 11);
+  EXPECT_TRUE(contains(r.out, "\n Can't write column file: "));
 }
 
 TEST_F(OriskFiles, UnreadableThesaurusIsEmpty) {

@@ -260,6 +260,10 @@ void OriskRun::learnBlock(int i, const SeqFacts &q, const std::vector<std::vecto
   const int bIdx = listIdx[blk.bAddr];
   const int bLen = bank.len;
   store.build(b, s);
+  if (!s.first) return;  // the reader keeps no block without a motif; a guard all the same
+  // On the complementary strand the chain is mirrored, then residue qBeg+i is still paired
+  // with bBeg+i (not with its true partner bBeg+len-1-i), as vantel pairs them: the learned
+  // statistics and the predictions rely on the same pairing.
   if (s.first->frame == '-') s.reverse(bLen);
   for (const auto &km : bank.masks) {
     const int k = km.first;

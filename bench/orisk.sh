@@ -77,3 +77,5 @@ n1=$queries n2=$((2 * queries))
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
 echo "orisk time ratio (2x input / 1x): $(ratio "${wall[o$n2]}" "${wall[o$n1]}")  (target <= 2.2)"
 echo "orisk / search: $(ratio "${wall[o$n1]}" "${wall[s$n1]}") and $(ratio "${wall[o$n2]}" "${wall[s$n2]}")  (target <= 0.25)"
+mb() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
+echo "orisk peak memory: $(mb "${mem[o$n1]}") MB and $(mb "${mem[o$n2]}") MB  (target < 200 MB)"

@@ -1,442 +1,40 @@
-// The orisk program. Sections, in order:
-//   1. command line: usage texts, the power range, getOptions
-//   2. power grids: the motif store, powSort, makePow, estimatePow
-//   3. presence tables and the column file
-//   4. the learning run (run_orisk)
+// The orisk program: the address list, pass 1 over the list's headers, the tables, the
+// learning pass over the supermotifs and the statistics blocks. Sections, in order:
+//   1. the learning run (OriskRun): list, pass 1, tables, learning pass, blocks
+//   2. the command line (run_orisk)
 #include "orisk.h"
 
 #include <algorithm>
-#include <cctype>
-#include <cmath>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <unordered_map>
 
 #include "bank_file.h"
 #include "errormsg.h"
+#include "feat_tab.h"
 #include "hist_xx.h"
+#include "inv_sqrt.h"
+#include "mesh.h"
 #include "motif.h"
 #include "params.h"
 #include "seq_adr.h"
 #include "seqbase.h"
 #include "seqinfo.h"
 
-#include "feat_tab.h"
-#include "mesh.h"
-
-const char kOriskUsageText[] =
-    "\nExtracting feature table statistics from the given MOTIFs or SUBBASE\n"
-    "USAGE: orisk motif_file [ minPow maxPow stepPow ] result_FT_file [options]\n"
-    "Options: -KW KE DE ...\n"
-    "         -D monX | -D equX_Y\n"
-    "         -I        0 & Infinity motifs are added.\n";
-
-const char kPowUsageText[] =
-    "Extracting feature table statistics from the given MOTIFs or SUBBASE\n"
-    "USAGE: orisk motif_file [minPow maxPow stepPow] result_FT_file [options]\n";
-
-// ---- 1. command line ----
-
-bool isPowNumber(const char *w) {
-  for (; *w; w++)
-    if (!((*w >= '0' && *w <= '9') || *w == '.')) return false;
-  return true;
-}
-
-int powRangeKind(int argc, char **argv) {
-  if (argc < 3 || !isPowNumber(argv[2])) return kRangeEstimate;
-  int n = 0;
-  while (n < 3 && 2 + n < argc && isPowNumber(argv[2 + n])) n++;
-  // Three numbers need the result name after them.
-  return n == 3 && argc > 5 ? kRangeGiven : kRangePartial;
-}
-
-int readPowRange(char **argv, double &minPow, double &maxPow, double &stepPow) {
-  minPow = atof(argv[2]);
-  maxPow = atof(argv[3]);
-  stepPow = atof(argv[4]);
-  if (!std::isfinite(minPow) || !std::isfinite(maxPow) || !std::isfinite(stepPow)) return 1;
-  if (!(stepPow > 0) || !(maxPow >= minPow)) return 1;
-  const double bins = (maxPow - minPow) / stepPow + 1;
-  return std::isfinite(bins) && bins <= kMaxGridBins ? 0 : 1;
-}
+// ---- 1. the learning run ----
 
 namespace {
 
-inline bool isOptionWord(const char *w) { return w[0] == '-' || w[0] == '/'; }
-
-// "monX" or "equX_Y": X from the fourth character on, Y after the first '_'.
-void readDivision(const char *v, OriskOptions &opt) {
-  if (!strncmp(v, "mon", 3)) {
-    opt.divSegm = 1;
-  } else {
-    opt.divSegm = 0;
-    if (const char *u = strchr(v, '_')) opt.minPart = parseLong(u + 1) / 100.0;
-  }
-  opt.numSegm = strlen(v) > 3 ? parseLong(v + 3) : 0;
-}
-
-}  // namespace
-
-void getOptions(int argc, char **argv, int first, OriskOptions &opt) {
-  opt = OriskOptions();
-  int w = first;
-  while (w < argc) {
-    const char *s = argv[w];
-    if (!isOptionWord(s)) {
-      w++;
-      continue;
-    }
-    if (!strncmp(s + 1, "KW", 2)) {
-      // A second -KW adds its types after the first one's.
-      for (w++; w < argc && !isOptionWord(argv[w]); w++) {
-        if (!strncmp(argv[w], "CC", 2))
-          for (int c = 0; c < numCC; c++) opt.KW.push_back(funCC[c]);
-        else
-          opt.KW.push_back(argv[w]);
-      }
-      continue;
-    }
-    const bool hasValue = w + 1 < argc;
-    switch (toupper((unsigned char)s[1])) {
-      case 'M':
-        if (hasValue) opt.meshPath = argv[++w];
-        break;
-      case 'D':
-        if (hasValue) readDivision(argv[++w], opt);
-        break;
-      case 'C':
-        if (hasValue) {
-          opt.hasCol = true;
-          opt.writeCol = argv[++w];
-        }
-        break;
-      case 'I': opt.zerInfMot = 1; break;
-      case 'F': opt.fullPxx = 1; break;
-      case 'H': opt.paramType = 1; break;
-      default: break;
-    }
-    w++;
-  }
-  opt.numKW = (int)opt.KW.size();
-}
-
-// ---- 2. power grids ----
-
-size_t MotifStore::read(FILE *f) {
-  std::unordered_map<std::string, int> known;
-  auto intern = [&](const char *name, int num) {
-    std::string key(name);
-    key += '\n';
-    key += std::to_string(num);
-    auto it = known.find(key);
-    if (it != known.end()) return it->second;
-    const int id = (int)addr.size();
-    addr.push_back({name, num});
-    known.emplace(std::move(key), id);
-    return id;
-  };
-  size_t n = 0;
-  Supermotif s;
-  while (s.load(f)) {
-    Block b;
-    b.power = s.power;
-    b.qAddr = intern(s.qAdr, s.qNum);
-    b.bAddr = intern(s.bAdr, s.bNum);
-    b.firstMot = mots.size();
-    b.numMot = 0;
-    for (const Motif *m = s.first; m; m = m->next, b.numMot++)
-      mots.push_back({m->qBeg, m->bBeg, m->len, m->sum, m->pow, m->frame});
-    blocks.push_back(b);
-    s.del();
-    n++;
-  }
-  return n;
-}
-
-void MotifStore::build(size_t b, Supermotif &s) const {
-  s.del();
-  const Block &k = blocks[b];
-  s.power = k.power;
-  s.numMot = k.numMot;
-  s.qAdr = _strdup_(addr[k.qAddr].name.c_str());
-  s.qNum = addr[k.qAddr].num;
-  s.bAdr = _strdup_(addr[k.bAddr].name.c_str());
-  s.bNum = addr[k.bAddr].num;
-  Motif **tail = &s.first;
-  for (int i = 0; i < k.numMot; i++) {
-    const Mot &m = mots[k.firstMot + i];
-    Motif *p = new Motif(m.qBeg, m.bBeg, m.len, m.sum, m.pow, m.frame);
-    *tail = p;
-    tail = &p->next;
+// Closes an output file; a close that fails (the last bytes not written) ends the run as a
+// failed write does.
+void closeOutput(FILE *f, const char *what) {
+  checkWrite(f, what);
+  if (fclose(f) != 0) {
+    const int err = errno;
+    fatalExit(kExitBadData, "\n Can't write %s: %s\n", what, strerror(err));
   }
 }
-
-int powSort(const void *a, const void *b) {
-  const double x = *static_cast<const double *>(a), y = *static_cast<const double *>(b);
-  const bool nx = std::isnan(x), ny = std::isnan(y);
-  if (nx || ny) return nx == ny ? 0 : nx ? 1 : -1;
-  return x > y ? -1 : x < y ? 1 : 0;
-}
-
-void makePow(const double *pow, int nPow, double &minPow, double &maxPow, double &stepPow) {
-  // Powers that are not numbers sort last and take no part in the grid.
-  while (nPow > 0 && std::isnan(pow[nPow - 1])) nPow--;
-  if (nPow <= 0) {
-    minPow = 0;
-    maxPow = 0.000001;
-    stepPow = (maxPow - minPow) / 50;
-    return;
-  }
-  const double infPart = nPow * 0.25;
-  double maxDel = 0, maxDel_14 = 0;
-  int maxJ = 0, maxJ_14 = 0;
-  for (int j = 1; j < nPow; j++) {
-    const double del = pow[j - 1] - pow[j];
-    if (del > maxDel) {
-      maxDel = del;
-      maxJ = j - 1;
-    }
-    if (j < infPart && del > maxDel_14) {
-      maxDel_14 = del;
-      maxJ_14 = j - 1;
-    }
-  }
-  minPow = pow[nPow - 1];
-  maxPow = (maxJ < infPart ? pow[maxJ] : pow[maxJ_14]) + 0.000001;
-  stepPow = (maxPow - minPow) / 50;
-}
-
-namespace {
-
-void sortedGrid(std::vector<double> &pow, double &minPow, double &maxPow, double &stepPow) {
-  std::stable_sort(pow.begin(), pow.end(),
-                   [](const double &a, const double &b) { return powSort(&a, &b) < 0; });
-  makePow(pow.data(), (int)std::min<size_t>(pow.size(), INT32_MAX), minPow, maxPow, stepPow);
-}
-
-}  // namespace
-
-void estimatePow(const MotifStore &store, int paramType, double &minPowMot, double &maxPowMot,
-                 double &stepPowMot, double &minPowSup, double &maxPowSup, double &stepPowSup) {
-  std::vector<double> motPow, supPow;
-  motPow.reserve(std::max<size_t>(store.mots.size(), 1));
-  supPow.reserve(std::max<size_t>(store.blocks.size(), 1));
-  Supermotif s;
-  for (size_t b = 0; b < store.blocks.size(); b++) {
-    store.build(b, s);
-    supPow.push_back(getParam(&s, paramType));
-    for (Motif *m = s.first; m; m = m->next) motPow.push_back(getParam(m, paramType));
-  }
-  sortedGrid(motPow, minPowMot, maxPowMot, stepPowMot);
-  sortedGrid(supPow, minPowSup, maxPowSup, stepPowSup);
-}
-
-int makePow(int argc, char **argv, double &minPowMot, double &maxPowMot, double &stepPowMot,
-            double &minPowSup, double &maxPowSup, double &stepPowSup, int paramType,
-            MotifStore *store) {
-  const int kind = powRangeKind(argc, argv);
-  if (kind == kRangeGiven) return 0;
-  if (kind == kRangePartial) fatalExit(kOriskUsage, "%s", kPowUsageText);
-  FILE *f = argc > 1 ? fopen(argv[1], "rb") : nullptr;
-  if (!f) fatalExit(kOriskNoPowFile, "\n Can't open motifs file %s.", argc > 1 ? argv[1] : "");
-  MotifStore local;
-  MotifStore &st = store ? *store : local;
-  st.read(f);
-  fclose(f);
-  estimatePow(st, paramType, minPowMot, maxPowMot, stepPowMot, minPowSup, maxPowSup, stepPowSup);
-  return 1;
-}
-
-// ---- 3. presence tables and the column file ----
-
-int Marks::count(int key) const {
-  int n = 0;
-  for (size_t i = 0; i < rows.size(); i++) n += at((int)i, key) != 0;
-  return n;
-}
-
-std::vector<int> Marks::keys(int seq) const {
-  std::vector<int> v;
-  const std::vector<uint64_t> &r = rows[seq];
-  for (size_t w = 0; w < r.size(); w++)
-    for (uint64_t bits = r[w]; bits; bits &= bits - 1)
-      v.push_back((int)(w * 64 + (size_t)__builtin_ctzll(bits)));
-  return v;
-}
-
-void Marks::compact(const std::vector<char> &keep) {
-  for (size_t i = 0; i < rows.size(); i++) {
-    std::vector<uint64_t> out;
-    int n = 0;
-    for (size_t k = 0; k < keep.size(); k++) {
-      if (!keep[k]) continue;
-      if (at((int)i, (int)k)) {
-        if ((size_t)(n >> 6) >= out.size()) out.resize((size_t)(n >> 6) + 1, 0);
-        out[(size_t)n >> 6] |= uint64_t(1) << (n & 63);
-      }
-      n++;
-    }
-    rows[i] = std::move(out);
-  }
-}
-
-namespace {
-
-const char kRule[] = "          ============================================================\n";
-const char kRun41[] = "=========================================";
-
-void noKeywords(FILE *fft, const char *KW) {
-  fprintf(fft, "\n\n          = There are no keywords of type %s in the found sequences \n\n", KW);
-}
-
-// Rows "\n%*s;   " then " %1d" per sequence, the names right-aligned to the longest.
-void markRows(FILE *fft, int nSeq, int numKeys, char *const *names, const Marks &marks) {
-  int width = 0;
-  for (int k = 0; k < numKeys; k++) width = std::max(width, (int)strlen(names[k]));
-  for (int k = 0; k < numKeys; k++) {
-    fprintf(fft, "\n%*s;   ", width, names[k]);
-    for (int i = 0; i < nSeq; i++) fprintf(fft, " %1d", marks.at(i, k));
-  }
-}
-
-}  // namespace
-
-void prnKWtabelNew(FILE *fft, const char *KW, int nSeq, int numKwAll, char *const *kwAll,
-                   const Marks &kwSign) {
-  // A type too long for the ruler gets the whole run on each side, as a negative precision.
-  const int len = (int)strlen(KW);
-  const int pad = len > 56 ? 41 : (60 - len) / 2 - 2;
-  fprintf(fft, "\n\n%s", kRule);
-  fprintf(fft, "          %.*s  %s  %.*s\n", pad, kRun41, KW, pad, kRun41);
-  fprintf(fft, "%s\n", kRule);
-  if (numKwAll <= 0) {
-    noKeywords(fft, KW);
-    return;
-  }
-  markRows(fft, nSeq, numKwAll, kwAll, kwSign);
-}
-
-void prnKWtabel(FILE *fft, const char *KW, int nSeq, int numKwAll, char *const *kwAll,
-                const Marks &kwSign, char *const *acc) {
-  fprintf(fft, "\n\n%s", kRule);
-  fprintf(fft, "          ============================  %s  ==========================\n", KW);
-  fprintf(fft, "%s\n", kRule);
-  if (numKwAll <= 0) {
-    noKeywords(fft, KW);
-    return;
-  }
-  // The keywords stand downwards, each in its own pair of columns, ending on the last row.
-  int height = 0;
-  for (int k = 0; k < numKwAll; k++) height = std::max(height, (int)strlen(kwAll[k]));
-  std::string row;
-  for (int r = 0; r < height; r++) {
-    row.assign((size_t)numKwAll * 2, ' ');
-    for (int k = 0; k < numKwAll; k++) {
-      const int len = (int)strlen(kwAll[k]);
-      const int c = r - (height - len);
-      if (c >= 0) row[(size_t)k * 2] = kwAll[k][c];
-    }
-    fprintf(fft, "\n         %.*s", (int)row.size(), row.c_str());
-  }
-  for (int i = 0; i < nSeq; i++) {
-    fprintf(fft, "\n%-9s", acc[i]);
-    for (int k = 0; k < numKwAll; k++) fprintf(fft, "%-2s", kwSign.at(i, k) ? "+ " : "  ");
-  }
-}
-
-namespace {
-
-// The kept keywords of one header, in order (null info: none).
-std::vector<std::string> keptKeywords(SeqInfo *info, const char *KW) {
-  std::vector<std::string> out;
-  if (!info) return out;
-  int num = 0;
-  char **list = getKWList(info, nullptr, num, KW);
-  for (int k = 0; k < num; k++) {
-    if (!kwIsBad(list[k])) out.emplace_back(list[k]);
-    delete[] list[k];
-  }
-  delete[] list;
-  return out;
-}
-
-}  // namespace
-
-int countKW(const char *name, int cross, const char *KW, const char *reportName) {
-  std::unique_ptr<char[]> bank(chExt(name, ".bnk")), mot(chExt(name, cross ? ".mot1" : ".mot"));
-  SeqInfo query;
-  if (!query.readSeq(bank.get(), 0)) {
-    printf("Can't load sequence: Addres %s Index 0\n", bank.get());
-    exit(111);
-  }
-  FILE *fm = fopen(mot.get(), "r");
-  if (!fm) {
-    printf("Can't open motif file %s\n", mot.get());
-    exit(114);
-  }
-  std::vector<SeqAddrPow> sa(kMaxSeqAddr + 1);
-  int nSeq = 0, numSup = 0, numMot = 0;
-  std::string line;
-  while (readLine(fm, line)) {
-    if (addSeqAddr(line.c_str(), nSeq, sa.data(), 0)) {
-      numSup++;
-    } else {
-      const size_t c = line.find_first_not_of(" \t");
-      if (c != std::string::npos && line[c] == '\'') numMot++;
-    }
-  }
-  fclose(fm);
-
-  // The keywords in order of first appearance, the query's first; a sequence whose header
-  // can't be read has none.
-  std::vector<std::string> keys = keptKeywords(&query, KW);
-  const size_t numQuery = keys.size();
-  std::vector<std::vector<std::string>> has((size_t)nSeq);
-  for (int i = 0; i < nSeq; i++) {
-    SeqInfo info;
-    has[(size_t)i] = keptKeywords(info.readSeq(sa[(size_t)i].name, sa[(size_t)i].num) ? &info : nullptr, KW);
-    for (const std::string &k : has[(size_t)i])
-      if (std::find(keys.begin(), keys.end(), k) == keys.end()) keys.push_back(k);
-  }
-  for (SeqAddrPow &a : sa) delete[] a.name;
-
-  FILE *fr = fopen(reportName, "at");
-  if (!fr) {
-    printf("\n Can't open file %s", reportName);
-    return 1;
-  }
-  fprintf(fr, "\nFile %s %6d Keywords  %d Sequences %d Supermotifs %d Motifs\n", name, (int)keys.size(),
-          nSeq, numSup, numMot);
-  for (size_t k = 0; k < keys.size(); k++) {
-    std::vector<int> mark((size_t)nSeq);
-    int count = 0;
-    for (int i = 0; i < nSeq; i++) {
-      const auto &h = has[(size_t)i];
-      mark[(size_t)i] = std::find(h.begin(), h.end(), keys[k]) != h.end();
-      count += mark[(size_t)i];
-    }
-    fprintf(fr, "%s %-*s  %1d  %3d   ", KW, 100, keys[k].c_str(), k < numQuery ? 1 : 0, count);
-    for (int m : mark) fprintf(fr, " %1d", m);
-    fputc('\n', fr);
-  }
-  if (ferror(fr) | fclose(fr)) {
-    printf("\n Can't write file %s", reportName);
-    return 1;
-  }
-  return 0;
-}
-
-void writeColLine(FILE *fcol, const char *type, const char *kw, int qIdx, int qHas, double power,
-                  int bHas) {
-  fprintf(fcol, "%s %s %3d %3d    %07.2f %3d\n", type, kw, qIdx, qHas, power, bHas);
-}
-
-
-// ---- 4. the learning run ----
-
-namespace {
 
 // What the learning pass needs of one bank entry, taken from its header once.
 struct SeqFacts {
@@ -455,6 +53,8 @@ class OriskRun {
     for (const std::string &t : opt.KW) kwTypes.push_back(const_cast<char *>(t.c_str()));
   }
   ~OriskRun();
+  // Reads the thesaurus of -M, when given.
+  void loadMesh();
   int run(int argc, char **argv, int kind);
 
   // Grids.
@@ -508,7 +108,6 @@ class OriskRun {
   void learnBlock(int i, const SeqFacts &q, const std::vector<std::vector<int>> &qFT, size_t b,
                   Supermotif &s);
   void finishKeywordCounts();
-  void addZerInf();
   int writeBlocks();
 };
 
@@ -595,20 +194,10 @@ int OriskRun::writeTables() {
   }
   fprintf(f, "\n\n\n Feature Table       Percent   Seq Lengths   Density");
   for (int k = 0; k < numFtAll; k++) ftAll[k]->printf(f, nSeq);
-  fprintf(f, "\n\n%s", kRule);
-  fprintf(f, "          ============================  %s  ==========================\n", "FT");
-  fprintf(f, "%s\n", kRule);
-  if (numFtAll <= 0) {
-    noKeywords(f, "FT");
-  } else {
-    std::vector<char *> names(numFtAll);
-    for (int k = 0; k < numFtAll; k++) names[k] = ftAll[k]->Name;
-    markRows(f, nSeq, numFtAll, names.data(), ftSign);
-  }
+  prnFTtabel(f, nSeq, numFtAll, ftAll.data(), ftSign);
   for (int t = 0; t < opt.numKW; t++)
     prnKWtabelNew(f, kwTypes[t], nSeq, numKwAll[t], kwAll[t].data(), kwSign[t]);
-  checkWrite(f, "statistics file");
-  fclose(f);
+  closeOutput(f, "statistics file");
   return kOriskDone;
 }
 
@@ -671,6 +260,10 @@ void OriskRun::learnBlock(int i, const SeqFacts &q, const std::vector<std::vecto
   const int bIdx = listIdx[blk.bAddr];
   const int bLen = bank.len;
   store.build(b, s);
+  if (!s.first) return;  // the reader keeps no block without a motif; a guard all the same
+  // On the complementary strand the chain is mirrored, then residue qBeg+i is still paired
+  // with bBeg+i (not with its true partner bBeg+len-1-i), as vantel pairs them: the learned
+  // statistics and the predictions rely on the same pairing.
   if (s.first->frame == '-') s.reverse(bLen);
   for (const auto &km : bank.masks) {
     const int k = km.first;
@@ -768,52 +361,6 @@ void OriskRun::learn() {
   if (!fcol) finishKeywordCounts();
 }
 
-// Every sequence paired with itself above the keyword grid, and every ordered pair of
-// different sequences without a supermotif at minPowMot - 0.5. Each case of one keyword
-// falls into one bin, so the pairs are counted per keyword with bit sets and added at once:
-// integer counts add exactly, as adding 1.0 that many times would.
-void OriskRun::addZerInf() {
-  const size_t words = ((size_t)nSeq + 63) / 64;
-  std::vector<uint64_t> noMot((size_t)nSeq * words, 0);
-  std::vector<int> noMotCount(nSeq, 0);
-  for (int s1 = 0; s1 < nSeq; s1++)
-    for (int s2 = 0; s2 < nSeq; s2++)
-      if (s1 != s2 && !hasMot[(size_t)s1 * nSeq + s2]) {
-        noMot[(size_t)s1 * words + s2 / 64] |= uint64_t(1) << (s2 % 64);
-        noMotCount[s1]++;
-      }
-  std::vector<uint64_t> has(words);
-  for (int t = 0; t < opt.numKW; t++) {
-    for (int j = 0; j < numKwAll[t]; j++) {
-      HistXX &h = *histKW[t][j];
-      std::fill(has.begin(), has.end(), 0);
-      int nHas = 0;
-      for (int s = 0; s < nSeq; s++)
-        if (kwSign[t].at(s, j)) {
-          has[s / 64] |= uint64_t(1) << (s % 64);
-          nHas++;
-        }
-      const int top = h.getIdxPow(maxPowSup + 0.5);
-      h.qXbX[top] += nHas;
-      h.q_Xb_X[top] += nSeq - nHas;
-      const int low = h.getIdxPow(minPowMot - 0.5);
-      for (int s1 = 0; s1 < nSeq; s1++) {
-        long long both = 0;
-        for (size_t w = 0; w < words; w++)
-          both += __builtin_popcountll(noMot[(size_t)s1 * words + w] & has[w]);
-        const long long rest = noMotCount[s1] - both;
-        if (kwSign[t].at(s1, j)) {
-          h.qXbX[low] += both;
-          h.qXb_X[low] += rest;
-        } else {
-          h.q_XbX[low] += both;
-          h.q_Xb_X[low] += rest;
-        }
-      }
-    }
-  }
-}
-
 // The segmentation line and the statistics blocks, appended.
 int OriskRun::writeBlocks() {
   FILE *f = fopen(fftFname, "ab");
@@ -851,17 +398,19 @@ int OriskRun::writeBlocks() {
       checkWrite(f, "statistics file");
     }
   }
-  checkWrite(f, "statistics file");
-  if (fclose(f) != 0) checkWrite(nullptr, "statistics file");
+  closeOutput(f, "statistics file");
   return kOriskDone;
 }
 
-int OriskRun::run(int argc, char **argv, int kind) {
+void OriskRun::loadMesh() {
   // A thesaurus that can't be read leaves an empty one: no keyword is replaced.
   if (opt.meshPath) {
-    mesh.load(const_cast<char *>(opt.meshPath));
+    mesh.load(opt.meshPath);
     meshUsed = &mesh;
   }
+}
+
+int OriskRun::run(int argc, char **argv, int kind) {
   if (kind == kRangeEstimate)
     makePow(argc, argv, minPowMot, maxPowMot, stepPowMot, minPowSup, maxPowSup, stepPowSup,
             opt.paramType, &store);
@@ -890,55 +439,17 @@ int OriskRun::run(int argc, char **argv, int kind) {
   openColumnFile();
   learn();
   if (fcol) {
-    checkWrite(fcol, "column file");
-    fclose(fcol);
+    closeOutput(fcol, "column file");
     fcol = nullptr;
   }
-  if (opt.zerInfMot) addZerInf();
+  if (opt.zerInfMot)
+    addZerInf(opt.numKW, nSeq, numKwAll, kwSign, histKW, hasMot, maxPowSup, minPowMot);
   return writeBlocks();
 }
 
 }  // namespace
 
-int elimFT(int numFtAll, std::vector<ftInfo *> &ftAll, int nSeq, Marks &_sign) {
-  std::vector<char> keep(numFtAll, 0);
-  int out = 0;
-  for (int k = 0; k < numFtAll; k++) {
-    ftInfo *f = ftAll[k];
-    int n = 0;
-    for (int i = 0; i < nSeq; i++) n += _sign.at(i, k) != 0;
-    if (n >= 2 && !ftIsBad(f->Name, (int)strlen(f->Name))) {
-      keep[k] = 1;
-      ftAll[k] = nullptr;
-      ftAll[out++] = f;
-    } else {
-      delete f;
-      ftAll[k] = nullptr;
-    }
-  }
-  _sign.compact(keep);
-  return out;
-}
-
-int elimKW(int numKwAll, std::vector<char *> &KwAll, int nSeq, Marks &_sign) {
-  if (numKwAll <= 0) return 0;
-  std::vector<char> keep(numKwAll, 0);
-  int out = 0;
-  for (int k = 0; k < numKwAll; k++) {
-    char *kw = KwAll[k];
-    int n = 0;
-    for (int i = 0; i < nSeq; i++) n += _sign.at(i, k) != 0;
-    KwAll[k] = nullptr;
-    if (n >= 2) {
-      keep[k] = 1;
-      KwAll[out++] = kw;
-    } else {
-      delete[] kw;
-    }
-  }
-  _sign.compact(keep);
-  return out;
-}
+// ---- 2. the command line ----
 
 int run_orisk(int argc, char **argv) {
   if (argc <= 2) {
@@ -946,21 +457,27 @@ int run_orisk(int argc, char **argv) {
     return kOriskUsage;
   }
   const int kind = powRangeKind(argc, argv);
-  if (kind == kRangePartial) {
-    printf("%s", kPowUsageText);
-    return kOriskUsage;
-  }
-  const int resultAt = kind == kRangeGiven ? 5 : 2;
+  // The result name follows the numbers of the range; after a partial range, the first word
+  // that is not a number stands there.
+  int resultAt = kind == kRangeGiven ? 5 : 2;
+  if (kind == kRangePartial)
+    while (resultAt < 5 && resultAt < argc && isPowNumber(argv[resultAt])) resultAt++;
   const char *motFname = argv[1];
-  const char *fftFname = argv[resultAt];
+  const char *fftFname = resultAt < argc ? argv[resultAt] : "";
   // A result name in option form is a mistyped command line, not a file to create.
-  if (fftFname[0] == '-') {
+  if (kind != kRangePartial && fftFname[0] == '-') {
     printf("%s", kOriskUsageText);
     return kOriskUsage;
   }
   OriskOptions opt;
   getOptions(argc, argv, resultAt + 1, opt);
   OriskRun r(opt, motFname, fftFname);
+  // The thesaurus is read before the range is judged, so its message comes first.
+  r.loadMesh();
+  if (kind == kRangePartial) {
+    printf("%s", kPowUsageText);
+    return kOriskUsage;
+  }
   if (kind == kRangeGiven) {
     double mn, mx, st;
     if (readPowRange(argv, mn, mx, st)) {
@@ -973,4 +490,3 @@ int run_orisk(int argc, char **argv) {
   }
   return r.run(argc, argv, kind);
 }
-

@@ -140,6 +140,68 @@ TEST_F(OriskGolden, StatisticsFileByteForByte) {
   EXPECT_TRUE(contains(r.out, "\nZINC  0.500"));
 }
 
+TEST_F(OriskGolden, CommentTopicsWithoutKeywords) {
+  // No entry of b.sp has a comment line: the nine topics of "CC" get their presence tables
+  // with the "no keywords" line, between the KW and the DE tables, and nothing else changes.
+  Work w;
+  RunResult r = w.orisk({"m.txt", "0", "20", "1", "s.txt", "-KW", "KW", "CC", "DE"});
+  ASSERT_EQ(r.rc, 0) << r.out;
+  // Title pads by hand, (60 - length) / 2 - 2: FUNCTION 18 letters -> 19, ENZYME REGULATION
+  // 27 -> 14, TISSUE SPECIFICITY 28 -> 14, DEVELOPMENTAL STAGE 29 -> 13, SUBUNIT 17 -> 19,
+  // SUBCELLULAR LOCATION 30 -> 13, DISEASE 17 -> 19, PTM 13 -> 21, ALTERNATIVE PRODUCTS 30 -> 13.
+  const std::pair<const char *, int> topics[] = {
+      {"FUNCTION:", 19},           {"ENZYME REGULATION:", 14}, {"TISSUE SPECIFICITY:", 14},
+      {"DEVELOPMENTAL STAGE:", 13}, {"SUBUNIT:", 19},           {"SUBCELLULAR LOCATION:", 13},
+      {"DISEASE:", 19},            {"PTM:", 21},               {"ALTERNATIVE PRODUCTS:", 13}};
+  const std::string rule = "          " + std::string(60, '=') + "\n";
+  std::string tables;
+  for (const auto &t : topics) {
+    const std::string type = std::string("CC   -!- ") + t.first, pad((size_t)t.second, '=');
+    tables += "\n\n" + rule + "          " + pad + "  " + type + "  " + pad + "\n" + rule + "\n" +
+              "\n\n          = There are no keywords of type " + type + " in the found sequences \n\n";
+  }
+  std::string want = testutil::readFile(testutil::dataPath("orisk/golden.sta"));
+  const size_t de = want.find("\n\n" + rule + "          " + std::string(27, '=') + "  DE  ");
+  ASSERT_NE(de, std::string::npos);
+  want.insert(de, tables);
+  EXPECT_EQ(w.read("s.txt"), want);
+}
+
+TEST_F(OriskGolden, CommentTopicsOfRealEntries) {
+  // Two entries whose comment topics are spelled as Swiss-Prot spells them: the tissue and
+  // disease words they share are learned under those topics.
+  Work w;
+  std::string bank;
+  for (const char *id : {"AAA1_HUMAN", "AAA2_HUMAN"})
+    bank += std::string("ID   ") + id + "   STANDARD;      PRT;    20 AA.\n"
+            "AC   P20001;\n"
+            "DE   Liver protein.\n"
+            "CC   -!- TISSUE SPECIFICITY: Expressed in liver and\n"
+            "CC       kidney.\n"
+            "CC   -!- DISEASE: Defects cause anemia.\n"
+            "KW   Zinc.\n"
+            "SQ   SEQUENCE   20 AA;  1000 MW;  0000 CRC32;\n"
+            "     MFPCDVENWC THCDQQDIDV\n"
+            "//\n";
+  w.write("cc.sp", bank);
+  ASSERT_TRUE(testutil::makeIndex(w.dir.file("cc.sp")));
+  w.write("cc.txt",
+          "Supermotif cc.sp      0 cc.sp      1  10.00   1   query-bank\n"
+          "     '+'      0      0     10       3000    3885000\n");
+  RunResult r = w.orisk({"cc.txt", "0", "20", "1", "s.txt", "-KW", "CC"});
+  ASSERT_EQ(r.rc, 0) << r.out;
+  const std::string got = w.read("s.txt");
+  EXPECT_TRUE(contains(got, "  CC   -!- TISSUE SPECIFICITY:  " + std::string(14, '=') + "\n" +
+                                "          " + std::string(60, '=') + "\n\n" +
+                                "\nEXPRESSED;    1 1"
+                                "\n    LIVER;    1 1"
+                                "\n   KIDNEY;    1 1"));
+  EXPECT_TRUE(contains(got, "\n LIVER CC   -!- TISSUE SPECIFICITY:_statistics\n"));
+  EXPECT_TRUE(contains(got, "\n ANEMIA CC   -!- DISEASE:_statistics\n"));
+  // The feature types and the seven other topics have none.
+  EXPECT_EQ(occurrences(got, "= There are no keywords of type"), 8);
+}
+
 TEST_F(OriskGolden, CountBlocksByHand) {
   Work w;
   RunResult r = w.orisk({"m.txt", "0", "20", "1", "s.txt", "-KW", "KW", "-F"});
@@ -162,6 +224,32 @@ TEST_F(OriskGolden, CountBlocksByHand) {
   EXPECT_EQ(occurrences(got, " ZINC KW_statistics"), 2);
   EXPECT_EQ(occurrences(got, "Freq "), 6);
   EXPECT_EQ(occurrences(got, " TRANSPORT KW_statistics"), 1);
+}
+
+TEST_F(OriskGolden, MotifsPastTheEndsCountOnlyPairsInsideBoth) {
+  // b.sp 0 and b.sp 1 (40 letters each, DOMAIN 1-10; METAL 5, and 5 and 9), three blocks:
+  //   A 0 -> 1, query 35..44 against bank 0..9, power 1.443 (bin 1): only i 0..4 lie in the
+  //     query: query 35..39 has nothing, bank 0..4 has DOMAIN and METAL at 4:
+  //     DOMAIN q_XbX 5; METAL q_XbX 1, q_Xb_X 4.
+  //   B 1 -> 0, frame '-', query 0..9, bank 35..44 mirrored on 40 letters to -5..4, power
+  //     0.316 (bin 0): only i 5..9 lie in the bank: query 5..9 (DOMAIN, METAL at 8) against
+  //     bank 0..4 (DOMAIN, METAL at 4): DOMAIN qXbX 5; METAL q_Xb_X 3 (i 5, 6, 7),
+  //     qXb_X 1 (i 8), q_XbX 1 (i 9).
+  //   C 0 -> 1, query 4 against bank 4, power 0.316 (bin 0): DOMAIN qXbX 1, METAL qXbX 1.
+  Work w;
+  w.write("f5.txt",
+          "Supermotif b.sp      0 b.sp      1  20.00   1   query-bank\n"
+          "     '+'     35      0     10       5000    5910000\n"
+          "Supermotif b.sp      1 b.sp      0  10.00   1   query-bank\n"
+          "     '-'      0     35     10       1000    1295000\n"
+          "Supermotif b.sp      0 b.sp      1   5.00   1   query-bank\n"
+          "     '+'      4      4      1       1000    1295000\n");
+  RunResult r = w.orisk({"f5.txt", "0", "20", "1", "s.txt", "-F"});
+  ASSERT_EQ(r.rc, 0) << r.out;
+  const std::string got = w.read("s.txt");
+  EXPECT_TRUE(contains(got, countBlock("DOMAIN_KRINGLE_1", "FT", {{0, 6}}, {}, {{1, 5}}, {})));
+  EXPECT_TRUE(contains(got, countBlock("METAL", "FT", {{0, 1}}, {{0, 1}}, {{1, 1}, {0, 1}},
+                                       {{1, 4}, {0, 3}})));
 }
 
 TEST_F(OriskGolden, ZeroAndInfinityPairs) {
@@ -256,6 +344,21 @@ TEST_F(OriskCommandLine, PowerRangeCases) {
   RunResult r = w.orisk({"m.txt", "0.5", "9", "0.2", "s.txt"});
   EXPECT_EQ(r.rc, 0);
   EXPECT_TRUE(contains(w.read("s.txt"), "\nminPow  0.50 maxPow  9.00 stepPow  0.20 numPow "));
+}
+
+TEST_F(OriskCommandLine, ThesaurusIsReadBeforeTheRangeIsJudged) {
+  Work w;
+  for (const std::vector<std::string> &args : std::vector<std::vector<std::string>>{
+           {"m.txt", "0.5", "s.txt", "-M", "none.idx"},
+           {"m.txt", "0.5", "9", "s.txt", "-I", "-M", "none.idx"},
+           {"m.txt", "9", "0.5", "0.2", "s.txt", "-M", "none.idx"}}) {
+    RunResult r = w.orisk(args);
+    EXPECT_EQ(r.rc, 1) << args[2];
+    EXPECT_EQ(r.out, "Cant't open mesh file none.idx" + kPowUsage) << args[2];
+  }
+  // Three numbers and nothing after them: no option either.
+  RunResult r = w.orisk({"m.txt", "0", "9", "0.2"});
+  EXPECT_EQ(r.out, kPowUsage);
 }
 
 TEST_F(OriskCommandLine, EstimatedGrids) {
@@ -381,6 +484,10 @@ TEST_F(OriskFiles, StatisticsFileCantBeMadeOrWritten) {
   r = w.orisk({"m.txt", "0", "20", "1", "/dev/full", "-KW", "KW"});
   EXPECT_NE(r.rc, 0);
   EXPECT_TRUE(contains(r.out, "Can't write statistics file"));
+  // A column file that fills up ends the run too.
+  r = w.orisk({"m.txt", "0", "20", "1", "s.txt", "-KW", "KW", "-C", "/dev/full"});
+  EXPECT_EQ(r.rc, 11);
+  EXPECT_TRUE(contains(r.out, "\n Can't write column file: "));
 }
 
 TEST_F(OriskFiles, UnreadableThesaurusIsEmpty) {
@@ -406,6 +513,24 @@ TEST_F(OriskFiles, UnreadableListSequence) {
   const std::string got = w.read("s.txt");
   EXPECT_TRUE(contains(got, "\n                ZINC;    1 1 0 0 0"));
   EXPECT_TRUE(contains(got, "\n           TRANSPORT;    0 0 1 1 0"));
+}
+
+TEST_F(OriskFiles, ProgressEveryThousandBlocks) {
+  // 2000 blocks: 1000 with query b.sp 0, then 1000 with query b.sp 1. Each query learnt
+  // passes the whole file: a line before blocks 0 and 1000, none at the end of the file.
+  Work w;
+  std::string motifs;
+  for (int b = 0; b < 2000; b++)
+    motifs += std::string("Supermotif b.sp      ") + (b < 1000 ? "0 b.sp      1" : "1 b.sp      0") +
+              "  20.00   1   query-bank\n     '+'      0      0     12       5000    5910000\n";
+  w.write("big.txt", motifs);
+  RunResult r = w.orisk({"big.txt", "0", "20", "1", "s.txt"});
+  ASSERT_EQ(r.rc, 0) << r.out;
+  EXPECT_TRUE(contains(r.out, "\n There are 2000 motifs in 2 sequnces"));
+  EXPECT_TRUE(contains(r.out, "\n There are 2 feature tables to learn..."
+                              "\n seq 0 mot 0 from 2000\n seq 0 mot 1000 from 2000"
+                              "\n seq 1 mot 0 from 2000\n seq 1 mot 1000 from 2000\n"));
+  EXPECT_EQ(occurrences(r.out, " mot "), 4);
 }
 
 TEST_F(OriskFiles, NoSupermotif) {

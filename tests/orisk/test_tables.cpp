@@ -1,9 +1,12 @@
 // Presence tables, their marks, and the column file line: exact bytes.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "hist_xx.h"
 #include "orisk.h"
 #include "testutil.h"
 
@@ -98,6 +101,72 @@ TEST(ColumnFile, LineFormat) {
   EXPECT_EQ(out,
             "KW ZINC   3   1    0012.34   0\n"
             "CC   -!- FUNCTION: TWO WORDS  12   0    -001.50   1\n");
+}
+
+// addZerInf against the pairs counted one by one, as the definition says, on random marks
+// of more sequences than one word of bits holds.
+TEST(ZeroAndInfinity, SameCountsAsEveryPairOneByOne) {
+  std::mt19937 rng(19);
+  const int nSeq = 70, numKW = 2;
+  const std::vector<int> numKwAll = {3, 0};
+  std::vector<Marks> kwSign(numKW, Marks(nSeq));
+  for (int t = 0; t < numKW; t++)
+    for (int i = 0; i < nSeq; i++)
+      for (int j = 0; j < numKwAll[t]; j++)
+        if (rng() % 3 == 0) kwSign[t].set(i, j);
+  std::vector<int> hasMot((size_t)nSeq * nSeq);
+  for (int &c : hasMot) c = rng() % 4 == 0 ? (int)(rng() % 3) + 1 : 0;
+  const double maxPowSup = 20, minPowMot = 0.3;
+  auto grids = [&]() {
+    std::vector<std::vector<std::unique_ptr<HistXX>>> h(numKW);
+    for (int t = 0; t < numKW; t++)
+      for (int j = 0; j < numKwAll[t]; j++) {
+        h[t].emplace_back(new HistXX(0, 20, 1, "K", 0));
+        h[t][j]->addKW(1, 0, 7.5);  // a count of the learning pass, kept
+      }
+    return h;
+  };
+  auto fast = grids(), slow = grids();
+  addZerInf(numKW, nSeq, numKwAll, kwSign, fast, hasMot, maxPowSup, minPowMot);
+  for (int t = 0; t < numKW; t++)
+    for (int j = 0; j < numKwAll[t]; j++) {
+      HistXX &h = *slow[t][j];
+      for (int i = 0; i < nSeq; i++) h.addKW(kwSign[t].at(i, j), kwSign[t].at(i, j), maxPowSup + 0.5);
+      for (int s1 = 0; s1 < nSeq; s1++)
+        for (int s2 = 0; s2 < nSeq; s2++)
+          if (s1 != s2 && !hasMot[(size_t)s1 * nSeq + s2])
+            h.addKW(kwSign[t].at(s1, j), kwSign[t].at(s2, j), minPowMot - 0.5);
+    }
+  for (int j = 0; j < numKwAll[0]; j++) {
+    const HistXX &a = *fast[0][j], &b = *slow[0][j];
+    ASSERT_EQ(a.numPow, 21);
+    for (int bin = 0; bin < a.numPow; bin++) {
+      EXPECT_EQ(a.qXbX[bin], b.qXbX[bin]) << j << " " << bin;
+      EXPECT_EQ(a.qXb_X[bin], b.qXb_X[bin]) << j << " " << bin;
+      EXPECT_EQ(a.q_XbX[bin], b.q_XbX[bin]) << j << " " << bin;
+      EXPECT_EQ(a.q_Xb_X[bin], b.q_Xb_X[bin]) << j << " " << bin;
+    }
+    // Every sequence with itself, and every ordered pair without a supermotif.
+    double top = 0, low = 0;
+    top += a.qXbX[20] + a.qXb_X[20] + a.q_XbX[20] + a.q_Xb_X[20];
+    low += a.qXbX[0] + a.qXb_X[0] + a.q_XbX[0] + a.q_Xb_X[0];
+    int pairs = 0;
+    for (int s1 = 0; s1 < nSeq; s1++)
+      for (int s2 = 0; s2 < nSeq; s2++) pairs += s1 != s2 && !hasMot[(size_t)s1 * nSeq + s2];
+    EXPECT_EQ(top, nSeq);
+    EXPECT_EQ(low, pairs);
+  }
+}
+
+TEST(ZeroAndInfinity, HistogramWithoutBinsIsLeftAlone) {
+  Marks m(2);
+  m.set(0, 0);
+  std::vector<Marks> kwSign = {m};
+  std::vector<std::vector<std::unique_ptr<HistXX>>> h(1);
+  h[0].emplace_back(new HistXX(1, 0, 1, "K", 0));
+  ASSERT_EQ(h[0][0]->numPow, 0);
+  addZerInf(1, 2, {1}, kwSign, h, {0, 0, 0, 0}, 20, 0);
+  EXPECT_EQ(h[0][0]->numPow, 0);
 }
 
 }  // namespace

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -71,6 +73,26 @@ TEST(GoldenPipeline, EveryOutputByteForByte) {
   EXPECT_NE(readFile(kExpected + "/prediction.txt").find("Version 5.0, <date>\n"), std::string::npos);
   // The first query is a WD-repeat protein; its relatives in the bank teach the prediction.
   EXPECT_NE(readFile(kExpected + "/prediction.txt").find("\nKW   REPEAT "), std::string::npos);
+}
+
+// `cmake --install BUILD --prefix P` puts the five programs, and nothing else, under P/bin.
+TEST(Install, TheFiveProgramsUnderBin) {
+  TempDir dir;
+  const std::string prefix = dir.file("prefix");
+  const std::string cmd = "cmake --install '" SEQ_BIN_DIR "' --prefix '" + prefix + "' >'" + dir.file("log") + "' 2>&1";
+  ASSERT_EQ(std::system(cmd.c_str()), 0) << readFile(dir.file("log"));
+  std::vector<std::string> got, want;
+  for (const auto &e : std::filesystem::recursive_directory_iterator(prefix))
+    got.push_back(std::filesystem::relative(e.path(), prefix).string());
+  std::sort(got.begin(), got.end());
+  want.push_back("bin");
+  for (const char *p : kPrograms) want.push_back(std::string("bin/") + p);
+  std::sort(want.begin(), want.end());
+  EXPECT_EQ(got, want);
+  for (const char *p : kPrograms) {
+    const std::string path = prefix + "/bin/" + p;
+    EXPECT_EQ(access(path.c_str(), X_OK), 0) << path;
+  }
 }
 
 // A build directory of the real programs but one, which is a script.

@@ -172,7 +172,7 @@ TEST(EstimatePow, BlocksWithoutMotifsTakeNoPart) {
   Grid mot{}, sup{}, mot2{}, sup2{};
   estimatePow(st, 0, mot.min, mot.max, mot.step, sup.min, sup.max, sup.step);
   // A block the reader would never keep: no motif, a power far above the others.
-  st.blocks.push_back({900 * 4096000, 0, 1, 0, st.mots.size()});
+  st.blocks.push_back({500 * 4096000, 0, 1, 0, st.mots.size()});
   estimatePow(st, 1, mot2.min, mot2.max, mot2.step, sup2.min, sup2.max, sup2.step);
   estimatePow(st, 0, mot2.min, mot2.max, mot2.step, sup2.min, sup2.max, sup2.step);
   EXPECT_EQ(sup2.max, sup.max);

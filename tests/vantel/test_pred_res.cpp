@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "hist_xx.h"
+#include "pred_res.h"
 #include "testutil.h"
-#include "vantel.h"
 
 namespace {
 

@@ -21,7 +21,11 @@ int binOf(const HistXX &h, const SupRec &r) { return h.getNumPow(r.param[h.param
 
 Counter::Counter(Stats &st, const char *seqAdr, int seqNum, int seqLen, Mesh *mesh, FILE *fcol)
     : st_(st), seqAdr_(seqAdr), seqNum_(seqNum), L_(seqLen), mesh_(mesh), fcol_(fcol) {
-  for (size_t f = 0; f < st.ft.size(); f++) ftByName_[nameOf(*st.ft[f])].push_back((int)f);
+  for (size_t f = 0; f < st.ft.size(); f++) {
+    const std::string name = nameOf(*st.ft[f]);
+    ftByName_[name].push_back((int)f);
+    if (name.empty()) ftAnyKey_.push_back((int)f);
+  }
 }
 
 void Counter::pass(FILE *fmot, bool recount, KwCounts &kc) {
@@ -87,6 +91,8 @@ void Counter::countFeatures(Supermotif &sup, int len) {
         found = true;
         auto it = ftByName_.find(name);
         if (it != ftByName_.end()) named = it->second;
+        // A statistics without a name is compared with "": every feature line is its own.
+        if (*name) named.insert(named.end(), ftAnyKey_.begin(), ftAnyKey_.end());
       }
     }
     if (!found)

@@ -67,6 +67,7 @@ class Counter {
   FILE *fcol_;
   SeqInfo info_;  // the similar entry's header; never the query's
   std::unordered_map<std::string, std::vector<int>> ftByName_;
+  std::vector<int> ftAnyKey_;  // the features without a name
 
   bool fits(const Motif *m, int bankLen) const;
   void countOne(Supermotif &sup, bool recount, KwCounts &kc);

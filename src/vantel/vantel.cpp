@@ -128,7 +128,7 @@ int writeSideFiles(const char *statFile, const char *inf, const char *pro, AddrL
     if (!info.readSeq(a.name, a.num)) continue;
     info.save(finf);
     char *ac = info.getAC();
-    fprintf(fpro, "\n%-9s    %6d", ac, a.num);
+    fprintf(fpro, "\n%-9s    %6d", ac ? ac : " ", a.num);
     delete[] ac;
   }
   int bad = closeChecked(finf);
@@ -155,6 +155,17 @@ int writeSideFiles(const char *statFile, const char *inf, const char *pro, AddrL
 
 // ---- 3. the program ----
 
+namespace {
+
+// 1, after a message, when creating `out` would overwrite the file `in`.
+int overwrites(const char *what, const char *out, const char *in) {
+  if (!out || !sameFile(out, in)) return 0;
+  printf("\n %s file %s would overwrite %s", what, out, in);
+  return 1;
+}
+
+}  // namespace
+
 int run_vantel(int argc, char **argv) {
   VantelOptions opt;
   if (getOptions(argc, argv, opt) != 0) {
@@ -165,17 +176,11 @@ int run_vantel(int argc, char **argv) {
 
   // Nothing is created that would overwrite an input.
   for (const char *side : {inf.get(), pro.get()})
-    for (const char *in : {opt.statFile, opt.motFile, opt.resFile, opt.colFile})
-      if (sameFile(side, in)) {
-        printf("\n Side file %s would overwrite %s", side, in);
-        return kVantelNoFile;
-      }
+    for (const char *in : {opt.statFile, opt.motFile, opt.resFile, opt.colFile, opt.meshPath})
+      if (overwrites("Side", side, in)) return kVantelNoFile;
   if (opt.colFile)
     for (const char *in : {opt.statFile, opt.motFile, opt.meshPath})
-      if (sameFile(opt.colFile, in)) {
-        printf("\n Column file %s would overwrite %s", opt.colFile, in);
-        return kVantelNoFile;
-      }
+      if (overwrites("Column", opt.colFile, in)) return kVantelNoFile;
 
   std::unique_ptr<Mesh> mesh;
   if (opt.meshPath) {
@@ -183,10 +188,6 @@ int run_vantel(int argc, char **argv) {
     mesh->load(opt.meshPath);  // a thesaurus that can't be read stays empty
   }
   OpenFiles files;
-  if (opt.colFile && !(files.col = fopen(opt.colFile, "w"))) {
-    printf("\n Can't create column file %s", opt.colFile);
-    return kVantelNoFile;
-  }
   if (opt.wrDist) {
     FILE *fd = fopen("fun_dist.txt", "a");
     if (!fd) {
@@ -242,6 +243,19 @@ int run_vantel(int argc, char **argv) {
     return kVantelNoQuery;
   }
 
+  // Nor the banks that the motif file names, which are read from here on: the column file
+  // is made only now, once they are known.
+  for (const char *out : {(const char *)inf.get(), (const char *)pro.get(), opt.colFile}) {
+    if (overwrites(out == opt.colFile ? "Column" : "Side", out, seqAdr.c_str()))
+      return kVantelNoFile;
+    for (int i = 0; i < list.n; i++)
+      if (overwrites(out == opt.colFile ? "Column" : "Side", out, list.sa[(size_t)i].name))
+        return kVantelNoFile;
+  }
+  if (opt.colFile && !(files.col = fopen(opt.colFile, "w"))) {
+    printf("\n Can't create column file %s", opt.colFile);
+    return kVantelNoFile;
+  }
   if (int rc = writeSideFiles(opt.statFile, inf.get(), pro.get(), list)) return rc;
 
   std::string qName = " ";

@@ -420,3 +420,22 @@ TEST(VantelProgram, PredictionsWithoutEvidenceReportProbZero) {
             "FT   BINDING                                          10      20  Prob 1.0000 SD  14.07\n"
             "FT   BINDING                                          26      60  Prob 0.0000 SD  99.00\n");
 }
+
+TEST(VantelProgram, FilesThatCantBeCreated) {
+  // Directories in the place of the side files and the column file.
+  struct Case {
+    std::string dir, args, out;
+  } cases[] = {
+      {"stat.inf", "stat.sta golden.mot out.txt", "\n Can't create file stat.inf"},
+      {"stat.pro", "stat.sta golden.mot out.txt", "\n Can't create file stat.pro"},
+      {"col.txt", "stat.sta golden.mot out.txt -C col.txt", "\n Can't create column file col.txt"},
+  };
+  for (const Case &c : cases) {
+    Fixture fx;
+    fs::create_directory(fx.file(c.dir));
+    Fixture::Outcome r = fx.run(c.args);
+    EXPECT_EQ(r.code, 2) << c.args;
+    EXPECT_EQ(r.out, c.out) << c.args;
+    EXPECT_FALSE(fx.exists("out.txt")) << c.args;
+  }
+}

@@ -439,3 +439,15 @@ TEST(VantelProgram, FilesThatCantBeCreated) {
     EXPECT_FALSE(fx.exists("out.txt")) << c.args;
   }
 }
+
+TEST(VantelProgram, FastaSimilarEntryInTheSideFiles) {
+  // A FASTA header line keeps its own line end, and ".inf" adds one.
+  Fixture fx;
+  writeFile(fx.file("fasta.mot"),
+            "Supermotif q.dat      0 nq.fa      0  12.34   1   query-bank\n"
+            "     '+'      5      5     20      30000   27450000\n");
+  ASSERT_EQ(fx.run("stat.sta fasta.mot out.txt").code, 0);
+  EXPECT_EQ(fx.read("stat.inf"), ">NUCQ NUCLEIC TEST QUERY\n\n");
+  EXPECT_EQ(fx.read("stat.pro").substr(0, 56),
+            "\n List  of all similar sequences.\n\nNUCQ              0\n\n");
+}

@@ -5,8 +5,8 @@
 
 #include <string>
 
+#include "mot_key.h"
 #include "testutil.h"
-#include "vantel.h"
 
 namespace {
 

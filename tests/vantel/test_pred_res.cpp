@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "hist_xx.h"
+#include "pred_res.h"
 #include "testutil.h"
-#include "vantel.h"
 
 namespace {
 
@@ -26,8 +26,14 @@ TEST(PredResJoin, MergesWithinFourteen) {
   p.add("KINASE", 24, 30, 5.0, 0.6, 0.2, nullptr);  // 24 - 10 = 14: merged
   p.add("ZINC", 1, 10, 1.0, 0.5, 0.1, nullptr);
   p.add("ZINC", 25, 30, 1.0, 0.5, 0.1, nullptr);    // 25 - 10 = 15: kept apart
+  p.add("ATP", 24, 30, 1.0, 0.5, 0.1, nullptr);
+  p.add("ATP", 1, 10, 1.0, 0.5, 0.1, nullptr);      // the same, the later one first
+  p.add("GTP", 25, 30, 1.0, 0.5, 0.1, nullptr);
+  p.add("GTP", 1, 10, 1.0, 0.5, 0.1, nullptr);
   p.join();
-  ASSERT_EQ(keysOf(p), (std::vector<std::string>{"KINASE", "ZINC", "ZINC"}));
+  ASSERT_EQ(keysOf(p), (std::vector<std::string>{"KINASE", "ZINC", "ZINC", "ATP", "GTP", "GTP"}));
+  EXPECT_EQ(p.res[3].beg, 1);
+  EXPECT_EQ(p.res[3].end, 30);
   const TPredRes &k = p.res[0];
   EXPECT_EQ(k.beg, 1);
   EXPECT_EQ(k.end, 30);

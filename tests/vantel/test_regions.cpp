@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "regions.h"
 #include "testutil.h"
-#include "vantel.h"
 
 namespace {
 

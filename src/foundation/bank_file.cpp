@@ -2,10 +2,13 @@
 // index, and file names with another extension.
 #include "bank_file.h"
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "params.h"
 
@@ -95,4 +98,24 @@ FILE *openBankEntry(const char *adrBase, int _num) {
     return nullptr;
   }
   return bank;
+}
+
+int sameFile(const char *a, const char *b) {
+  if (!a || !b) return 0;
+  if (strcmp(a, b) == 0) return 1;
+  struct stat sa, sb;
+  if (stat(a, &sa) == 0 && stat(b, &sb) == 0) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+  // A file not made yet: its path with the existing directories resolved ("./x", "d/../x").
+  std::error_code ea, eb;
+  const std::filesystem::path pa =
+      std::filesystem::weakly_canonical(std::filesystem::absolute(a, ea), ea);
+  const std::filesystem::path pb =
+      std::filesystem::weakly_canonical(std::filesystem::absolute(b, eb), eb);
+  return !ea && !eb && pa == pb;
+}
+
+int wouldOverwrite(const char *what, const char *out, const char *in) {
+  if (!out || !sameFile(out, in)) return 0;
+  printf("\n %s file %s would overwrite %s", what, out, in);
+  return 1;
 }

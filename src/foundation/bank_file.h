@@ -17,6 +17,14 @@ enum BankFormat {
 // New array (caller frees with delete[]): name with its extension replaced by ext.
 char *chExt(const char *name, const char *ext);
 
+// 1 when a and b name one file: the same path, the same file on disk, or (for files not
+// made yet) the same path once its existing directories are resolved. 0 for a null name.
+int sameFile(const char *a, const char *b);
+
+// 1, after the message "\n <what> file <out> would overwrite <in>", when creating out would
+// overwrite the file in; 0 otherwise (and for a null name).
+int wouldOverwrite(const char *what, const char *out, const char *in);
+
 // Format code of an open bank file (1..6, -1 unknown); the caller's position is kept.
 int getFormat(FILE *fin);
 

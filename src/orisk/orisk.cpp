@@ -187,6 +187,16 @@ void OriskRun::pass1() {
 
 // Feature summary and presence tables, in a file created anew. 0, or 3 when it can't be made.
 int OriskRun::writeTables() {
+  // Nothing is learned into a file the run reads.
+  if (wouldOverwrite("Result", fftFname, motFname) ||
+      wouldOverwrite("Result", fftFname, opt.meshPath))
+    return kOriskNoStatFile;
+  const std::string *last = nullptr;
+  for (const MotifStore::Addr &a : store.addr) {
+    if (last && *last == a.name) continue;
+    last = &a.name;
+    if (wouldOverwrite("Result", fftFname, a.name.c_str())) return kOriskNoStatFile;
+  }
   FILE *f = fopen(fftFname, "wb");
   if (!f) {
     printf("\n Can't create file %s", fftFname);
@@ -243,7 +253,7 @@ const SeqFacts &OriskRun::bankFacts(int addrId) {
 void OriskRun::openColumnFile() {
   if (!opt.hasCol) return;
   const char *col = opt.writeCol.c_str();
-  if (!strcmp(col, fftFname) || !strcmp(col, motFname)) {
+  if (sameFile(col, fftFname) || sameFile(col, motFname)) {
     printf("\n The column file %s would overwrite the result or the motif file: not written", col);
     return;
   }

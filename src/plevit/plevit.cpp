@@ -7,6 +7,7 @@
 #include <string>
 
 #include "aa_code.h"
+#include "bank_file.h"
 #include "errormsg.h"
 #include "params.h"
 #include "inv_sqrt.h"
@@ -130,6 +131,9 @@ int run_plevit(int argc, char **argv) {
     printf("\n Can't open Motif file %s", motifName);
     return kPlevitNoMotifFile;
   }
+  // The report is made anew: never over a file the run reads.
+  for (int i = arg; i < argc && i < arg + 4; i++)
+    if (i != arg + 1 && wouldOverwrite("Result", reportName, argv[i])) return kPlevitNoResultFile;
   files.report = fopen(reportName, "w");
   if (!files.report) {
     printf("\n Can't open result file %s", reportName);

@@ -11,6 +11,7 @@
 
 #include "errormsg.h"
 #include "onbank.h"
+#include "bank_file.h"
 #include "bank_list.h"
 #include "params.h"
 #include "seahom_params.h"
@@ -101,6 +102,16 @@ int run_search(int argc, char **argv) {
     return kSearchBlankInQueryPath;
   }
 
+  // The result file is made anew: never over a file the search reads.
+  bool over = wouldOverwrite("Result", resultName, paramName) ||
+              wouldOverwrite("Result", resultName, bankListName) ||
+              wouldOverwrite("Result", resultName, initSeqName);
+  for (int i = 0; !over && base_list[i]; i++)
+    over = wouldOverwrite("Result", resultName, base_list[i]);
+  if (over) {
+    freeList(base_list);
+    return kSearchNoResultFile;
+  }
   FILE *fout = fopen(resultName, "wb");
   if (!fout) {
     printf("\n search: Can't open result file %s", resultName);

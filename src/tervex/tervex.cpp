@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "bank_file.h"
 #include "bank_list.h"
 #include "errormsg.h"
 #include "params.h"
@@ -257,6 +258,17 @@ int run_tervex(int argc, char **argv) {
   TervexOptions opt;
   const int rc = parseOptions(argc, argv, opt);
   if (rc) return rc;
+
+  // The result file is made anew or appended to: never over a file the screening reads.
+  bool over = wouldOverwrite("Result", resultName, paramName) ||
+              wouldOverwrite("Result", resultName, inputName);
+  for (int i = 0; !over && i < n; i++)
+    over = (i == 0 || strcmp(list.sa[i].name, list.sa[i - 1].name) != 0) &&
+           wouldOverwrite("Result", resultName, list.sa[i].name);
+  if (opt.method == kMethodBase)
+    for (int i = 0; !over && opt.bankList[i]; i++)
+      over = wouldOverwrite("Result", resultName, opt.bankList[i]);
+  if (over) return kTervexNoResultFile;
 
   search.thSubalignPower = subalignThreshold(minPowerExt(inputName), opt.skipTheSame);
   const int nSeqLoop = opt.nSeq > 0 ? std::min(opt.nSeq, n) : n;

@@ -4,12 +4,10 @@
 //   3. the program
 #include "vantel.h"
 
-#include <sys/stat.h>
 
 #include <cctype>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,19 +64,6 @@ int getOptions(int argc, char **argv, VantelOptions &opt) {
   return 0;
 }
 
-int sameFile(const char *a, const char *b) {
-  if (!a || !b) return 0;
-  if (strcmp(a, b) == 0) return 1;
-  struct stat sa, sb;
-  if (stat(a, &sa) == 0 && stat(b, &sb) == 0) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-  // A file not made yet: its path with the existing directories resolved ("./x", "d/../x").
-  std::error_code ea, eb;
-  const std::filesystem::path pa =
-      std::filesystem::weakly_canonical(std::filesystem::absolute(a, ea), ea);
-  const std::filesystem::path pb =
-      std::filesystem::weakly_canonical(std::filesystem::absolute(b, eb), eb);
-  return !ea && !eb && pa == pb;
-}
 
 // ---- 2. similar sequences and side files ----
 
@@ -155,17 +140,6 @@ int writeSideFiles(const char *statFile, const char *inf, const char *pro, AddrL
 
 // ---- 3. the program ----
 
-namespace {
-
-// 1, after a message, when creating `out` would overwrite the file `in`.
-int overwrites(const char *what, const char *out, const char *in) {
-  if (!out || !sameFile(out, in)) return 0;
-  printf("\n %s file %s would overwrite %s", what, out, in);
-  return 1;
-}
-
-}  // namespace
-
 int run_vantel(int argc, char **argv) {
   VantelOptions opt;
   if (getOptions(argc, argv, opt) != 0) {
@@ -177,10 +151,12 @@ int run_vantel(int argc, char **argv) {
   // Nothing is created that would overwrite an input.
   for (const char *side : {inf.get(), pro.get()})
     for (const char *in : {opt.statFile, opt.motFile, opt.resFile, opt.colFile, opt.meshPath})
-      if (overwrites("Side", side, in)) return kVantelNoFile;
+      if (wouldOverwrite("Side", side, in)) return kVantelNoFile;
   if (opt.colFile)
     for (const char *in : {opt.statFile, opt.motFile, opt.meshPath})
-      if (overwrites("Column", opt.colFile, in)) return kVantelNoFile;
+      if (wouldOverwrite("Column", opt.colFile, in)) return kVantelNoFile;
+  for (const char *in : {opt.statFile, opt.motFile, opt.meshPath, opt.colFile})
+    if (wouldOverwrite("Result", opt.resFile, in)) return kVantelNoFile;
 
   std::unique_ptr<Mesh> mesh;
   if (opt.meshPath) {
@@ -245,12 +221,12 @@ int run_vantel(int argc, char **argv) {
 
   // Nor the banks that the motif file names, which are read from here on: the column file
   // is made only now, once they are known.
-  for (const char *out : {(const char *)inf.get(), (const char *)pro.get(), opt.colFile}) {
-    if (overwrites(out == opt.colFile ? "Column" : "Side", out, seqAdr.c_str()))
-      return kVantelNoFile;
+  for (const char *out :
+       {(const char *)inf.get(), (const char *)pro.get(), opt.colFile, opt.resFile}) {
+    const char *what = out == opt.colFile ? "Column" : out == opt.resFile ? "Result" : "Side";
+    if (wouldOverwrite(what, out, seqAdr.c_str())) return kVantelNoFile;
     for (int i = 0; i < list.n; i++)
-      if (overwrites(out == opt.colFile ? "Column" : "Side", out, list.sa[(size_t)i].name))
-        return kVantelNoFile;
+      if (wouldOverwrite(what, out, list.sa[(size_t)i].name)) return kVantelNoFile;
   }
   if (opt.colFile && !(files.col = fopen(opt.colFile, "w"))) {
     printf("\n Can't create column file %s", opt.colFile);

@@ -36,10 +36,6 @@ struct VantelOptions {
 // the option is ignored). Returns 0, or kVantelUsage when fewer than three file names are given.
 int getOptions(int argc, char **argv, VantelOptions &opt);
 
-// 1 when the two paths name one file: equal strings, or existing files on the same device
-// with the same inode.
-int sameFile(const char *a, const char *b);
-
 // Runs the program. Returns one of VantelCode; exits 7 when memory runs out, 11 when the
 // prediction file can't be written, 111 at more than 10000 results of one keyword type.
 int run_vantel(int argc, char **argv);

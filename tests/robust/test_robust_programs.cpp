@@ -335,3 +335,40 @@ TEST_F(RobustLearning, VantelCutStatisticsAndMotifFiles) {
   }
   runRows(kVantel, rows);
 }
+
+// ---- a result named like an input ----
+
+// No program writes its result over a file it reads, whatever name the file goes by.
+TEST_F(RobustLearning, NoResultOverAnInput) {
+  put("list.lst", "b.sp\n");
+  runRows(kSearch, {
+      {"query file", {"p.prm", "list.lst", "b.sp", "./b.sp"}, -7, "Result file ./b.sp would overwrite b.sp"},
+      {"parameter file", {"p.prm", "list.lst", "b.sp", "p.prm"}, -7, "would overwrite p.prm"},
+      {"bank list", {"p.prm", "list.lst", "b.sp", "list.lst"}, -7, "would overwrite list.lst"},
+      {"listed bank", {"p.prm", "banks.lst", "b.sp", "prot.dat"}, -7, "would overwrite prot.dat"},
+  });
+  runRows(kTervex, {
+      {"input", {"p.prm", "m.txt", "m.txt"}, 6, "Result file m.txt would overwrite m.txt"},
+      {"input, Reduce", {"p.prm", "m.txt", "m.txt", "-R"}, 6, "would overwrite m.txt"},
+      {"parameter file", {"p.prm", "m.txt", "adir/../p.prm"}, 6, "would overwrite p.prm"},
+      {"bank of the set", {"p.prm", "m.txt", "b.sp", "-S"}, 6, "would overwrite b.sp"},
+      {"bank of the list", {"p.prm", "m.txt", "prot.dat", "-B", "banks.lst"}, 6,
+       "would overwrite prot.dat"},
+  });
+  runRows(kOrisk, {
+      {"motif file", {"m.txt", "m.txt"}, 3, "Result file m.txt would overwrite m.txt"},
+      {"bank", {"m.txt", "b.sp", "-KW", "KW"}, 3, "would overwrite b.sp"},
+      {"thesaurus", {"m.txt", "0", "20", "1", "garbage", "-M", "garbage"}, 3, "would overwrite garbage"},
+  });
+  runRows(kVantel, {
+      {"statistics", {"golden.sta", "m.txt", "golden.sta"}, 2, "Result file golden.sta would overwrite golden.sta"},
+      {"motif file", {"golden.sta", "m.txt", "m.txt"}, 2, "would overwrite m.txt"},
+      {"thesaurus", {"golden.sta", "m.txt", "garbage", "-M", "garbage"}, 2, "would overwrite garbage"},
+      {"bank", {"golden.sta", "m.txt", "b.sp"}, 2, "would overwrite b.sp"},
+  });
+  runRows(kPlevit, {
+      {"motif file", {"m.txt", "m.txt"}, 5, "Result file m.txt would overwrite m.txt"},
+      {"matrix file", {"m.txt", "code.txt", "code.txt"}, 5, "would overwrite code.txt"},
+      {"code file", {"-a", "m.txt", "code.txt", "none", "code.txt"}, 5, "would overwrite code.txt"},
+  });
+}

@@ -76,21 +76,3 @@ TEST(VantelOptions, LettersAndValues) {
   }
 }
 
-TEST(VantelOptions, SameFile) {
-  testutil::TempDir d;
-  const std::string a = d.file("a.sta");
-  testutil::writeFile(a, "x");
-  const std::string viaDot = d.path() + "/./a.sta";
-  EXPECT_EQ(sameFile(a.c_str(), viaDot.c_str()), 1);     // one inode
-  EXPECT_EQ(sameFile("x.pro", "x.pro"), 1);               // one name, not there yet
-  const std::string later = d.file("new.pro"), laterToo = d.path() + "/sub/../new.pro";
-  std::filesystem::create_directory(d.file("sub"));
-  EXPECT_EQ(sameFile(later.c_str(), laterToo.c_str()), 1);  // neither is there yet
-  EXPECT_EQ(sameFile(later.c_str(), d.file("new.inf").c_str()), 0);
-  const std::filesystem::path back = std::filesystem::current_path();
-  std::filesystem::current_path(d.path());
-  EXPECT_EQ(sameFile("new.pro", "./sub/../new.pro"), 1);
-  std::filesystem::current_path(back);
-  EXPECT_EQ(sameFile(a.c_str(), d.file("b.sta").c_str()), 0);
-  EXPECT_EQ(sameFile(a.c_str(), nullptr), 0);
-}

@@ -19,13 +19,6 @@ namespace {
 
 const char *orNull(const char *s) { return s ? s : "(null)"; }
 
-// n zeroed doubles (none for n <= 0); exit 7 when they can't be had.
-double *newZeroed(int n) {
-  if (n < 0) n = 0;
-  double *p = new (std::nothrow) double[n]();
-  if (!p) noRoom((long long)n * (long long)sizeof(double));
-  return p;
-}
 
 // The count of one bin as the segment sums take it: truncated, saturated.
 int64_t binCount(double v) { return truncToInt(v); }
@@ -264,7 +257,7 @@ void HistXX::monot(int /*_numSegm*/, double _freq) {
   const int numP_xx = i;
 
   // Rows at the union of both fits' start bins.
-  double *newPow = newZeroed(n), *newPxx = newZeroed(n), *newP_xx = newZeroed(n);
+  double *newPow = allocArray<double>(n, true), *newPxx = allocArray<double>(n, true), *newP_xx = allocArray<double>(n, true);
   int rows = 0, ix = 0, i_x = 0;
   double prevX = 0, prev_X = 0;
   while (ix < numPxx || i_x < numP_xx) {

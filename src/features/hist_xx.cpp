@@ -26,13 +26,6 @@ namespace {
 
 const char *orNull(const char *s) { return s ? s : "(null)"; }
 
-// n zeroed doubles (none for n <= 0); exit 7 when they can't be had.
-double *newZeroed(int n) {
-  if (n < 0) n = 0;
-  double *p = new (std::nothrow) double[n]();
-  if (!p) noRoom((long long)n * (long long)sizeof(double));
-  return p;
-}
 
 }  // namespace
 
@@ -46,11 +39,11 @@ HistXX::HistXX(double _minPow, double _maxPow, double _stepPow, const char *name
   numPow = n > 0 ? n : 0;
   // The readers refuse larger blocks; a grid this fine is taken as memory that can't be had.
   if (numPow > kMaxHistBins) noRoom((long long)numPow * (long long)sizeof(double));
-  Pow = newZeroed(numPow);
-  qXbX = newZeroed(numPow);
-  qXb_X = newZeroed(numPow);
-  q_XbX = newZeroed(numPow);
-  q_Xb_X = newZeroed(numPow);
+  Pow = allocArray<double>(numPow, true);
+  qXbX = allocArray<double>(numPow, true);
+  qXb_X = allocArray<double>(numPow, true);
+  q_XbX = allocArray<double>(numPow, true);
+  q_Xb_X = allocArray<double>(numPow, true);
   for (int i = 0; i < numPow; i++) Pow[i] = minPow + i * stepPow;
   FTname = _strdup_(name);
 }
@@ -467,11 +460,11 @@ int HistXX::load(FILE *fin, const char *type) {
     freq = b.fr;
     paramType = b.paramType;
     FTname = _strdup_(b.name.c_str());
-    Pow = newZeroed(numPow);
-    qXbX = newZeroed(numPow);
-    qXb_X = newZeroed(numPow);
-    q_XbX = newZeroed(numPow);
-    q_Xb_X = newZeroed(numPow);
+    Pow = allocArray<double>(numPow, true);
+    qXbX = allocArray<double>(numPow, true);
+    qXb_X = allocArray<double>(numPow, true);
+    q_XbX = allocArray<double>(numPow, true);
+    q_Xb_X = allocArray<double>(numPow, true);
     for (int i = 0; i < numPow; i++) {
       Pow[i] = b.pow[i];
       qXbX[i] = b.xbx[i];
@@ -539,11 +532,11 @@ int HistXX::loadPxx(FILE *fin, const char *type) {
     stepPow = fStep;
     minPow = fMin - numLeft * stepPow;
     maxPow = fMax + numRigh * stepPow;
-    Pow = newZeroed(numPow);
-    qXbX = newZeroed(numPow);
-    qXb_X = newZeroed(numPow);
-    q_XbX = newZeroed(numPow);
-    q_Xb_X = newZeroed(numPow);
+    Pow = allocArray<double>(numPow, true);
+    qXbX = allocArray<double>(numPow, true);
+    qXb_X = allocArray<double>(numPow, true);
+    q_XbX = allocArray<double>(numPow, true);
+    q_Xb_X = allocArray<double>(numPow, true);
     double *dest[4] = {qXbX, qXb_X, q_XbX, q_Xb_X};
     for (int k = 0; k < 4; k++)
       for (int i = 0; i < fNum; i++) dest[k][numLeft + i] = rows[k][i];

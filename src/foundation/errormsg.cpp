@@ -27,3 +27,11 @@ void checkWrite(FILE *f, const char *what) {
     fatalExit(kExitBadData, "\n Can't write %s: %s\n", what ? what : "output", strerror(err));
   }
 }
+
+void closeOutput(FILE *f, const char *what) {
+  checkWrite(f, what);
+  if (fclose(f) != 0) {
+    const int err = errno;
+    fatalExit(kExitBadData, "\n Can't write %s: %s\n", what ? what : "output", strerror(err));
+  }
+}

@@ -23,6 +23,10 @@ enum FatalCode {
 // Ends the run when a write to `f` failed (full disk, closed pipe): the result would be cut short.
 void checkWrite(FILE *f, const char *what);
 
+// Closes an output file after checkWrite; a close that fails (the last bytes not written)
+// ends the run as a failed write does: "\n Can't write <what>: <reason>\n", exit 11.
+void closeOutput(FILE *f, const char *what);
+
 // The one way to allocate or exit 7. An array of n elements (new[]; the caller deletes it),
 // value-initialised when `cleared`, else default-initialised; a count below 0 counts as 0.
 template <class T>

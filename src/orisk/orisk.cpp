@@ -5,7 +5,6 @@
 #include "orisk.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -25,16 +24,6 @@
 // ---- 1. the learning run ----
 
 namespace {
-
-// Closes an output file; a close that fails (the last bytes not written) ends the run as a
-// failed write does.
-void closeOutput(FILE *f, const char *what) {
-  checkWrite(f, what);
-  if (fclose(f) != 0) {
-    const int err = errno;
-    fatalExit(kExitBadData, "\n Can't write %s: %s\n", what, strerror(err));
-  }
-}
 
 // What the learning pass needs of one bank entry, taken from its header once.
 struct SeqFacts {

@@ -193,6 +193,7 @@ int run_plevit(int argc, char **argv) {
   else if (bFormat == kFormatPrints || bFormat == kFormatBlocks || bFormat == kFormatPfam)
     printOneLiners(files.motif, files.report, sup, bFormat);
 
-  checkWrite(files.report, reportName);
+  closeOutput(files.report, reportName);
+  files.report = nullptr;
   return kPlevitDone;
 }

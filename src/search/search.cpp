@@ -119,8 +119,7 @@ int run_search(int argc, char **argv) {
     return kSearchNoResultFile;
   }
   search.print(fout, initSeqName, base_list);
-  checkWrite(fout, resultName);
-  if (fclose(fout) != 0) fatalExit(kExitBadData, "\n Can't write %s\n", resultName);
+  closeOutput(fout, resultName);
 
   SeqBase querBase(initSeqName);
   if (!querBase.valid()) {
@@ -156,8 +155,7 @@ int run_search(int argc, char **argv) {
       }
     }
     super.clear();
-    checkWrite(fout, resultName);
-    if (fclose(fout) != 0) fatalExit(kExitBadData, "\n Can't write %s\n", resultName);
+    closeOutput(fout, resultName);
   }
 
   time_t end = time(nullptr);

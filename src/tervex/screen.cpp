@@ -53,8 +53,7 @@ bool appendSupers(const char *fileName, std::vector<Supermotif *> &sups, const c
     delete s;
   }
   sups.clear();
-  checkWrite(f, fileName);
-  if (fclose(f) != 0) fatalExit(kExitBadData, "\n Can't write %s\n", fileName);
+  closeOutput(f, fileName);
   return true;
 }
 
@@ -71,7 +70,7 @@ bool createResult(const char *fileName, FILE **keep = nullptr) {
     *keep = f;
     return true;
   }
-  if (fclose(f) != 0) fatalExit(kExitBadData, "\n Can't write %s\n", fileName);
+  closeOutput(f, fileName);
   return true;
 }
 
@@ -202,8 +201,7 @@ int full_search(SearchHomolParams &search, char **bankList, int nSeq, SeqAddrPow
     for (int i = 0; bankList && bankList[i]; i++) fprintf(f, "%s\n", bankList[i]);
   }
   fputs("\n", f);
-  checkWrite(f, outFileName);
-  if (fclose(f) != 0) fatalExit(kExitBadData, "\n Can't write %s\n", outFileName);
+  closeOutput(f, outFileName);
 
   LibcRandom rnd;
   std::vector<Supermotif *> sups;

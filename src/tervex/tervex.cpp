@@ -263,8 +263,7 @@ int run_tervex(int argc, char **argv) {
   bool over = wouldOverwrite("Result", resultName, paramName) ||
               wouldOverwrite("Result", resultName, inputName);
   for (int i = 0; !over && i < n; i++)
-    over = (i == 0 || strcmp(list.sa[i].name, list.sa[i - 1].name) != 0) &&
-           wouldOverwrite("Result", resultName, list.sa[i].name);
+    over = wouldOverwrite("Result", resultName, list.sa[i].name);
   if (opt.method == kMethodBase)
     for (int i = 0; !over && opt.bankList[i]; i++)
       over = wouldOverwrite("Result", resultName, opt.bankList[i]);

@@ -8,6 +8,7 @@
 #include <cctype>
 #include <cstring>
 #include <ctime>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -148,15 +149,18 @@ int run_vantel(int argc, char **argv) {
   }
   std::unique_ptr<char[]> inf(chExt(opt.statFile, ".inf")), pro(chExt(opt.statFile, ".pro"));
 
-  // Nothing is created that would overwrite an input.
-  for (const char *side : {inf.get(), pro.get()})
-    for (const char *in : {opt.statFile, opt.motFile, opt.resFile, opt.colFile, opt.meshPath})
-      if (wouldOverwrite("Side", side, in)) return kVantelNoFile;
-  if (opt.colFile)
+  // Nothing is created over an input or over another of the files the run creates.
+  struct Output {
+    const char *what, *path;
+  };
+  const Output outs[] = {
+      {"Side", inf.get()}, {"Side", pro.get()}, {"Column", opt.colFile}, {"Result", opt.resFile}};
+  for (size_t i = 0; i < std::size(outs); i++) {
     for (const char *in : {opt.statFile, opt.motFile, opt.meshPath})
-      if (wouldOverwrite("Column", opt.colFile, in)) return kVantelNoFile;
-  for (const char *in : {opt.statFile, opt.motFile, opt.meshPath, opt.colFile})
-    if (wouldOverwrite("Result", opt.resFile, in)) return kVantelNoFile;
+      if (wouldOverwrite(outs[i].what, outs[i].path, in)) return kVantelNoFile;
+    for (size_t j = i + 1; j < std::size(outs); j++)
+      if (wouldOverwrite(outs[i].what, outs[i].path, outs[j].path)) return kVantelNoFile;
+  }
 
   std::unique_ptr<Mesh> mesh;
   if (opt.meshPath) {
@@ -221,12 +225,10 @@ int run_vantel(int argc, char **argv) {
 
   // Nor the banks that the motif file names, which are read from here on: the column file
   // is made only now, once they are known.
-  for (const char *out :
-       {(const char *)inf.get(), (const char *)pro.get(), opt.colFile, opt.resFile}) {
-    const char *what = out == opt.colFile ? "Column" : out == opt.resFile ? "Result" : "Side";
-    if (wouldOverwrite(what, out, seqAdr.c_str())) return kVantelNoFile;
+  for (const Output &out : outs) {
+    if (wouldOverwrite(out.what, out.path, seqAdr.c_str())) return kVantelNoFile;
     for (int i = 0; i < list.n; i++)
-      if (wouldOverwrite(what, out, list.sa[(size_t)i].name)) return kVantelNoFile;
+      if (wouldOverwrite(out.what, out.path, list.sa[(size_t)i].name)) return kVantelNoFile;
   }
   if (opt.colFile && !(files.col = fopen(opt.colFile, "w"))) {
     printf("\n Can't create column file %s", opt.colFile);
@@ -285,9 +287,8 @@ int run_vantel(int argc, char **argv) {
   fprintf(fres, "CC   ____________ Predicted KELVA, Version 5.0, %s", when ? when : "\n");
   writeKeywords(fres, st, L, intFra, opt.sumType, opt.wrDist, kc, recount.get(), pro.get());
   if (!st.ft.empty()) writeFeatures(fres, st, L, intFra, counter.ft, pro.get());
-  query.print(fres, nucleic ? 3 : 2, nucleic ? "BP" : "AA");
-  checkWrite(fres, opt.resFile);
+  query.print(fres, nucleic ? kFormatGenBank : kFormatSwiss, nucleic ? "BP" : "AA");
   files.res = nullptr;
-  if (fclose(fres) != 0) fatalExit(kExitBadData, "\n Can't write %s\n", opt.resFile);
+  closeOutput(fres, opt.resFile);
   return kVantelDone;
 }

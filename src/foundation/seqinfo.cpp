@@ -115,6 +115,12 @@ bool rangeToken(const char *p, int &b, int &e) {
   return q[strspn(q, " \t\r\n")] == 0;
 }
 
+// A range of today's layout with an unknown end ("?..282"): marks, digits and "..", alone.
+bool unknownRange(const char *p) {
+  const size_t n = strspn(p += strspn(p, " \t"), "0123456789<>?.");
+  return memchr(p, '?', n) && memmem(p, n, "..", 2) && !p[n + strspn(p + n, " \t\r\n")];
+}
+
 }  // namespace
 
 SeqInfo::SeqInfo() : num(0), format(-1) {}
@@ -567,8 +573,10 @@ void makeName(const char *str, char *Name, int typeFT) {
   if (typeFT != 2 || strstr(str, "SIMILARITY") || !belong(Name, nameFT)) return;
   const char *p = str + n;
   int b = 0, e = 0;
-  if (rangeToken(p, b, e)) return;  // today's layout: the description is on a /note line
-  while (*p == ' ' || *p == '\n' || isDigit(*p)) p++;  // the positions
+  // Today's layout: the description is on a /note line.
+  if (rangeToken(p, b, e) || unknownRange(p)) return;
+  // The positions, with the marks of an uncertain one ("<1", ">35", "?").
+  while (*p == ' ' || *p == '\n' || isDigit(*p) || *p == '<' || *p == '>' || *p == '?') p++;
   size_t len = n;
   for (;;) {
     p += strspn(p, " \t\r\n");

@@ -266,7 +266,11 @@ TEST(HeaderAccessors, FeatureLinesAndNames) {
   } cases[] = {
       {"DOMAIN       10     50       KRINGLE 1.", 2, "DOMAIN_KRINGLE_1"},
       {"DOMAIN 10 50 12KD REGION,", 2, "DOMAIN_KD_REGION"},
-      {"DOMAIN <1 50 X", 2, "DOMAIN_<1_50_X"},
+      {"DOMAIN <1 50 X", 2, "DOMAIN_X"},  // uncertain positions are positions
+      {"CHAIN 1 >35 Flavodoxin.", 2, "CHAIN_Flavodoxin"},
+      {"CHAIN <1 291 Flavonol synthase/flavanone 3-", 2, "CHAIN_Flavonol_synthase/flavanone_3-"},
+      {"DOMAIN ? 50 <X", 2, "DOMAIN_X"},
+      {"CHAIN ?..282", 2, "CHAIN"},
       {"DOMAIN 10 50 SIMILARITY TO X.", 2, "DOMAIN"},
       {"DISULFID 3 20", 2, "DISULFID"},
       {"SITE 5 5 Cleavage.", 3, "SITE"},

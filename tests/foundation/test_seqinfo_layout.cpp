@@ -85,8 +85,8 @@ TEST(SwissLayouts, SameRangesAndNames) {
   EXPECT_STREQ(name, "DOMAIN_KRINGLE_1");
   makeName("CHAIN          7", name, 2);
   EXPECT_STREQ(name, "CHAIN");
-  makeName("CHAIN          ?..282", name, 2);  // unknown start: as before
-  EXPECT_STREQ(name, "CHAIN_?..282");
+  makeName("CHAIN          ?..282", name, 2);  // unknown start
+  EXPECT_STREQ(name, "CHAIN");
 
   int la = 0, lb = 0;
   int *ma = a.getCharFT("DOMAIN_KRINGLE_1", la);

@@ -1,0 +1,169 @@
+// Bad inputs for orisk and vantel, one table row each: truncated and garbage motif files,
+// statistics files cut short or absurd, option words at the end of the line, absolute paths in
+// file positions, colliding side and column files.
+#include "robust_programs.h"
+
+using namespace robust;
+using testutil::readFile;
+
+// ---- orisk and vantel ----
+
+TEST_F(RobustLearning, OriskInputsAndOptions) {
+  const std::string absMot = path("m.txt");
+  std::vector<Row> rows = {
+      {"no words", {}, 1, "USAGE: orisk"},
+      {"motif file alone", {"m.txt"}, 1, "USAGE: orisk"},
+      {"three numbers and no result", {"m.txt", "0", "20", "1"}, 1, "USAGE: orisk motif_file"},
+      {"two numbers", {"m.txt", "0", "20", "s.sta"}, 1, "USAGE: orisk motif_file"},
+      {"step 0", {"m.txt", "0", "20", "0", "s.sta"}, 1, "USAGE: orisk motif_file"},
+      {"max below min", {"m.txt", "20", "0", "1", "s.sta"}, 1, "USAGE: orisk motif_file"},
+      {"result in option form", {"m.txt", "-s.sta"}, 1, "USAGE: orisk"},
+      {"missing motif file", {"nope.mot", "s.sta"}, 4, "Can't open motifs file nope.mot"},
+      {"empty motif file", {"empty", "s.sta"}, 0, "There are 0 motifs in 0 sequnces"},
+      {"garbage motif file", {"garbage", "s.sta"}, 0, "There are 0 motifs in 0 sequnces"},
+      {"directory as motif file", {"adir", "s.sta"}, 0, "There are 0 motifs in 0 sequnces"},
+      {"a bank that is not there", {"three.mot", "s.sta"}, 0, "Can't read sequnce very_long_bank_name.dat 0"},
+      {"a learning run", {"m.txt", "s.sta", "-KW", "KW", "DE", "CC", "-I", "-F"}, 0, "There are 6 motifs"},
+      {"absolute motif path", {absMot, "s.sta", "-C", path("c.txt")}, 0, ""},
+      {"D as the last word", {"m.txt", "s.sta", "-D"}, 0, ""},
+      {"D values without digits", {"m.txt", "s.sta", "-D", "e"}, 0, ""},
+      {"D mon without a count", {"m.txt", "s.sta", "-D", "mon"}, 0, ""},
+      {"D with huge counts", {"m.txt", "s.sta", "-D", "equ99999999999_99999999999"}, 0, ""},
+      {"C as the last word", {"m.txt", "s.sta", "-C"}, 0, ""},
+      {"absolute result and thesaurus paths", {"m.txt", path("abs.sta"), "-M", path("nope.mesh")}, 0, ""},
+      {"a range of too many bins", {"m.txt", "0", "1e9", "0.001", "s.sta"}, 1, "USAGE: orisk motif_file"},
+      {"M and KW as the last words", {"m.txt", "s.sta", "-KW", "KW", "-M"}, 0, ""},
+      {"KW without types", {"m.txt", "s.sta", "-KW"}, 0, ""},
+      {"missing thesaurus", {"m.txt", "s.sta", "-M", "nope.mesh"}, 0, ""},
+      {"garbage thesaurus", {"m.txt", "s.sta", "-M", "garbage"}, 0, ""},
+      {"column file is the result", {"m.txt", "s.sta", "-C", "s.sta"}, 0,
+       "The column file s.sta would overwrite the result or the motif file: not written"},
+      {"column file is the motif file", {"m.txt", "s.sta", "-C", "m.txt"}, 0,
+       "The column file m.txt would overwrite the result or the motif file: not written"},
+      {"result is a directory", {"m.txt", "adir"}, 3, "Can't create file adir"},
+      {"result in a missing directory", {"m.txt", "nodir/s.sta"}, 3, "Can't create file nodir/s.sta"},
+  };
+  runRows(kOrisk, rows);
+  EXPECT_TRUE(exists("c.txt"));  // an absolute path after -C names the column file
+  EXPECT_NE(readFile(path("abs.sta")).find(" Feature Table"), std::string::npos);
+}
+
+TEST_F(RobustLearning, OriskCutAndAbsurdMotifFiles) {
+  std::vector<Row> rows;
+  for (const std::string &n : cuts("m.txt", ".mot", true)) {
+    rows.push_back({"cut motif file", {n, "s.sta", "-KW", "KW", "DE"}, 0, ""});
+    rows.push_back({"cut motif file, given range", {n, "0", "20", "1", "s.sta", "-I"}, 0, ""});
+  }
+  for (size_t i = 0; i < sizeof kOddBlocks / sizeof kOddBlocks[0]; i++) {
+    const std::string name = "odd" + std::to_string(i) + ".mot";
+    put(name, std::string("Query: odd\n\n") + kOddBlocks[i] + readFile(path("m.txt")));
+    rows.push_back({"absurd block", {name, "s.sta", "-KW", "KW", "-I"}, 0, ""});
+    rows.push_back({"absurd block, given range", {name, "0", "100", "1", "s.sta", "-KW", "KW"}, 0, ""});
+  }
+  runRows(kOrisk, rows);
+}
+
+TEST_F(RobustLearning, VantelInputsAndOptions) {
+  put("nosup.mot", "Query: x\n\n");
+  std::string noQuery = readFile(path("m.txt"));
+  for (size_t at = 0; (at = noQuery.find("b.sp      0 b.sp", at)) != std::string::npos;)
+    noQuery.replace(at, 16, "b.sp     77 b.sp");
+  put("noquery.mot", noQuery);
+  put("absurd.sta",
+      " ZINC KW_statistics\nminPow  0.00 maxPow 20.00 stepPow  1.00 numPow 99999999 Freq 0.5 Prob 0\n"
+      "Pow 0 1\nqXbX 0.1\n");
+  put("negative.sta",
+      " ZINC KW_statistics\nminPow  9.00 maxPow -20.00 stepPow  -1.00 numPow 3 Freq nan Prob -1\n"
+      "Pow nan -1 1e308\nqXbX 0.1 2 -3\nq_XbX inf 0 0\n");
+  // One block each: a numPow below zero, at the least int, past int; rows shorter than numPow
+  // or missing; a header as the last line; names that are empty.
+  const std::string grid = "minPow  0.00 maxPow 20.00 stepPow  1.00 numPow ";
+  const std::string rows3 = " Freq 0.5 Prob 0\nPow 0 4 19\nqXbX 0.1 0.5 0.9\nq_XbX 0.9 0.5 0.1\n";
+  put("negnum.sta", "\n\n ZINC KW_statistics\n" + grid + "   -3" + rows3);
+  put("minnum.sta", "\n\n ZINC KW_statistics\n" + grid + "-2147483648" + rows3);
+  put("hugenum.sta", "\n\n ZINC KW_statistics\n" + grid + "99999999999999" + rows3);
+  put("shortrows.sta", "\n\n DOMAIN_KRINGLE_1 FT_statistics\n" + grid + "    3 Freq 0.5 Prob 0\nPow 0 4\n"
+                       "qXbX 0.1 0.9\nq_XbX 0.9\n\n\n ZINC KW_statistics\n" + grid +
+                       "    3 Freq 0.5 Prob 0\nPow 0\nqXbX 0.1\nq_XbX\n");
+  put("norows.sta", "\n\n ZINC KW_statistics\n" + grid + "    2 Freq 0.5 Prob 0\n");
+  put("headlast.sta", "\n\n ZINC KW_statistics");
+  put("noname.sta", "\n\n  KW_statistics\n" + grid + "    3" + rows3 + "\n\n FT_statistics\n" + grid +
+                        "    3" + rows3 + "\n\n_statistics\n" + grid + "    3" + rows3);
+  put("x.sta", readFile(path("golden.sta")));
+  put("x.inf", readFile(path("m.txt")));
+  put("y.pro", readFile(path("golden.sta")));
+  const std::string abs = path("golden.sta");
+  std::vector<Row> rows = {
+      {"no words", {}, 1, "USAGE: vantel"},
+      {"two file names", {"golden.sta", "m.txt"}, 1, "USAGE: vantel"},
+      {"missing statistics", {"nope.sta", "m.txt", "p.txt"}, 2, "Can't open statistics file nope.sta"},
+      {"missing motif file", {"golden.sta", "nope.mot", "p.txt"}, 2, "Can't open motif file nope.mot"},
+      {"motif file without supermotifs", {"golden.sta", "nosup.mot", "p.txt"}, 3,
+       "Can't read any motif from file nosup.mot"},
+      {"garbage motif file", {"golden.sta", "garbage", "p.txt"}, 3, "Can't read any motif from file garbage"},
+      {"query not in its bank", {"golden.sta", "noquery.mot", "p.txt"}, 4,
+       "Can't read sequnece number 77 from file b.sp"},
+      {"empty statistics", {"empty", "m.txt", "p.txt"}, 0, ""},
+      {"garbage statistics", {"garbage", "m.txt", "p.txt"}, 0, ""},
+      {"absurd numPow", {"absurd.sta", "m.txt", "p.txt"}, 0, ""},
+      {"negative numPow", {"negnum.sta", "m.txt", "p.txt"}, 0, "Motif number 0"},
+      {"least int numPow", {"minnum.sta", "m.txt", "p.txt"}, 0, "Motif number 0"},
+      {"numPow past int", {"hugenum.sta", "m.txt", "p.txt"}, 0, "Motif number 0"},
+      {"rows shorter than numPow", {"shortrows.sta", "m.txt", "p.txt", "-S"}, 0, "Motif number 0"},
+      {"a block without rows", {"norows.sta", "m.txt", "p.txt"}, 0, "Motif number 0"},
+      {"a header as the last line", {"headlast.sta", "m.txt", "p.txt"}, 0, "Motif number 0"},
+      {"empty names and types", {"noname.sta", "m.txt", "p.txt"}, 0, "Motif number 0"},
+      {"negative and non-finite grid", {"negative.sta", "m.txt", "p.txt"}, 0, ""},
+      {"side file is the result", {"golden.sta", "m.txt", "golden.inf"}, 2,
+       "Side file golden.inf would overwrite golden.inf"},
+      {"side file is the column file", {"golden.sta", "m.txt", "p.txt", "-C", "golden.pro"}, 2,
+       "Side file golden.pro would overwrite golden.pro"},
+      {"side file is the motif file", {"x.sta", "x.inf", "p.txt"}, 2, "Side file x.inf would overwrite x.inf"},
+      {"side file is the statistics file", {"y.pro", "m.txt", "p.txt"}, 2, "Side file y.pro would overwrite y.pro"},
+      {"M and C valueless", {"golden.sta", "m.txt", "p.txt", "-M", "-C"}, 0, ""},
+      {"garbage thesaurus", {"golden.sta", "m.txt", "p.txt", "-M", "garbage"}, 0, ""},
+      {"absolute paths", {abs, path("m.txt"), path("p.txt"), "-D", "-S"}, 0, ""},
+      {"result in a missing directory", {"golden.sta", "m.txt", "nodir/p.txt"}, 2,
+       "Can't create result file nodir/p.txt"},
+      {"result is a directory", {"golden.sta", "m.txt", "adir"}, 2, "Can't create result file adir"},
+  };
+  runRows(kVantel, rows);
+}
+
+TEST_F(RobustLearning, VantelCutStatisticsAndMotifFiles) {
+  std::vector<Row> rows;
+  for (const std::string &n : cuts("golden.sta", ".sta", false))
+    rows.push_back({"cut statistics", {n, "m.txt", "p.txt", "-S"}, 0, ""});
+  // A cut motif file names its query once it holds the first block's first motif line.
+  const std::string mot = readFile(path("m.txt"));
+  const size_t firstMotif = mot.find('\n', mot.find("\nSupermotif") + 1) + 1;
+  for (const std::string &n : cuts("m.txt", ".mot", true)) {
+    if (readFile(path(n)).size() > firstMotif)
+      rows.push_back({"cut motif file", {"golden.sta", n, "p.txt"}, 0, "Motif number 0"});
+    else
+      rows.push_back({"cut motif file", {"golden.sta", n, "p.txt"}, 3, "Can't read any motif from file"});
+  }
+  for (size_t i = 0; i < sizeof kOddBlocks / sizeof kOddBlocks[0]; i++) {
+    const std::string name = "odd" + std::to_string(i) + ".mot";
+    put(name, readFile(path("m.txt")) + kOddBlocks[i]);
+    rows.push_back({"absurd block", {"golden.sta", name, "p.txt"}, 0, "Motif number 0"});
+  }
+  runRows(kVantel, rows);
+}
+
+// ---- a result named like an input ----
+
+// No result over a file the run reads, whatever name the file goes by.
+TEST_F(RobustLearning, OriskAndVantelResultOverAnInput) {
+  runRows(kOrisk, {
+      {"motif file", {"m.txt", "m.txt"}, 3, "Result file m.txt would overwrite m.txt"},
+      {"bank", {"m.txt", "b.sp", "-KW", "KW"}, 3, "would overwrite b.sp"},
+      {"thesaurus", {"m.txt", "0", "20", "1", "garbage", "-M", "garbage"}, 3, "would overwrite garbage"},
+  });
+  runRows(kVantel, {
+      {"statistics", {"golden.sta", "m.txt", "golden.sta"}, 2, "Result file golden.sta would overwrite golden.sta"},
+      {"motif file", {"golden.sta", "m.txt", "m.txt"}, 2, "would overwrite m.txt"},
+      {"thesaurus", {"golden.sta", "m.txt", "garbage", "-M", "garbage"}, 2, "would overwrite garbage"},
+      {"bank", {"golden.sta", "m.txt", "b.sp"}, 2, "would overwrite b.sp"},
+  });
+}

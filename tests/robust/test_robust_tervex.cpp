@@ -1,0 +1,86 @@
+// Bad inputs for tervex, one table row each: truncated and garbage motif files, SubBase files
+// at their limits, option words at the end of the line, absolute paths in file positions.
+#include "robust_programs.h"
+
+using namespace robust;
+using testutil::readFile;
+
+// ---- tervex ----
+
+TEST_F(RobustPrograms, TervexInputsAndOptions) {
+  std::string header50, header51;
+  for (int i = 0; i < 50; i++) header50 += i == 0 ? "SubBase header\n" : "more header\n";
+  header51 = header50 + "one line too many\n";
+  put("h50.sub", header50 + "\nprot.dat 1\nprot.dat 2\n");
+  put("h51.sub", header51 + "\nprot.dat 1\nprot.dat 2\n");
+  put("crlf.sub", testutil::toCRLF("SubBase\n\nprot.dat 1\nprot.dat 2\n"));
+  put("nobody.sub", "SubBase\n\n");
+  put("noend.sub", "SubBase\nprot.dat 1\n");
+  put("nonum.sub", "SubBase\n\nprot.dat\nprot.dat 2\nquery.dat\n");
+  put("first-nonum.sub", "SubBase\n\nprot.dat\n");
+  put("missing-entry.sub", "SubBase\n\nprot.dat 1\nprot.dat 99\nnope.dat 0\n");
+  put("cut.mot", "Query: x\n\nSupermotif query.dat 0 prot.dat 1 1.00 3 query-bank\n");
+  put("empty.lst", "");
+  const std::string abs = path("three.mot");
+  std::vector<Row> rows = {
+      {"one word", {"p.prm"}, 1, "USAGE: tervex"},
+      {"missing parameter file", {"nope.prm", "three.mot", "r.mot"}, 2, "Can't open file with parameters"},
+      {"missing input", {"p.prm", "nope.mot", "r.mot"}, 4, "Can't open file with motifs nope.mot"},
+      {"empty input", {"p.prm", "empty", "r.mot"}, 5, "neither MOTIFS nor SUB_BASE"},
+      {"garbage input", {"p.prm", "garbage", "r.mot"}, 5, "neither MOTIFS nor SUB_BASE"},
+      {"directory as input", {"p.prm", "adir", "r.mot"}, 5, "neither MOTIFS nor SUB_BASE"},
+      {"SubBase of 50 header lines", {"p.prm", "h50.sub", "r.mot"}, 0, ""},
+      {"SubBase of 51 header lines", {"p.prm", "h51.sub", "r.mot"}, 3, "isn't the SubBase"},
+      {"SubBase with CRLF lines", {"p.prm", "crlf.sub", "r.mot"}, 0, ""},
+      {"SubBase with an empty body", {"p.prm", "nobody.sub", "r.mot"}, 3, "isn't the SubBase"},
+      {"SubBase without its empty line", {"p.prm", "noend.sub", "r.mot"}, 3, "isn't the SubBase"},
+      {"SubBase lines without numbers", {"p.prm", "nonum.sub", "r.mot"}, 0, ""},
+      {"SubBase whose only line has no number", {"p.prm", "first-nonum.sub", "r.mot"}, 3, ""},
+      {"SubBase naming missing entries", {"p.prm", "missing-entry.sub", "r.mot"}, 0, ""},
+      {"motif file cut inside a block", {"p.prm", "cut.mot", "r.mot"}, 0, ""},
+      {"motif file cut inside a block, Reduce", {"p.prm", "cut.mot", "r.mot", "-R"}, 0, ""},
+      {"motif file cut inside a block, Shorten", {"p.prm", "cut.mot", "r.mot", "-S"}, 0,
+       "SHORTEN variant can't read input motifs"},
+      {"S and K as the last words", {"p.prm", "three.mot", "r.mot", "-S", "-K"}, 0, ""},
+      {"B as the last word", {"p.prm", "three.mot", "r.mot", "-B"}, -4, "base list (null)"},
+      {"N as the last word", {"p.prm", "three.mot", "r.mot", "-N"}, 0, ""},
+      {"B with an empty list", {"p.prm", "three.mot", "r.mot", "-B", "empty.lst"}, -5,
+       "There are no banks in bankList"},
+      {"absolute input path", {"p.prm", abs, "r.mot"}, 0, ""},
+      {"absolute paths everywhere", {path("p.prm"), path("h50.sub"), path("abs.mot")}, 0, ""},
+      {"absolute paths, Base", {path("p.prm"), path("h50.sub"), path("abs.mot"), "-B", path("banks.lst")}, 0, ""},
+      {"result in a missing directory", {"p.prm", "three.mot", "nodir/r.mot"}, 6, "Can't open result file"},
+      {"result is a directory", {"p.prm", "three.mot", "adir"}, 6, "Can't open result file"},
+  };
+  runRows(kTervex, rows);
+  // An absolute path in the result position names the result, never an option.
+  EXPECT_NE(readFile(path("abs.mot")).find("Motif file obtained from the SubBase:\nSubBase header\n"),
+            std::string::npos);
+}
+
+TEST_F(RobustPrograms, TervexAbsurdMotifValues) {
+  std::vector<Row> rows;
+  std::vector<std::string> names;
+  for (size_t i = 0; i < sizeof kOddBlocks / sizeof kOddBlocks[0]; i++) {
+    std::string name = "odd" + std::to_string(i) + ".mot";
+    put(name, std::string("Query: odd\n\n") + kOddBlocks[i] +
+                  "Supermotif query.dat 1 prot.dat 2 3.00 1 query-bank\n     '+' 0 0 8 3000 4096000\n");
+    names.push_back(name);
+  }
+  for (const std::string &n : names)
+    for (const char *method : {"-F", "-R", "-S"})
+      rows.push_back({"absurd block", {"p.prm", n, "r.mot", method}, 0, ""});
+  runRows(kTervex, rows);
+}
+
+// No result over a file the run reads, whatever name the file goes by.
+TEST_F(RobustLearning, TervexResultOverAnInput) {
+  runRows(kTervex, {
+      {"input", {"p.prm", "m.txt", "m.txt"}, 6, "Result file m.txt would overwrite m.txt"},
+      {"input, Reduce", {"p.prm", "m.txt", "m.txt", "-R"}, 6, "would overwrite m.txt"},
+      {"parameter file", {"p.prm", "m.txt", "adir/../p.prm"}, 6, "would overwrite p.prm"},
+      {"bank of the set", {"p.prm", "m.txt", "b.sp", "-S"}, 6, "would overwrite b.sp"},
+      {"bank of the list", {"p.prm", "m.txt", "prot.dat", "-B", "banks.lst"}, 6,
+       "would overwrite prot.dat"},
+  });
+}

@@ -1,10 +1,12 @@
 // Keyword and feature extraction.
 //
-// Contents: word helpers (clrEdge, _strtok, firInsidSec); keywords (getKWitems, getKWList,
-// addKW, kwIsBad, isHypoth); feature types (ftInfo, addFT, ftIsBad); the side of a
-// supermotif (is); helpers no program calls (getWordScore, joinList, toList, addItem).
+// Contents: word helpers (clrEdge, _strtok, firInsidSec); today's description layout
+// (isLabelledDE, namesOfDE); keywords (getKWitems, getKWList, addKW, kwIsBad, isHypoth);
+// feature types (ftInfo, addFT, ftIsBad); the side of a supermotif (is); helpers no program
+// calls (getWordScore, joinList, toList, addItem).
 #include "feat_tab.h"
 
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -115,6 +117,79 @@ int firInsidSec(const char *fir, const char *sec) {
   return 1;
 }
 
+// ---------------------------------------------------------------- today's description layout
+
+namespace {
+
+// True when p begins with word (upper case) in either case.
+bool startsNoCase(const char *p, const char *word) {
+  for (; *word; p++, word++)
+    if (toupper((unsigned char)*p) != *word) return false;
+  return true;
+}
+
+bool containsNoCase(const char *text, const char *word) {
+  for (; *text; text++)
+    if (startsNoCase(text, word)) return true;
+  return false;
+}
+
+// A description written with the labels of today's layout ("RecName: Full=...;").
+bool isLabelledDE(const char *text) {
+  return containsNoCase(text, "RECNAME:") || containsNoCase(text, "ALTNAME:") ||
+         containsNoCase(text, "SUBNAME:");
+}
+
+// The value of a field from v up to e: evidence blocks ("{ECO:...}") cut out, blanks trimmed.
+// An evidence block left open runs to the end of the value.
+std::string fieldValue(const char *v, const char *e) {
+  std::string r;
+  for (const char *c = v; c < e; c++) {
+    if (*c != '{') {
+      r += *c;
+      continue;
+    }
+    const char *close = (const char *)memchr(c, '}', (size_t)(e - c));
+    if (!close) break;
+    c = close;
+  }
+  const size_t b = r.find_first_not_of(" \n\r\t");
+  if (b == std::string::npos) return std::string();
+  return r.substr(b, r.find_last_not_of(" \n\r\t") - b + 1);
+}
+
+// The names a labelled description gives: the values of its Full= and Short= fields in
+// order, joined by "; ". The labels and the other fields (EC=, Flags: ...) name nothing
+// and would otherwise be learned as words of the description.
+std::string namesOfDE(const char *text) {
+  std::string names;
+  for (const char *p = text; *p;) {
+    size_t field = 0;
+    if (p == text || strchr(" :;", p[-1])) {
+      if (startsNoCase(p, "FULL="))
+        field = 5;
+      else if (startsNoCase(p, "SHORT="))
+        field = 6;
+    }
+    if (!field) {
+      p++;
+      continue;
+    }
+    const char *v = p + field;
+    const char *e = strchr(v, ';');
+    if (!e) e = v + strlen(v);
+    const std::string value = fieldValue(v, e);
+    if (!value.empty()) {
+      if (!names.empty()) names += "; ";
+      names += value;
+    }
+    p = e;
+  }
+  return names;
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------- keywords
 
 char **getKWitems(char *src, Mesh *mesh, int &num, const char *KW) {
@@ -177,7 +252,13 @@ char **getKWList(SeqInfo *info, Mesh *mesh, int &resNum, const char *KW) {
     char *text = info->getKW(type);
     if (!text) continue;
     int n = 0;
-    char **items = getKWitems(text, mesh, n, type);
+    char **items;
+    if (strcmp(type, "DE") == 0 && isLabelledDE(text)) {
+      std::string names = namesOfDE(text);
+      items = getKWitems(&names[0], mesh, n, type);
+    } else {
+      items = getKWitems(text, mesh, n, type);
+    }
     delete[] text;
     for (int i = 0; i < n; i++) {
       bool dup = false;

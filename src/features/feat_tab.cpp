@@ -121,69 +121,43 @@ int firInsidSec(const char *fir, const char *sec) {
 
 namespace {
 
-// True when p begins with word (upper case) in either case.
 bool startsNoCase(const char *p, const char *word) {
   for (; *word; p++, word++)
     if (toupper((unsigned char)*p) != *word) return false;
   return true;
 }
 
-bool containsNoCase(const char *text, const char *word) {
-  for (; *text; text++)
-    if (startsNoCase(text, word)) return true;
+// A description written with the labels of today's layout ("RecName: Full=...;").
+bool isLabelledDE(const char *text) {
+  for (const char *p = text; *p; p++)
+    if (startsNoCase(p, "RECNAME:") || startsNoCase(p, "ALTNAME:") || startsNoCase(p, "SUBNAME:"))
+      return true;
   return false;
 }
 
-// A description written with the labels of today's layout ("RecName: Full=...;").
-bool isLabelledDE(const char *text) {
-  return containsNoCase(text, "RECNAME:") || containsNoCase(text, "ALTNAME:") ||
-         containsNoCase(text, "SUBNAME:");
-}
-
-// The value of a field from v up to e: evidence blocks ("{ECO:...}") cut out, blanks trimmed.
-// An evidence block left open runs to the end of the value.
-std::string fieldValue(const char *v, const char *e) {
-  std::string r;
-  for (const char *c = v; c < e; c++) {
-    if (*c != '{') {
-      r += *c;
-      continue;
-    }
-    const char *close = (const char *)memchr(c, '}', (size_t)(e - c));
-    if (!close) break;
-    c = close;
-  }
-  const size_t b = r.find_first_not_of(" \n\r\t");
-  if (b == std::string::npos) return std::string();
-  return r.substr(b, r.find_last_not_of(" \n\r\t") - b + 1);
-}
-
-// The names a labelled description gives: the values of its Full= and Short= fields in
-// order, joined by "; ". The labels and the other fields (EC=, Flags: ...) name nothing
-// and would otherwise be learned as words of the description.
+// The values of the Full= and Short= fields of a labelled description, in order, joined by
+// "; ", without their evidence blocks ("{ECO:...}", an open one runs to the value's end).
+// The labels and the other fields (EC=, Flags: ...) name nothing and are left out.
 std::string namesOfDE(const char *text) {
   std::string names;
-  for (const char *p = text; *p;) {
-    size_t field = 0;
-    if (p == text || strchr(" :;", p[-1])) {
-      if (startsNoCase(p, "FULL="))
-        field = 5;
-      else if (startsNoCase(p, "SHORT="))
-        field = 6;
+  for (const char *p = text; *p; p++) {
+    if (p > text && !strchr(" :;", p[-1])) continue;
+    const size_t field = startsNoCase(p, "FULL=") ? 5 : startsNoCase(p, "SHORT=") ? 6 : 0;
+    if (!field) continue;
+    std::string value;
+    bool evidence = false;
+    for (p += field; *p && *p != ';'; p++) {
+      if (*p == '{' || (evidence && *p == '}'))
+        evidence = *p == '{';
+      else if (!evidence)
+        value += *p;
     }
-    if (!field) {
-      p++;
-      continue;
-    }
-    const char *v = p + field;
-    const char *e = strchr(v, ';');
-    if (!e) e = v + strlen(v);
-    const std::string value = fieldValue(v, e);
-    if (!value.empty()) {
+    const size_t b = value.find_first_not_of(" \n\r\t");
+    if (b != std::string::npos) {
       if (!names.empty()) names += "; ";
-      names += value;
+      names += value.substr(b, value.find_last_not_of(" \n\r\t") + 1 - b);
     }
-    p = e;
+    if (!*p) break;
   }
   return names;
 }

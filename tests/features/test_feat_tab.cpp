@@ -156,42 +156,23 @@ TEST_F(Thesaurus, ListOverTypesDropsOnlyExactDuplicates) {
 }
 
 // Today's description layout gives the values of its Full= and Short= fields only; a text
-// without its labels is read as before, whatever it holds.
+// without its labels, or of another type, is read as before.
 TEST(FeatTab, DescriptionLayouts) {
   struct Case {
     const char *type, *lines;
     std::vector<std::string> kw;
   } cases[] = {
-      {"DE",
-       "DE   RecName: Full=Flavodoxin {ECO:0000250|UniProtKB:P00323};\nDE   AltName: "
-       "Full=Flavodoxin-1;\nDE            Short=FLD;\nDE            EC=1.4.1.1;\n"
-       "DE   Flags: Precursor;\n",
+      {"DE", "DE   RecName: Full=Flavodoxin {ECO:0000250|UniProtKB:P00323};\nDE   AltName: "
+             "Full=Flavodoxin-1;\nDE            Short=FLD;\nDE            EC=1.4.1.1;\n"
+             "DE   Flags: Precursor;\n",
        {"Flavodoxin", "Flavodoxin-1", "FLD"}},
-      {"DE",
-       "DE   RecName: Full=12S seed storage protein CRU4;\nDE   AltName: Full=Cruciferin 4;\n"
-       "DE            Short=AtCRU4;\nDE            EC=1.2.3.4;\nDE   Flags: Precursor;\n",
-       {"12S", "seed", "storage", "protein", "CRU4", "Cruciferin", "AtCRU4"}},
-      // Upper case, as a bank read gives it, with the sections of a complex.
-      {"DE",
-       "DE   RECNAME: FULL=ACTIN;\nDE   CONTAINS:\nDE     RECNAME: FULL=ACTIN, N-TERMINALLY "
-       "PROCESSED;\nDE   INCLUDES:\nDE     RECNAME: FULL=ALPHA KINASE;\n",
-       {"ACTIN", "N-TERMINALLY", "PROCESSED", "ALPHA", "KINASE"}},
-      {"DE",
-       "DE   SubName: Full=Opsin;\nDE   AltName: Allergen=Fla a 1;\nDE   AltName: "
-       "CD_antigen=CD99;\nDE   AltName: INN=Flavotide;\nDE   AltName: Biotech=Flavase;\n",
-       {"Opsin"}},
-      // A field name only at a word's start; empty values dropped; an open evidence block.
-      {"DE",
-       "DE   RecName: Full= {ECO:1};\nDE   AltName: Biotech=ArtFull=X;\nDE   AltName: "
-       "Short=;Full=Kinase {ECO:0000\n",
-       {"Kinase"}},
-      {"DE", "DEFull=Alpha; RecName:Short=Beta\n", {"Alpha", "Beta"}},
-      {"DE", "DE   RecName: Full=;\nDE   Flags: Fragment;\n", {}},
-      // The older layout, and labels in another type.
-      {"DE", "DE   FLAVODOXIN (FLD) (EC 1.4.1.1) (FRAGMENT).\n",
-       {"FLAVODOXIN", "FLD", "EC", "1.4.1.1", "FRAGMENT"}},
-      {"DE", "DE   Full=length protein; Short=form.\n", {"Full=length", "protein", "Short=form"}},
-      {"KW", "KW   RecName: Full=X; Zinc.\n", {"RecName", "Full=X", "Zinc"}},
+      {"DE", "DE   SUBNAME: FULL=ACTIN;\nDE   CONTAINS:\nDE     RECNAME: FULL=ALPHA KINASE;\n"
+             "DE   ALTNAME: ALLERGEN=X 1; CD_ANTIGEN=CD9; INN=Y; BIOTECH=Z;\n",
+       {"ACTIN", "ALPHA", "KINASE"}},
+      {"DE", "DEFull=Alpha; AltName: Biotech=ArtFull=X; Short=;Full= {E};Short=Beta {ECO:0\n",
+       {"Alpha", "Beta"}},
+      {"DE", "DE   Full=length protein (FLD).\n", {"Full=length", "protein", "FLD"}},
+      {"KW", "KW   RecName: Full=X.\n", {"RecName", "Full=X"}},
   };
   for (const Case &c : cases) {
     SeqInfo info;

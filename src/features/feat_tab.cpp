@@ -1,10 +1,12 @@
 // Keyword and feature extraction.
 //
-// Contents: word helpers (clrEdge, _strtok, firInsidSec); keywords (getKWitems, getKWList,
-// addKW, kwIsBad, isHypoth); feature types (ftInfo, addFT, ftIsBad); the side of a
-// supermotif (is); helpers no program calls (getWordScore, joinList, toList, addItem).
+// Contents: word helpers (clrEdge, _strtok, firInsidSec); today's description layout
+// (isLabelledDE, namesOfDE); keywords (getKWitems, getKWList, addKW, kwIsBad, isHypoth);
+// feature types (ftInfo, addFT, ftIsBad); the side of a supermotif (is); helpers no program
+// calls (getWordScore, joinList, toList, addItem).
 #include "feat_tab.h"
 
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -115,6 +117,53 @@ int firInsidSec(const char *fir, const char *sec) {
   return 1;
 }
 
+// ---------------------------------------------------------------- today's description layout
+
+namespace {
+
+bool startsNoCase(const char *p, const char *word) {
+  for (; *word; p++, word++)
+    if (toupper((unsigned char)*p) != *word) return false;
+  return true;
+}
+
+// A description written with the labels of today's layout ("RecName: Full=...;").
+bool isLabelledDE(const char *text) {
+  for (const char *p = text; *p; p++)
+    if (startsNoCase(p, "RECNAME:") || startsNoCase(p, "ALTNAME:") || startsNoCase(p, "SUBNAME:"))
+      return true;
+  return false;
+}
+
+// The values of the Full= and Short= fields of a labelled description, in order, joined by
+// "; ", without their evidence blocks ("{ECO:...}", an open one runs to the value's end).
+// The labels and the other fields (EC=, Flags: ...) name nothing and are left out.
+std::string namesOfDE(const char *text) {
+  std::string names;
+  for (const char *p = text; *p; p++) {
+    if (p > text && !strchr(" :;", p[-1])) continue;
+    const size_t field = startsNoCase(p, "FULL=") ? 5 : startsNoCase(p, "SHORT=") ? 6 : 0;
+    if (!field) continue;
+    std::string value;
+    bool evidence = false;
+    for (p += field; *p && *p != ';'; p++) {
+      if (*p == '{' || (evidence && *p == '}'))
+        evidence = *p == '{';
+      else if (!evidence)
+        value += *p;
+    }
+    const size_t b = value.find_first_not_of(" \n\r\t");
+    if (b != std::string::npos) {
+      if (!names.empty()) names += "; ";
+      names += value.substr(b, value.find_last_not_of(" \n\r\t") + 1 - b);
+    }
+    if (!*p) break;
+  }
+  return names;
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------- keywords
 
 char **getKWitems(char *src, Mesh *mesh, int &num, const char *KW) {
@@ -177,7 +226,13 @@ char **getKWList(SeqInfo *info, Mesh *mesh, int &resNum, const char *KW) {
     char *text = info->getKW(type);
     if (!text) continue;
     int n = 0;
-    char **items = getKWitems(text, mesh, n, type);
+    char **items;
+    if (strcmp(type, "DE") == 0 && isLabelledDE(text)) {
+      std::string names = namesOfDE(text);
+      items = getKWitems(&names[0], mesh, n, type);
+    } else {
+      items = getKWitems(text, mesh, n, type);
+    }
     delete[] text;
     for (int i = 0; i < n; i++) {
       bool dup = false;

@@ -29,7 +29,8 @@ int firInsidSec(const char *fir, const char *sec);
 // "Synonym\n" / "Synonim\n" on thesaurus hits as it goes. Never null; num is the count.
 char **getKWitems(char *src, Mesh *mesh, int &num, const char *KW);
 // Keywords of every type of the list KW ('_' or '\n' separated), exact duplicates across
-// types dropped; null with resNum 0 when there are none.
+// types dropped; null with resNum 0 when there are none. A DE text in today's layout
+// (RecName:, AltName:, SubName:) gives only the values of its Full= and Short= fields.
 char **getKWList(SeqInfo *info, Mesh *mesh, int &resNum, const char *KW);
 // Merges the keywords src of one sequence into dst (room for kMaxKeys) and sets _sign[k] for
 // every keyword k of dst the sequence has. Stop words and keywords without letters are

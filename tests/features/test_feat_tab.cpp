@@ -155,6 +155,34 @@ TEST_F(Thesaurus, ListOverTypesDropsOnlyExactDuplicates) {
   EXPECT_EQ(takeList(list, n), (std::vector<std::string>{"Zinc", "ZINC"}));
 }
 
+// Today's description layout gives the values of its Full= and Short= fields only; a text
+// without its labels, or of another type, is read as before.
+TEST(FeatTab, DescriptionLayouts) {
+  struct Case {
+    const char *type, *lines;
+    std::vector<std::string> kw;
+  } cases[] = {
+      {"DE", "DE   RecName: Full=Flavodoxin {ECO:0000250|UniProtKB:P00323};\nDE   AltName: "
+             "Full=Flavodoxin-1;\nDE            Short=FLD;\nDE            EC=1.4.1.1;\n"
+             "DE   Flags: Precursor;\n",
+       {"Flavodoxin", "Flavodoxin-1", "FLD"}},
+      {"DE", "DE   SUBNAME: FULL=ACTIN;\nDE   CONTAINS:\nDE     RECNAME: FULL=ALPHA KINASE;\n"
+             "DE   ALTNAME: ALLERGEN=X 1; CD_ANTIGEN=CD9; INN=Y; BIOTECH=Z;\n",
+       {"ACTIN", "ALPHA", "KINASE"}},
+      {"DE", "DEFull=Alpha; AltName: Biotech=ArtFull=X; Short=;Full= {E};Short=Beta {ECO:0\n",
+       {"Alpha", "Beta"}},
+      {"DE", "DE   Full=length protein (FLD).\n", {"Full=length", "protein", "FLD"}},
+      {"KW", "KW   RecName: Full=X.\n", {"RecName", "Full=X"}},
+  };
+  for (const Case &c : cases) {
+    SeqInfo info;
+    swissInfo(info, std::string("ID   X  STANDARD;  PRT;  10 AA.\n") + c.lines + "SQ   S\n");
+    int n = -1;
+    char **list = getKWList(&info, nullptr, n, c.type);
+    EXPECT_EQ(takeList(list, n), c.kw) << c.lines;
+  }
+}
+
 TEST(FeatTab, StopWordsAndMerging) {
   EXPECT_EQ(isBadWord("THE"), 1);
   EXPECT_EQ(isBadWord("with"), 1);

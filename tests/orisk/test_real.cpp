@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -79,6 +80,12 @@ TEST_F(OriskRealData, SwissProtTestFileSearchedAgainstItself) {
   const std::set<std::string> kwSet(kw.begin(), kw.end());
   EXPECT_TRUE(kwSet.count("FLAVOPROTEIN")) << stat.substr(0, 2000);
   EXPECT_EQ(stat.find("nan"), std::string::npos);
+
+  // Today's labelled descriptions give their names, never a label or a field; uncertain
+  // feature positions ("<1", ">35") stay out of the feature names.
+  EXPECT_EQ(std::count(de.begin(), de.end(), "FLAVODOXIN"), 1);
+  for (const char *bad : {"RECNAME", "ALTNAME", "CONTAINS", "FLAGS", "FULL=", "EC=", "<", ">"})
+    EXPECT_EQ(stat.find(bad), std::string::npos) << bad;
 
   // With -F the count blocks show what was counted: feature types with pairs of residues
   // that both carry the feature.

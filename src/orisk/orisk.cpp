@@ -1,6 +1,7 @@
-// The orisk program: the address list, pass 1 over the list's headers, the tables, the
-// learning pass over the supermotifs and the statistics blocks. Sections, in order:
-//   1. the learning run (OriskRun): list, pass 1, tables, learning pass, blocks
+// The orisk program: the inputs (thesaurus, motif file, address list), pass 1 over the list's
+// headers, the tables, the learning pass over the supermotifs and the statistics blocks.
+// Every input is read before the first output is created. Sections, in order:
+//   1. the learning run (OriskRun): inputs, pass 1, outputs, tables, learning pass, blocks
 //   2. the command line (run_orisk)
 #include "orisk.h"
 
@@ -8,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <set>
 
 #include "bank_file.h"
 #include "errormsg.h"
@@ -42,9 +44,11 @@ class OriskRun {
     for (const std::string &t : opt.KW) kwTypes.push_back(const_cast<char *>(t.c_str()));
   }
   ~OriskRun();
-  // Reads the thesaurus of -M, when given.
+  // Reads the thesaurus of -M, when given; run refuses one that can't be read.
   void loadMesh();
-  int run(int argc, char **argv, int kind);
+  // The run once the command line is judged (kind: kRangeGiven or kRangeEstimate). One of
+  // OriskCode; exits as run_orisk says.
+  int run(int kind);
 
   // Grids.
   double minPowMot = 0, maxPowMot = 0, stepPowMot = 0;
@@ -58,6 +62,7 @@ class OriskRun {
   std::vector<char *> kwTypes;
   Mesh mesh;
   Mesh *meshUsed = nullptr;
+  bool meshFailed = false;
 
   // Sequence list.
   int nSeq = 0;
@@ -86,13 +91,15 @@ class OriskRun {
   double lenAll = 0;
   FILE *fcol = nullptr;
 
-  int readList(bool readBlocks);
+  int readInputs(int kind);
+  int checkOutputs() const;
+  bool readEntry(const char *bank, int num, SeqInfo &info);
   void pass1();
   int writeTables();
   void eliminate();
   void factsOf(SeqInfo &info, SeqFacts &f, int seq);
   const SeqFacts &bankFacts(int addrId);
-  void openColumnFile();
+  int openColumnFile();
   void learn();
   void learnBlock(int i, const SeqFacts &q, const std::vector<std::vector<int>> &qFT, size_t b,
                   Supermotif &s);
@@ -108,28 +115,64 @@ OriskRun::~OriskRun() {
   if (fcol) fclose(fcol);
 }
 
-// The address list from every "Supermotif" line, then the blocks (parsed once).
-int OriskRun::readList(bool readBlocks) {
+// The inputs other than the bank entries: the thesaurus, then the motif file, opened once
+// for its address list (every "Supermotif" line), its blocks and, when the range is not
+// given, the grids estimated from them. 0, or the code after its message.
+int OriskRun::readInputs(int kind) {
+  if (meshFailed) {
+    printf("\n Can't read thesaurus %s", opt.meshPath);
+    return kOriskNoThesaurus;
+  }
   FILE *f = fopen(motFname, "rb");
   if (!f) {
+    if (kind == kRangeEstimate)
+      fatalExit(kOriskNoPowFile, "\n Can't open motifs file %s.", motFname);
     printf("\n Can't open file with motifs %s", motFname);
     return kOriskNoMotifFile;
   }
   sa.resize(kMaxSeqAddr + 1);
   std::string line;
   while (readLine(f, line)) nMot += addSeqAddr(line.c_str(), nSeq, sa.data(), 1);
-  if (readBlocks) {
-    rewind(f);
-    store.read(f);
-  }
+  rewind(f);
+  store.read(f);
   fclose(f);
-  printf("\n There are %d motifs in %d sequnces", nMot, nSeq);
   sa.resize(nSeq);
+  // A report, a statistics file, an empty file or a directory names no supermotif: nothing
+  // can be learned from it, and the result name may well be the motif file the user meant.
+  if (store.blocks.empty()) {
+    printf("\n Can't read any motif from file %s", motFname);
+    return kOriskNoSupermotif;
+  }
+  if (kind == kRangeEstimate)
+    estimatePow(store, opt.paramType, minPowMot, maxPowMot, stepPowMot, minPowSup, maxPowSup,
+                stepPowSup);
+  printf("\n There are %d motifs in %d sequnces", nMot, nSeq);
   hasMot.assign((size_t)nSeq * nSeq, 0);
   listIdx.resize(store.addr.size());
   for (size_t a = 0; a < store.addr.size(); a++)
     listIdx[a] = getSeqIdx(nSeq, sa.data(), store.addr[a].name.c_str(), store.addr[a].num);
   return kOriskDone;
+}
+
+// Neither the statistics file nor the column file is made over a file the run reads (the
+// motif file, the thesaurus, every bank the motif file names), nor the one over the other.
+int OriskRun::checkOutputs() const {
+  const char *col = opt.hasCol ? opt.writeCol.c_str() : nullptr;
+  std::set<std::string> banks;
+  for (const MotifStore::Addr &a : store.addr) banks.insert(a.name);
+  for (const SeqAddrPow &a : sa)
+    if (a.name) banks.insert(a.name);
+  std::vector<const char *> inputs = {motFname, opt.meshPath};
+  for (const std::string &b : banks) inputs.push_back(b.c_str());
+  for (const char *in : inputs)
+    if (wouldOverwrite("Result", fftFname, in) || wouldOverwrite("Column", col, in))
+      return kOriskNoStatFile;
+  return wouldOverwrite("Column", col, fftFname) ? kOriskNoStatFile : kOriskDone;
+}
+
+// The header of a bank entry by its address: every entry the run reads comes through here.
+bool OriskRun::readEntry(const char *bank, int num, SeqInfo &info) {
+  return info.readSeq(bank, num) != 0;
 }
 
 // Pass 1: feature types and keywords of every list sequence, with their presence marks.
@@ -144,7 +187,7 @@ void OriskRun::pass1() {
   int beg[SeqInfo::kMaxRanges], end[SeqInfo::kMaxRanges];
   for (int i = 0; i < nSeq; i++) {
     std::unique_ptr<SeqInfo> info(new SeqInfo);
-    if (!info->readSeq(sa[i].name, sa[i].num)) {
+    if (!readEntry(sa[i].name, sa[i].num, *info)) {
       printf("Can't read sequnce %s %d\n", sa[i].name, sa[i].num);
       continue;
     }
@@ -176,16 +219,6 @@ void OriskRun::pass1() {
 
 // Feature summary and presence tables, in a file created anew. 0, or 3 when it can't be made.
 int OriskRun::writeTables() {
-  // Nothing is learned into a file the run reads.
-  if (wouldOverwrite("Result", fftFname, motFname) ||
-      wouldOverwrite("Result", fftFname, opt.meshPath))
-    return kOriskNoStatFile;
-  const std::string *last = nullptr;
-  for (const MotifStore::Addr &a : store.addr) {
-    if (last && *last == a.name) continue;
-    last = &a.name;
-    if (wouldOverwrite("Result", fftFname, a.name.c_str())) return kOriskNoStatFile;
-  }
   FILE *f = fopen(fftFname, "wb");
   if (!f) {
     printf("\n Can't create file %s", fftFname);
@@ -234,20 +267,20 @@ const SeqFacts &OriskRun::bankFacts(int addrId) {
   if (!f) {
     f.reset(new SeqFacts);
     SeqInfo info;
-    if (info.readSeq(store.addr[addrId].name.c_str(), store.addr[addrId].num)) factsOf(info, *f, -1);
+    if (readEntry(store.addr[addrId].name.c_str(), store.addr[addrId].num, info))
+      factsOf(info, *f, -1);
   }
   return *f;
 }
 
-void OriskRun::openColumnFile() {
-  if (!opt.hasCol) return;
-  const char *col = opt.writeCol.c_str();
-  if (sameFile(col, fftFname) || sameFile(col, motFname)) {
-    printf("\n The column file %s would overwrite the result or the motif file: not written", col);
-    return;
-  }
-  fcol = fopen(col, "wb");
-  if (!fcol) printf("\n Can't create column file %s", col);
+// The column file of -C, made before the statistics file: one that can't be made leaves the
+// statistics file as it was. 0, or 3 after the message.
+int OriskRun::openColumnFile() {
+  if (!opt.hasCol) return kOriskDone;
+  fcol = fopen(opt.writeCol.c_str(), "wb");
+  if (fcol) return kOriskDone;
+  printf("\n Can't create column file %s", opt.writeCol.c_str());
+  return kOriskNoStatFile;
 }
 
 // One supermotif of query i: feature counts per motif, keyword counts per supermotif.
@@ -402,22 +435,20 @@ int OriskRun::writeBlocks() {
 }
 
 void OriskRun::loadMesh() {
-  // A thesaurus that can't be read leaves an empty one: no keyword is replaced.
   if (opt.meshPath) {
-    mesh.load(opt.meshPath);
+    meshFailed = mesh.load(opt.meshPath) != 0;
     meshUsed = &mesh;
   }
 }
 
-int OriskRun::run(int argc, char **argv, int kind) {
-  if (kind == kRangeEstimate)
-    makePow(argc, argv, minPowMot, maxPowMot, stepPowMot, minPowSup, maxPowSup, stepPowSup,
-            opt.paramType, &store);
-  // The estimation has already stored the blocks.
-  int rc = readList(kind == kRangeGiven);
+int OriskRun::run(int kind) {
+  int rc = readInputs(kind);
+  if (rc == kOriskDone) rc = checkOutputs();
   if (rc != kOriskDone) return rc;
   pass1();
-  rc = writeTables();
+  // The outputs, once every input is read.
+  rc = openColumnFile();
+  if (rc == kOriskDone) rc = writeTables();
   if (rc != kOriskDone) return rc;
   eliminate();
 
@@ -435,7 +466,6 @@ int OriskRun::run(int argc, char **argv, int kind) {
     for (int j = 0; j < numKwAll[t]; j++)
       histKW[t].emplace_back(
           new HistXX(minPowSup, maxPowSup, stepPowSup, kwAll[t][j], opt.paramType));
-  openColumnFile();
   learn();
   if (fcol) {
     closeOutput(fcol, "column file");
@@ -471,7 +501,8 @@ int run_orisk(int argc, char **argv) {
   OriskOptions opt;
   getOptions(argc, argv, resultAt + 1, opt);
   OriskRun r(opt, motFname, fftFname);
-  // The thesaurus is read before the range is judged, so its message comes first.
+  // The thesaurus is read before the range is judged, so its message comes first; a usage
+  // error still wins over a thesaurus that can't be read.
   r.loadMesh();
   if (kind == kRangePartial) {
     printf("%s", kPowUsageText);
@@ -487,5 +518,5 @@ int run_orisk(int argc, char **argv) {
     r.maxPowMot = r.maxPowSup = mx;
     r.stepPowMot = r.stepPowSup = st;
   }
-  return r.run(argc, argv, kind);
+  return r.run(kind);
 }

@@ -11,6 +11,8 @@
 #include "presence.h"
 
 // Runs the program: orisk motif_file [minPow maxPow stepPow] result_FT_file [options].
-// Returns one of OriskCode; exits 1 or 4 from the power grid, 7 when memory runs out, 11 when
-// a write fails or a header has no length line, 111 for a short thesaurus file.
+// Returns one of OriskCode; exits 4 when the motif file the grids are to be estimated from
+// can't be opened, 7 when memory runs out, 11 when a write fails or a header has no length
+// line, 111 for a short thesaurus file. Every input is read before the statistics file or
+// the column file is created: a run that stops on an input leaves both as they were.
 int run_orisk(int argc, char **argv);

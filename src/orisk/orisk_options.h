@@ -13,10 +13,13 @@ extern const char kPowUsageText[];
 // Return and exit codes of the program.
 enum OriskCode {
   kOriskDone = 0,
-  kOriskUsage = 1,        // also the exit code of a partial or unusable power range
-  kOriskNoMotifFile = 2,  // the motif file can't be opened
-  kOriskNoStatFile = 3,   // the statistics file can't be created
-  kOriskNoPowFile = 4,    // exit code: the motif file can't be opened for the estimation
+  kOriskUsage = 1,         // also for a partial or unusable power range
+  kOriskNoMotifFile = 2,   // the motif file can't be opened
+  kOriskNoStatFile = 3,    // the statistics or column file can't be created, or would
+                           // overwrite a file the run reads
+  kOriskNoPowFile = 4,     // exit code: the motif file can't be opened for the estimation
+  kOriskNoSupermotif = 5,  // the motif file holds no supermotif
+  kOriskNoThesaurus = 6,   // the thesaurus of -M can't be read
 };
 
 // Comment topics a "CC" keyword type stands for; only the first numCC are learned.

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "bank_file.h"
+#include "errormsg.h"
 #include "feat_tab.h"
 #include "hist_xx.h"
 #include "mesh.h"
@@ -17,10 +18,21 @@ std::string nameOf(const HistXX &h) { return h.FTname ? h.FTname : ""; }
 
 }  // namespace
 
+SeqInfo *EntryHeaders::get(const char *bank, int num) {
+  auto key = std::make_pair(std::string(bank ? bank : ""), num);
+  auto it = held_.find(key);
+  if (it != held_.end()) return it->second.get();
+  std::unique_ptr<SeqInfo> h(allocObject<SeqInfo>());
+  if (!h->readSeq(key.first.c_str(), num)) h.reset();
+  return held_.emplace(std::move(key), std::move(h)).first->second.get();
+}
+
 int binOf(const HistXX &h, const SupRec &r) { return h.getNumPow(r.param[h.paramType != 0]); }
 
-Counter::Counter(Stats &st, const char *seqAdr, int seqNum, int seqLen, Mesh *mesh, FILE *fcol)
-    : st_(st), seqAdr_(seqAdr), seqNum_(seqNum), L_(seqLen), mesh_(mesh), fcol_(fcol) {
+Counter::Counter(Stats &st, const char *seqAdr, int seqNum, int seqLen, EntryHeaders &headers,
+                 Mesh *mesh, FILE *fcol)
+    : st_(st), seqAdr_(seqAdr), seqNum_(seqNum), L_(seqLen), headers_(headers), mesh_(mesh),
+      fcol_(fcol) {
   for (size_t f = 0; f < st.ft.size(); f++) {
     const std::string name = nameOf(*st.ft[f]);
     ftByName_[name].push_back((int)f);
@@ -63,9 +75,9 @@ void Counter::countOne(Supermotif &sup, bool recount, KwCounts &kc) {
   // 0: another query's supermotif; 2: the query stands on the bank side, where the motifs'
   // query positions belong to the other sequence.
   if (is(&sup, seqAdr_, seqNum_) != 1) return;
-  if (!info_.readSeq(sup.bAdr, sup.bNum)) return;  // the holder keeps stale lines
-  if (isHypoth(&info_, (int)st_.typePtrs.size(), st_.typePtrs.data())) return;
-  const int bankLen = info_.getLen();
+  if (!(info_ = headers_.get(sup.bAdr, sup.bNum))) return;
+  if (isHypoth(info_, (int)st_.typePtrs.size(), st_.typePtrs.data())) return;
+  const int bankLen = info_->getLen();
   if (sup.first && sup.first->frame == '-') sup.reverse(bankLen);
   if (!recount && !st_.ft.empty()) countFeatures(sup, bankLen);
   countKeywords(sup, bankLen, recount, kc);
@@ -78,16 +90,16 @@ void Counter::countFeatures(Supermotif &sup, int len) {
   std::vector<int> named;
   int beg[SeqInfo::kMaxRanges], end[SeqInfo::kMaxRanges];
   char name[1024];
-  for (int j = 1; j < info_.getNum(); j++) {
-    if (!info_.isFT(j, "")) continue;
+  for (int j = 1; j < info_->getNum(); j++) {
+    if (!info_->isFT(j, "")) continue;
     named.clear();
     bool found = false;
-    if (info_.getFormat() == kFormatSwiss) {
+    if (info_->getFormat() == kFormatSwiss) {
       // A Swiss line names exactly one feature: try the name it is compared with.
-      const char *text = info_[j] + 2;
+      const char *text = (*info_)[j] + 2;
       text += strspn(text, " \t");
       makeName(text, name, 2);
-      if (info_.isFT(j, name)) {
+      if (info_->isFT(j, name)) {
         found = true;
         auto it = ftByName_.find(name);
         if (it != ftByName_.end()) named = it->second;
@@ -97,9 +109,9 @@ void Counter::countFeatures(Supermotif &sup, int len) {
     }
     if (!found)
       for (size_t f = 0; f < st_.ft.size(); f++)
-        if (info_.isFT(j, nameOf(*st_.ft[f]).c_str())) named.push_back((int)f);
+        if (info_->isFT(j, nameOf(*st_.ft[f]).c_str())) named.push_back((int)f);
     if (named.empty()) continue;
-    const int n = info_.getBegEndFT(j, beg, end);
+    const int n = info_->getBegEndFT(j, beg, end);
     for (int f : named) {
       std::vector<char> &mask = masks[(size_t)f];
       if (mask.empty()) mask.assign((size_t)len + 1, 0);
@@ -133,7 +145,7 @@ void Counter::countKeywords(Supermotif &sup, int bankLen, bool recount, KwCounts
   int idx = -1;
   for (size_t t = 0; t < st_.kw.size(); t++) {
     const char *type = st_.typeKW[t].c_str();
-    if (!info_.hasKWtype(type)) continue;
+    if (!info_->hasKWtype(type)) continue;
     if (idx < 0) {
       SupRec r;
       r.param[0] = getParam(&sup, 0);
@@ -147,7 +159,7 @@ void Counter::countKeywords(Supermotif &sup, int bankLen, bool recount, KwCounts
     }
     kc.typeSups[t].push_back(idx);
     int num = 0;
-    char **list = getKWList(&info_, mesh_, num, type);
+    char **list = getKWList(info_, mesh_, num, type);
     const SupRec &r = kc.sups[(size_t)idx];
     for (size_t k = 0; k < st_.kw[t].size(); k++) {
       HistXX &h = *st_.kw[t][k];

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -16,6 +17,19 @@
 class Mesh;
 class Supermotif;
 struct Motif;
+
+// The headers of the similar entries, each read once through its bank's index: every
+// similar entry vantel reads comes through here, so all of them can be read before any
+// file is created.
+class EntryHeaders {
+ public:
+  // The header of entry num of bank, read on the first request; null when it can't be read.
+  // The header lives as long as this object.
+  SeqInfo *get(const char *bank, int num);
+
+ private:
+  std::map<std::pair<std::string, int>, std::unique_ptr<SeqInfo>> held_;  // null: unreadable
+};
 
 // A supermotif counted for the keywords: its power on both scales and its motif spans.
 struct SupRec {
@@ -45,9 +59,10 @@ int binOf(const HistXX &h, const SupRec &r);
 
 class Counter {
  public:
-  // The query's address and length; the thesaurus (or null) for the keyword lists; the
-  // column file (or null).
-  Counter(Stats &st, const char *seqAdr, int seqNum, int seqLen, Mesh *mesh, FILE *fcol);
+  // The query's address and length; the headers of the similar entries; the thesaurus (or
+  // null) for the keyword lists; the column file (or null).
+  Counter(Stats &st, const char *seqAdr, int seqNum, int seqLen, EntryHeaders &headers,
+          Mesh *mesh, FILE *fcol);
 
   FtCounts ft;
 
@@ -63,9 +78,10 @@ class Counter {
   const char *seqAdr_;
   int seqNum_;
   int L_;
+  EntryHeaders &headers_;
   Mesh *mesh_;
   FILE *fcol_;
-  SeqInfo info_;  // the similar entry's header; never the query's
+  SeqInfo *info_ = nullptr;  // the header of the similar entry being counted
   std::unordered_map<std::string, std::vector<int>> ftByName_;
   std::vector<int> ftAnyKey_;  // the features without a name
 

@@ -2,6 +2,7 @@
 #include "stat_tables.h"
 
 #include "errormsg.h"
+#include "params.h"
 
 namespace {
 
@@ -20,6 +21,16 @@ int loadBlocks(FILE *f, const char *type, std::vector<HistPtr> &out) {
       extra++;
   }
   return extra;
+}
+
+bool hasStatistics(FILE *f) {
+  std::string line;
+  while (readLine(f, line))
+    if (line.find("_statistics") != std::string::npos ||
+        line.rfind("        Monotonous segment dividing", 0) == 0 ||
+        line.rfind("        Increments equivalence dividing", 0) == 0)
+      return true;
+  return false;
 }
 
 void loadStats(FILE *f, Stats &st) {

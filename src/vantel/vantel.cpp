@@ -1,7 +1,9 @@
-// The vantel program. Sections, in order:
+// The vantel program: every input is read before the first output is created. Sections, in
+// order:
 //   1. command line and side-file names
-//   2. similar sequences and side files
-//   3. the program
+//   2. the inputs
+//   3. side files
+//   4. the program
 #include "vantel.h"
 
 
@@ -66,7 +68,7 @@ int getOptions(int argc, char **argv, VantelOptions &opt) {
 }
 
 
-// ---- 2. similar sequences and side files ----
+// ---- 2. the inputs ----
 
 namespace {
 
@@ -79,10 +81,94 @@ struct AddrList {
   }
 };
 
+// Everything the run reads, read before the first file is created.
+struct Inputs {
+  std::unique_ptr<Mesh> mesh;
+  Stats st;
+  FILE *mot = nullptr;  // the motif file, open for the counting passes
+  AddrList list;
+  std::string seqAdr;  // the query: the query side of the first supermotif
+  int seqNum = 0;
+  WorkSeq query;
+  int L = 0;
+  std::string qName = " ";
+  std::string frames;
+  EntryHeaders headers;
+  ~Inputs() {
+    if (mot) fclose(mot);
+  }
+};
+
+// Reads the thesaurus, the statistics, the motif file with its list and its query, the
+// query's entry and the headers of the similar entries. 0, or the code after its message.
+int readInputs(const VantelOptions &opt, Inputs &in) {
+  if (opt.meshPath) {
+    in.mesh.reset(allocObject<Mesh>());
+    if (in.mesh->load(opt.meshPath) != 0) {
+      printf("\n Can't read thesaurus %s", opt.meshPath);
+      return kVantelNoThesaurus;
+    }
+  }
+
+  FILE *fst = fopen(opt.statFile, "r");
+  if (!fst) {
+    printf("\n Can't open statistics file %s", opt.statFile);
+    return kVantelNoFile;
+  }
+  // A report, a motif file, an empty file or a directory holds no statistics: a prediction
+  // from it would be empty and pass for a real one.
+  const bool stats = hasStatistics(fst);
+  if (stats) {
+    rewind(fst);
+    loadStats(fst, in.st);
+  }
+  fclose(fst);
+  if (!stats) {
+    printf("\n Can't read any statistics from file %s", opt.statFile);
+    return kVantelNoStatistics;
+  }
+
+  if (!(in.mot = fopen(opt.motFile, "r"))) {
+    printf("\n Can't open motif file %s", opt.motFile);
+    return kVantelNoFile;
+  }
+  std::string line;
+  while (readLine(in.mot, line)) addSeqAddr(line.c_str(), in.list.n, in.list.sa.data(), 0);
+  rewind(in.mot);
+  {
+    Supermotif first;
+    if (!first.load(in.mot)) {
+      printf("\n Can't read any motif from file %s", opt.motFile);
+      return kVantelNoSupermotif;
+    }
+    in.seqAdr = first.qAdr ? first.qAdr : "";
+    in.seqNum = first.qNum;
+    rewind(in.mot);
+  }
+  in.L = in.query.readSeq(in.seqAdr.c_str(), in.seqNum);
+  if (in.L <= 0) {
+    printf("\n Can't read sequnece number %d from file %s", in.seqNum, in.seqAdr.c_str());
+    return kVantelNoQuery;
+  }
+  {
+    SeqInfo qInfo;
+    if (qInfo.readSeq(in.seqAdr.c_str(), in.seqNum)) {
+      std::unique_ptr<char[]> id(qInfo.getID());
+      if (id) in.qName = id.get();
+    }
+  }
+  in.frames = getFrames(opt.motFile);
+  for (int i = 0; i < in.list.n; i++)
+    in.headers.get(in.list.sa[(size_t)i].name, in.list.sa[(size_t)i].num);
+  return 0;
+}
+
+// ---- 3. side files ----
+
 struct OpenFiles {
-  FILE *mot = nullptr, *col = nullptr, *res = nullptr;
+  FILE *col = nullptr, *res = nullptr;
   ~OpenFiles() {
-    for (FILE *f : {mot, col, res})
+    for (FILE *f : {col, res})
       if (f) fclose(f);
   }
 };
@@ -95,7 +181,7 @@ int closeChecked(FILE *f) {
 
 // ".inf": the headers of the listed sequences; ".pro": their accessions and the head of
 // the statistics file. Returns 0, or kVantelNoFile after a message.
-int writeSideFiles(const char *statFile, const char *inf, const char *pro, AddrList &list) {
+int writeSideFiles(const char *statFile, const char *inf, const char *pro, Inputs &in) {
   FILE *finf = fopen(inf, "w");
   if (!finf) {
     printf("\n Can't create file %s", inf);
@@ -108,12 +194,12 @@ int writeSideFiles(const char *statFile, const char *inf, const char *pro, AddrL
     return kVantelNoFile;
   }
   fputs("\n List  of all similar sequences.\n", fpro);
-  SeqInfo info;
-  for (int i = 0; i < list.n; i++) {
-    const SeqAddrPow &a = list.sa[(size_t)i];
-    if (!info.readSeq(a.name, a.num)) continue;
-    info.save(finf);
-    char *ac = info.getAC();
+  for (int i = 0; i < in.list.n; i++) {
+    const SeqAddrPow &a = in.list.sa[(size_t)i];
+    SeqInfo *info = in.headers.get(a.name, a.num);
+    if (!info) continue;
+    info->save(finf);
+    char *ac = info->getAC();
     fprintf(fpro, "\n%-9s    %6d", ac ? ac : " ", a.num);
     delete[] ac;
   }
@@ -139,7 +225,7 @@ int writeSideFiles(const char *statFile, const char *inf, const char *pro, AddrL
 
 }  // namespace
 
-// ---- 3. the program ----
+// ---- 4. the program ----
 
 int run_vantel(int argc, char **argv) {
   VantelOptions opt;
@@ -148,13 +234,14 @@ int run_vantel(int argc, char **argv) {
     return kVantelUsage;
   }
   std::unique_ptr<char[]> inf(chExt(opt.statFile, ".inf")), pro(chExt(opt.statFile, ".pro"));
+  const char *dist = opt.wrDist ? "fun_dist.txt" : nullptr;
 
   // Nothing is created over an input or over another of the files the run creates.
   struct Output {
     const char *what, *path;
   };
-  const Output outs[] = {
-      {"Side", inf.get()}, {"Side", pro.get()}, {"Column", opt.colFile}, {"Result", opt.resFile}};
+  const Output outs[] = {{"Side", inf.get()},       {"Side", pro.get()}, {"Column", opt.colFile},
+                         {"Result", opt.resFile}, {"Side", dist}};
   for (size_t i = 0; i < std::size(outs); i++) {
     for (const char *in : {opt.statFile, opt.motFile, opt.meshPath})
       if (wouldOverwrite(outs[i].what, outs[i].path, in)) return kVantelNoFile;
@@ -162,99 +249,45 @@ int run_vantel(int argc, char **argv) {
       if (wouldOverwrite(outs[i].what, outs[i].path, outs[j].path)) return kVantelNoFile;
   }
 
-  std::unique_ptr<Mesh> mesh;
-  if (opt.meshPath) {
-    mesh.reset(allocObject<Mesh>());
-    mesh->load(opt.meshPath);  // a thesaurus that can't be read stays empty
+  Inputs in;
+  if (int rc = readInputs(opt, in)) return rc;
+  // Nor the banks that the motif file names.
+  for (const Output &out : outs) {
+    if (wouldOverwrite(out.what, out.path, in.seqAdr.c_str())) return kVantelNoFile;
+    for (int i = 0; i < in.list.n; i++)
+      if (wouldOverwrite(out.what, out.path, in.list.sa[(size_t)i].name)) return kVantelNoFile;
   }
+
+  // The outputs, once every input is read.
   OpenFiles files;
-  if (opt.wrDist) {
-    FILE *fd = fopen("fun_dist.txt", "a");
+  if (dist) {
+    FILE *fd = fopen(dist, "a");
     if (!fd) {
-      printf("\n Can't open file %s", "fun_dist.txt");
+      printf("\n Can't open file %s", dist);
       return kVantelNoFile;
     }
     fprintf(fd, "Motif %s\n", opt.motFile);
     if (closeChecked(fd)) {
-      printf("\n Can't write file %s", "fun_dist.txt");
+      printf("\n Can't write file %s", dist);
       return kVantelNoFile;
     }
-  }
-
-  Stats st;
-  {
-    FILE *fst = fopen(opt.statFile, "r");
-    if (!fst) {
-      printf("\n Can't open statistics file %s", opt.statFile);
-      return kVantelNoFile;
-    }
-    loadStats(fst, st);
-    fclose(fst);
-  }
-
-  if (!(files.mot = fopen(opt.motFile, "r"))) {
-    printf("\n Can't open motif file %s", opt.motFile);
-    return kVantelNoFile;
-  }
-  AddrList list;
-  {
-    std::string line;
-    while (readLine(files.mot, line)) addSeqAddr(line.c_str(), list.n, list.sa.data(), 0);
-    rewind(files.mot);
-  }
-
-  // The query, before the side files: a run that ends here leaves the last ones as they are.
-  std::string seqAdr;
-  int seqNum = 0;
-  {
-    Supermotif first;
-    if (!first.load(files.mot)) {
-      printf("\n Can't read any motif from file %s", opt.motFile);
-      return kVantelNoSupermotif;
-    }
-    seqAdr = first.qAdr ? first.qAdr : "";
-    seqNum = first.qNum;
-    rewind(files.mot);
-  }
-  WorkSeq query;
-  const int L = query.readSeq(seqAdr.c_str(), seqNum);
-  if (L <= 0) {
-    printf("\n Can't read sequnece number %d from file %s", seqNum, seqAdr.c_str());
-    return kVantelNoQuery;
-  }
-
-  // Nor the banks that the motif file names, which are read from here on: the column file
-  // is made only now, once they are known.
-  for (const Output &out : outs) {
-    if (wouldOverwrite(out.what, out.path, seqAdr.c_str())) return kVantelNoFile;
-    for (int i = 0; i < list.n; i++)
-      if (wouldOverwrite(out.what, out.path, list.sa[(size_t)i].name)) return kVantelNoFile;
   }
   if (opt.colFile && !(files.col = fopen(opt.colFile, "w"))) {
     printf("\n Can't create column file %s", opt.colFile);
     return kVantelNoFile;
   }
-  if (int rc = writeSideFiles(opt.statFile, inf.get(), pro.get(), list)) return rc;
+  if (int rc = writeSideFiles(opt.statFile, inf.get(), pro.get(), in)) return rc;
 
-  std::string qName = " ";
-  {
-    SeqInfo qInfo;
-    if (qInfo.readSeq(seqAdr.c_str(), seqNum)) {
-      std::unique_ptr<char[]> id(qInfo.getID());
-      if (id) qName = id.get();
-    }
-  }
-  const std::string frames = getFrames(opt.motFile);
-  const int nucleic = getMolType(query.seq(), L) != 0;
+  Stats &st = in.st;
+  const int L = in.L;
+  const int nucleic = getMolType(in.query.seq(), L) != 0;
   // Positions of a protein query are never scaled, whatever frames its bank side had.
-  const int intFra = nucleic && !frames.empty() ? 3 : 1;
+  const int intFra = nucleic && !in.frames.empty() ? 3 : 1;
 
-  Counter counter(st, seqAdr.c_str(), seqNum, L, mesh.get(), files.col);
+  Counter counter(st, in.seqAdr.c_str(), in.seqNum, L, in.headers, in.mesh.get(), files.col);
   KwCounts kc(st);
-  counter.pass(files.mot, false, kc);
+  counter.pass(in.mot, false, kc);
   counter.finishFeatures();
-  fclose(files.mot);
-  files.mot = nullptr;
   if (files.col) {
     const int bad = closeChecked(files.col);
     files.col = nullptr;
@@ -263,12 +296,9 @@ int run_vantel(int argc, char **argv) {
 
   std::unique_ptr<KwCounts> recount;
   if (opt.sumType == 0) {
-    if (!(files.mot = fopen(opt.motFile, "r"))) {
-      printf("\n Can't open motif file %s", opt.motFile);
-      return kVantelNoFile;
-    }
+    rewind(in.mot);
     recount.reset(allocObject<KwCounts>(st));
-    counter.pass(files.mot, true, *recount);
+    counter.pass(in.mot, true, *recount);
   }
 
   if (!(files.res = fopen(opt.resFile, "w"))) {
@@ -277,17 +307,17 @@ int run_vantel(int argc, char **argv) {
   }
   FILE *fres = files.res;
   if (nucleic) {
-    const std::string name = frames.empty() ? qName : qName + "(" + frames + ")";
+    const std::string name = in.frames.empty() ? in.qName : in.qName + "(" + in.frames + ")";
     fprintf(fres, "ID   %-18sstandard;  RNA; ???; %10d BP.\n", name.c_str(), L);
   } else {
-    fprintf(fres, "ID   %-16sSTANDARD;      PRT;%10d AA.\n", qName.c_str(), L);
+    fprintf(fres, "ID   %-16sSTANDARD;      PRT;%10d AA.\n", in.qName.c_str(), L);
   }
   const time_t now = time(nullptr);
   const char *when = ctime(&now);
   fprintf(fres, "CC   ____________ Predicted KELVA, Version 5.0, %s", when ? when : "\n");
   writeKeywords(fres, st, L, intFra, opt.sumType, opt.wrDist, kc, recount.get(), pro.get());
   if (!st.ft.empty()) writeFeatures(fres, st, L, intFra, counter.ft, pro.get());
-  query.print(fres, nucleic ? kFormatGenBank : kFormatSwiss, nucleic ? "BP" : "AA");
+  in.query.print(fres, nucleic ? kFormatGenBank : kFormatSwiss, nucleic ? "BP" : "AA");
   files.res = nullptr;
   closeOutput(fres, opt.resFile);
   return kVantelDone;

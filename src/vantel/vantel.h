@@ -13,8 +13,10 @@ enum VantelCode {
   kVantelDone = 0,
   kVantelUsage = 1,
   kVantelNoFile = 2,        // an input can't be opened, or a file can't be created
-  kVantelNoSupermotif = 3,
+  kVantelNoSupermotif = 3,  // the motif file holds no supermotif: it names no query
   kVantelNoQuery = 4,
+  kVantelNoStatistics = 5,  // the statistics file holds no statistics
+  kVantelNoThesaurus = 6,   // the thesaurus of -M can't be read
 };
 
 // Usage text, written to standard output when fewer than three file names are given.

@@ -457,25 +457,6 @@ TEST_F(OriskCommandLine, AbsoluteMotifPathsAreFiles) {
   EXPECT_TRUE(w.exists("abs.txt"));
 }
 
-TEST_F(OriskCommandLine, ColumnFileOverAnInputIsRefused) {
-  Work w;
-  RunResult plain = w.orisk({"m.txt", "0", "20", "1", "plain.txt", "-KW", "KW"});
-  ASSERT_EQ(plain.rc, 0);
-  RunResult r = w.orisk({"m.txt", "0", "20", "1", "s.txt", "-KW", "KW", "-C", "s.txt"});
-  EXPECT_EQ(r.rc, 0);
-  EXPECT_TRUE(contains(r.out, "\n The column file s.txt would overwrite the result or the motif file: not written"));
-  EXPECT_EQ(w.read("s.txt"), w.read("plain.txt"));
-  const std::string motifs = w.read("m.txt");
-  r = w.orisk({"m.txt", "0", "20", "1", "s.txt", "-KW", "KW", "-C", "m.txt"});
-  EXPECT_EQ(r.rc, 0);
-  EXPECT_EQ(w.read("m.txt"), motifs);
-  // A column file that can't be created: a message, and the run goes on.
-  r = w.orisk({"m.txt", "0", "20", "1", "s.txt", "-KW", "KW", "-C", "no/such/dir/col.txt"});
-  EXPECT_EQ(r.rc, 0);
-  EXPECT_TRUE(contains(r.out, "\n Can't create column file no/such/dir/col.txt"));
-  EXPECT_EQ(w.read("s.txt"), w.read("plain.txt"));
-}
-
 TEST_F(OriskFiles, StatisticsFileCantBeMadeOrWritten) {
   Work w;
   RunResult r = w.orisk({"m.txt", "0", "20", "1", "no/such/dir/s.txt"});
@@ -490,14 +471,12 @@ TEST_F(OriskFiles, StatisticsFileCantBeMadeOrWritten) {
   EXPECT_TRUE(contains(r.out, "\n Can't write column file: "));
 }
 
-TEST_F(OriskFiles, UnreadableThesaurusIsEmpty) {
+TEST_F(OriskFiles, UnreadableThesaurusEndsTheRun) {
   Work w;
-  RunResult plain = w.orisk({"m.txt", "0", "20", "1", "plain.txt", "-KW", "KW", "DE"});
-  ASSERT_EQ(plain.rc, 0);
   RunResult r = w.orisk({"m.txt", "0", "20", "1", "s.txt", "-KW", "KW", "DE", "-M", "none.idx"});
-  EXPECT_EQ(r.rc, 0);
-  EXPECT_TRUE(contains(r.out, "Cant't open mesh file none.idx"));
-  EXPECT_EQ(w.read("s.txt"), w.read("plain.txt"));
+  EXPECT_EQ(r.rc, 6);
+  EXPECT_EQ(r.out, "Cant't open mesh file none.idx\n Can't read thesaurus none.idx");
+  EXPECT_FALSE(w.exists("s.txt"));
 }
 
 TEST_F(OriskFiles, UnreadableListSequence) {
@@ -533,16 +512,15 @@ TEST_F(OriskFiles, ProgressEveryThousandBlocks) {
   EXPECT_EQ(occurrences(r.out, " mot "), 4);
 }
 
-TEST_F(OriskFiles, NoSupermotif) {
+TEST_F(OriskFiles, NoSupermotifEndsTheRun) {
+  // A "Supermotif" line the reader can't take (no motif line after it) counts as none.
   Work w;
-  w.write("empty.txt", "no blocks here\n");
+  w.write("empty.txt", "no blocks here\n Supermotifs\nSupermotif b.sp 0 b.sp 1 20.00 1 query-bank\n");
+  w.write("s.txt", "earlier\n");
   RunResult r = w.orisk({"empty.txt", "s.txt", "-KW", "KW"});
-  ASSERT_EQ(r.rc, 0) << r.out;
-  EXPECT_TRUE(contains(r.out, "\n There are 0 motifs in 0 sequnces"));
-  const std::string got = w.read("s.txt");
-  EXPECT_TRUE(contains(got, "= There are no keywords of type FT in the found sequences \n\n"));
-  EXPECT_TRUE(contains(got, "= There are no keywords of type KW in the found sequences \n\n"));
-  EXPECT_FALSE(contains(got, "_statistics"));
+  EXPECT_EQ(r.rc, 5);
+  EXPECT_EQ(r.out, "\n Can't read any motif from file empty.txt");
+  EXPECT_EQ(w.read("s.txt"), "earlier\n");
 }
 
 }  // namespace

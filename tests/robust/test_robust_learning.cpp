@@ -1,6 +1,6 @@
 // Bad inputs for orisk and vantel, one table row each: truncated and garbage motif files,
 // statistics files cut short or absurd, option words at the end of the line, absolute paths in
-// file positions, colliding side and column files.
+// file positions, colliding side and column files, runs that stop on an input.
 #include "robust_programs.h"
 
 using namespace robust;
@@ -10,6 +10,8 @@ using testutil::readFile;
 
 TEST_F(RobustLearning, OriskInputsAndOptions) {
   const std::string absMot = path("m.txt");
+  put("mesh.idx", readFile(testutil::dataPath("vantel/fixture/mesh.idx")));
+  put("report.txt", readFile(testutil::dataPath("pipeline/report.txt")));
   std::vector<Row> rows = {
       {"no words", {}, 1, "USAGE: orisk"},
       {"motif file alone", {"m.txt"}, 1, "USAGE: orisk"},
@@ -19,9 +21,13 @@ TEST_F(RobustLearning, OriskInputsAndOptions) {
       {"max below min", {"m.txt", "20", "0", "1", "s.sta"}, 1, "USAGE: orisk motif_file"},
       {"result in option form", {"m.txt", "-s.sta"}, 1, "USAGE: orisk"},
       {"missing motif file", {"nope.mot", "s.sta"}, 4, "Can't open motifs file nope.mot"},
-      {"empty motif file", {"empty", "s.sta"}, 0, "There are 0 motifs in 0 sequnces"},
-      {"garbage motif file", {"garbage", "s.sta"}, 0, "There are 0 motifs in 0 sequnces"},
-      {"directory as motif file", {"adir", "s.sta"}, 0, "There are 0 motifs in 0 sequnces"},
+      {"empty motif file", {"empty", "s.sta"}, 5, "Can't read any motif from file empty"},
+      {"garbage motif file", {"garbage", "s.sta"}, 5, "Can't read any motif from file garbage"},
+      {"directory as motif file", {"adir", "s.sta"}, 5, "Can't read any motif from file adir"},
+      {"statistics as motif file", {"golden.sta", "m.txt", "-KW", "KW"}, 5,
+       "Can't read any motif from file golden.sta"},
+      {"report as motif file", {"report.txt", "0", "20", "1", "m.txt"}, 5,
+       "Can't read any motif from file report.txt"},
       {"a bank that is not there", {"three.mot", "s.sta"}, 0, "Can't read sequnce very_long_bank_name.dat 0"},
       {"a learning run", {"m.txt", "s.sta", "-KW", "KW", "DE", "CC", "-I", "-F"}, 0, "There are 6 motifs"},
       {"absolute motif path", {absMot, "s.sta", "-C", path("c.txt")}, 0, ""},
@@ -30,16 +36,18 @@ TEST_F(RobustLearning, OriskInputsAndOptions) {
       {"D mon without a count", {"m.txt", "s.sta", "-D", "mon"}, 0, ""},
       {"D with huge counts", {"m.txt", "s.sta", "-D", "equ99999999999_99999999999"}, 0, ""},
       {"C as the last word", {"m.txt", "s.sta", "-C"}, 0, ""},
-      {"absolute result and thesaurus paths", {"m.txt", path("abs.sta"), "-M", path("nope.mesh")}, 0, ""},
+      {"absolute result and thesaurus paths", {"m.txt", path("abs.sta"), "-M", path("mesh.idx")}, 0, ""},
       {"a range of too many bins", {"m.txt", "0", "1e9", "0.001", "s.sta"}, 1, "USAGE: orisk motif_file"},
       {"M and KW as the last words", {"m.txt", "s.sta", "-KW", "KW", "-M"}, 0, ""},
       {"KW without types", {"m.txt", "s.sta", "-KW"}, 0, ""},
-      {"missing thesaurus", {"m.txt", "s.sta", "-M", "nope.mesh"}, 0, ""},
-      {"garbage thesaurus", {"m.txt", "s.sta", "-M", "garbage"}, 0, ""},
-      {"column file is the result", {"m.txt", "s.sta", "-C", "s.sta"}, 0,
-       "The column file s.sta would overwrite the result or the motif file: not written"},
-      {"column file is the motif file", {"m.txt", "s.sta", "-C", "m.txt"}, 0,
-       "The column file m.txt would overwrite the result or the motif file: not written"},
+      {"missing thesaurus", {"m.txt", "s.sta", "-M", "nope.mesh"}, 6, "Can't read thesaurus nope.mesh"},
+      {"garbage thesaurus", {"m.txt", "s.sta", "-M", "garbage"}, 6, "Can't read thesaurus garbage"},
+      {"directory as thesaurus", {"m.txt", "s.sta", "-M", "adir"}, 6, "Can't read thesaurus adir"},
+      {"column file is the result", {"m.txt", "s.sta", "-C", "s.sta"}, 3, "Column file s.sta would overwrite s.sta"},
+      {"column file is the motif file", {"m.txt", "s.sta", "-C", "m.txt"}, 3,
+       "Column file m.txt would overwrite m.txt"},
+      {"column file in a missing directory", {"m.txt", "s.sta", "-C", "nodir/c.txt"}, 3,
+       "Can't create column file nodir/c.txt"},
       {"result is a directory", {"m.txt", "adir"}, 3, "Can't create file adir"},
       {"result in a missing directory", {"m.txt", "nodir/s.sta"}, 3, "Can't create file nodir/s.sta"},
   };
@@ -50,9 +58,13 @@ TEST_F(RobustLearning, OriskInputsAndOptions) {
 
 TEST_F(RobustLearning, OriskCutAndAbsurdMotifFiles) {
   std::vector<Row> rows;
+  // A cut motif file holds a block once it holds the first block's first motif line.
+  const std::string mot = readFile(path("m.txt"));
+  const size_t firstMotif = mot.find('\n', mot.find("\nSupermotif") + 1) + 1;
   for (const std::string &n : cuts("m.txt", ".mot", true)) {
-    rows.push_back({"cut motif file", {n, "s.sta", "-KW", "KW", "DE"}, 0, ""});
-    rows.push_back({"cut motif file, given range", {n, "0", "20", "1", "s.sta", "-I"}, 0, ""});
+    const int code = readFile(path(n)).size() > firstMotif ? 0 : 5;
+    rows.push_back({"cut motif file", {n, "s.sta", "-KW", "KW", "DE"}, code, ""});
+    rows.push_back({"cut motif file, given range", {n, "0", "20", "1", "s.sta", "-I"}, code, ""});
   }
   for (size_t i = 0; i < sizeof kOddBlocks / sizeof kOddBlocks[0]; i++) {
     const std::string name = "odd" + std::to_string(i) + ".mot";
@@ -90,6 +102,10 @@ TEST_F(RobustLearning, VantelInputsAndOptions) {
   put("noname.sta", "\n\n  KW_statistics\n" + grid + "    3" + rows3 + "\n\n FT_statistics\n" + grid +
                         "    3" + rows3 + "\n\n_statistics\n" + grid + "    3" + rows3);
   put("x.sta", readFile(path("golden.sta")));
+  put("report.txt", readFile(testutil::dataPath("pipeline/report.txt")));
+  // What orisk writes when it keeps no block: the tables and the segmentation line.
+  const std::string golden = readFile(path("golden.sta"));
+  put("noblock.sta", golden.substr(0, golden.find("\n\n", golden.find("dividing"))));
   put("x.inf", readFile(path("m.txt")));
   put("y.pro", readFile(path("golden.sta")));
   const std::string abs = path("golden.sta");
@@ -103,8 +119,13 @@ TEST_F(RobustLearning, VantelInputsAndOptions) {
       {"garbage motif file", {"golden.sta", "garbage", "p.txt"}, 3, "Can't read any motif from file garbage"},
       {"query not in its bank", {"golden.sta", "noquery.mot", "p.txt"}, 4,
        "Can't read sequnece number 77 from file b.sp"},
-      {"empty statistics", {"empty", "m.txt", "p.txt"}, 0, ""},
-      {"garbage statistics", {"garbage", "m.txt", "p.txt"}, 0, ""},
+      {"empty statistics", {"empty", "m.txt", "p.txt"}, 5, "Can't read any statistics from file empty"},
+      {"garbage statistics", {"garbage", "m.txt", "p.txt"}, 5, "Can't read any statistics from file garbage"},
+      {"directory as statistics", {"adir", "m.txt", "p.txt"}, 5, "Can't read any statistics from file adir"},
+      {"report as statistics", {"report.txt", "m.txt", "p.txt"}, 5,
+       "Can't read any statistics from file report.txt"},
+      {"statistics without a block", {"noblock.sta", "m.txt", "p.txt"}, 0, "Motif number 0"},
+      {"directory as motif file", {"golden.sta", "adir", "p.txt"}, 3, "Can't read any motif from file adir"},
       {"absurd numPow", {"absurd.sta", "m.txt", "p.txt"}, 0, ""},
       {"negative numPow", {"negnum.sta", "m.txt", "p.txt"}, 0, "Motif number 0"},
       {"least int numPow", {"minnum.sta", "m.txt", "p.txt"}, 0, "Motif number 0"},
@@ -121,7 +142,9 @@ TEST_F(RobustLearning, VantelInputsAndOptions) {
       {"side file is the motif file", {"x.sta", "x.inf", "p.txt"}, 2, "Side file x.inf would overwrite x.inf"},
       {"side file is the statistics file", {"y.pro", "m.txt", "p.txt"}, 2, "Side file y.pro would overwrite y.pro"},
       {"M and C valueless", {"golden.sta", "m.txt", "p.txt", "-M", "-C"}, 0, ""},
-      {"garbage thesaurus", {"golden.sta", "m.txt", "p.txt", "-M", "garbage"}, 0, ""},
+      {"garbage thesaurus", {"golden.sta", "m.txt", "p.txt", "-M", "garbage"}, 6, "Can't read thesaurus garbage"},
+      {"missing thesaurus", {"golden.sta", "m.txt", "p.txt", "-M", "nope.mesh"}, 6, "Can't read thesaurus nope.mesh"},
+      {"directory as thesaurus", {"golden.sta", "m.txt", "p.txt", "-M", "adir"}, 6, "Can't read thesaurus adir"},
       {"absolute paths", {abs, path("m.txt"), path("p.txt"), "-D", "-S"}, 0, ""},
       {"result in a missing directory", {"golden.sta", "m.txt", "nodir/p.txt"}, 2,
        "Can't create result file nodir/p.txt"},
@@ -132,8 +155,11 @@ TEST_F(RobustLearning, VantelInputsAndOptions) {
 
 TEST_F(RobustLearning, VantelCutStatisticsAndMotifFiles) {
   std::vector<Row> rows;
-  for (const std::string &n : cuts("golden.sta", ".sta", false))
-    rows.push_back({"cut statistics", {n, "m.txt", "p.txt", "-S"}, 0, ""});
+  for (const std::string &n : cuts("golden.sta", ".sta", false)) {
+    // A cut holds statistics once it holds the line orisk writes before its blocks.
+    const bool stats = readFile(path(n)).find("equivalence dividing") != std::string::npos;
+    rows.push_back({"cut statistics", {n, "m.txt", "p.txt", "-S"}, stats ? 0 : 5, ""});
+  }
   // A cut motif file names its query once it holds the first block's first motif line.
   const std::string mot = readFile(path("m.txt"));
   const size_t firstMotif = mot.find('\n', mot.find("\nSupermotif") + 1) + 1;
@@ -155,15 +181,55 @@ TEST_F(RobustLearning, VantelCutStatisticsAndMotifFiles) {
 
 // No result over a file the run reads, whatever name the file goes by.
 TEST_F(RobustLearning, OriskAndVantelResultOverAnInput) {
+  put("mesh.idx", readFile(testutil::dataPath("vantel/fixture/mesh.idx")));
+  put("fun_dist.txt", "Motif earlier.mot\n");
   runRows(kOrisk, {
       {"motif file", {"m.txt", "m.txt"}, 3, "Result file m.txt would overwrite m.txt"},
       {"bank", {"m.txt", "b.sp", "-KW", "KW"}, 3, "would overwrite b.sp"},
-      {"thesaurus", {"m.txt", "0", "20", "1", "garbage", "-M", "garbage"}, 3, "would overwrite garbage"},
+      {"thesaurus", {"m.txt", "0", "20", "1", "mesh.idx", "-M", "mesh.idx"}, 3, "would overwrite mesh.idx"},
+      {"column file over the motif file", {"m.txt", "s.sta", "-C", "./m.txt"}, 3,
+       "Column file ./m.txt would overwrite m.txt"},
+      {"column file over a bank", {"m.txt", "s.sta", "-KW", "KW", "-C", "b.sp"}, 3, "Column file b.sp would overwrite b.sp"},
+      {"column file over the thesaurus", {"m.txt", "s.sta", "-M", "mesh.idx", "-C", "mesh.idx"}, 3,
+       "Column file mesh.idx would overwrite mesh.idx"},
   });
   runRows(kVantel, {
       {"statistics", {"golden.sta", "m.txt", "golden.sta"}, 2, "Result file golden.sta would overwrite golden.sta"},
       {"motif file", {"golden.sta", "m.txt", "m.txt"}, 2, "would overwrite m.txt"},
       {"thesaurus", {"golden.sta", "m.txt", "garbage", "-M", "garbage"}, 2, "would overwrite garbage"},
       {"bank", {"golden.sta", "m.txt", "b.sp"}, 2, "would overwrite b.sp"},
+      {"listing over the statistics", {"fun_dist.txt", "m.txt", "p.txt", "-D"}, 2,
+       "Side file fun_dist.txt would overwrite fun_dist.txt"},
+      {"listing over the thesaurus", {"golden.sta", "m.txt", "p.txt", "-D", "-M", "./fun_dist.txt"}, 2,
+       "Side file fun_dist.txt would overwrite ./fun_dist.txt"},
+      {"result over the listing", {"golden.sta", "m.txt", "fun_dist.txt", "-D"}, 2,
+       "Result file fun_dist.txt would overwrite fun_dist.txt"},
+  });
+}
+
+// A run that stops on an input leaves every output as it was: the outputs of an earlier run
+// are inputs of the table, checked by hash.
+TEST_F(RobustLearning, RunsThatStopOnAnInputLeaveTheOutputs) {
+  for (const char *f : {"old.sta", "old.col", "old.txt", "golden.inf", "golden.pro", "fun_dist.txt"})
+    put(f, std::string("an earlier ") + f + "\n");
+  put("report.txt", readFile(testutil::dataPath("pipeline/report.txt")));
+  put("noquery.mot", "Supermotif b.sp 77 b.sp 0 20.00 1 query-bank\n     '+' 0 0 12 5000 5910000\n");
+  runRows(kOrisk, {
+      {"missing thesaurus", {"m.txt", "old.sta", "-C", "old.col", "-M", "nope.mesh"}, 6, ""},
+      {"report as motif file", {"report.txt", "old.sta", "-C", "old.col"}, 5, ""},
+      {"column file that can't be made", {"m.txt", "old.sta", "-C", "nodir/c.txt"}, 3, ""},
+  });
+  const std::vector<std::string> outs = {"old.txt", "-C", "old.col", "-D"};
+  auto vantel = [&](const char *sta, const char *mot, const char *more) {
+    std::vector<std::string> args = {sta, mot};
+    args.insert(args.end(), outs.begin(), outs.end());
+    if (*more) args.insert(args.end(), {"-M", more});
+    return args;
+  };
+  runRows(kVantel, {
+      {"missing thesaurus", vantel("golden.sta", "m.txt", "nope.mesh"), 6, ""},
+      {"report as statistics", vantel("report.txt", "m.txt", ""), 5, ""},
+      {"no supermotif", vantel("golden.sta", "empty", ""), 3, ""},
+      {"query not in its bank", vantel("golden.sta", "noquery.mot", ""), 4, ""},
   });
 }

@@ -18,7 +18,7 @@
 
 namespace {
 
-// Base names each listed entry it can't read.
+// Full and Base name each listed entry they can't read in the same words.
 void reportUnreadable(const char *path, int num) {
   printf("\n Can't read sequence from address %s %d", path, num);
 }
@@ -181,7 +181,10 @@ int full_tervex(int nSeqLoop, SeqAddrPow *sa, SearchHomolParams &search, int &al
   std::vector<Supermotif *> result;
   for (int i = 0; i < nSeqLoop; i++) {
     const WorkSeq *seq = work.cache.get(sa[i].name, sa[i].num);
-    if (!seq) continue;
+    if (!seq) {
+      reportUnreadable(sa[i].name, sa[i].num);
+      continue;
+    }
     const int L = seq->len();
     printf("\n bSeq %3d idx %d len %d %s", i, sa[i].num, L, sa[i].name);
     search.readMatr(*seq);

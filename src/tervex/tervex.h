@@ -181,7 +181,8 @@ int searchOnSa(SearchHomolParams &searchParams, const SeqAddrPow *sa, int numSa,
 std::vector<std::pair<int, int>> fullWindows(int L);
 
 // Full: each of the first nSeqLoop sequences in windows of about 500 letters against the
-// others. allLen receives the total length read. 0, or kTervexNoResultFile after its message.
+// others; a sequence that can't be read is named and passed over. allLen receives the total
+// length read. 0, or kTervexNoResultFile after its message.
 int full_tervex(int nSeqLoop, SeqAddrPow *sa, SearchHomolParams &search, int &allLen,
                 const char *fileName);
 

@@ -36,7 +36,8 @@ TEST_F(RobustPrograms, TervexInputsAndOptions) {
       {"SubBase without its empty line", {"p.prm", "noend.sub", "r.mot"}, 3, "isn't the SubBase"},
       {"SubBase lines without numbers", {"p.prm", "nonum.sub", "r.mot"}, 0, ""},
       {"SubBase whose only line has no number", {"p.prm", "first-nonum.sub", "r.mot"}, 3, ""},
-      {"SubBase naming missing entries", {"p.prm", "missing-entry.sub", "r.mot"}, 0, ""},
+      {"SubBase naming missing entries", {"p.prm", "missing-entry.sub", "r.mot"}, 0,
+       "Can't read sequence from address prot.dat 99"},
       // The only block has no motif line: the file holds no supermotif.
       {"motif file cut inside a block", {"p.prm", "cut.mot", "r.mot"}, 5, "Given file cut.mot neither"},
       {"motif file cut inside a block, Reduce", {"p.prm", "cut.mot", "r.mot", "-R"}, 5, "neither"},

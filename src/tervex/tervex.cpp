@@ -72,18 +72,6 @@ InputKind detectInput(FILE *f) {
   return kind;
 }
 
-int scanBlocks(FILE *f, std::vector<std::string> &paths, std::string &firstQuery) {
-  Supermotif sup;
-  int n = 0;
-  while (sup.load(f)) {
-    if (n++ == 0) firstQuery = sup.qAdr;
-    paths.push_back(sup.bAdr);
-    sup.del();
-  }
-  rewind(f);
-  return n;
-}
-
 int cmpSA(const void *a, const void *b) {
   const SeqAddrPow &x = *static_cast<const SeqAddrPow *>(a);
   const SeqAddrPow &y = *static_cast<const SeqAddrPow *>(b);
@@ -252,6 +240,21 @@ struct Input {
   std::vector<std::string> banks;  // the bank path of every supermotif block
   std::string firstQuery;          // the query path of the first block
 };
+
+// Reads every supermotif block of a motif file and rewinds it. Returns how many there are;
+// appends the bank path of each block to paths, and sets firstQuery to the query path of the
+// first block.
+int scanBlocks(FILE *f, std::vector<std::string> &paths, std::string &firstQuery) {
+  Supermotif sup;
+  int n = 0;
+  while (sup.load(f)) {
+    if (n++ == 0) firstQuery = sup.qAdr;
+    paths.push_back(sup.bAdr);
+    sup.del();
+  }
+  rewind(f);
+  return n;
+}
 
 // Reads the input file. 0, or kTervexNoInput / kTervexUnknownInput / kTervexBadSubBase after
 // the message.

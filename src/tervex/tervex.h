@@ -71,11 +71,6 @@ class SeqList {
 enum InputKind { kInputNeither = 0, kInputMotifs = 1, kInputSubBase = 2 };
 InputKind detectInput(FILE *f);
 
-// Reads every supermotif block of a motif file and rewinds it. Returns how many there are;
-// appends the bank path of each block to paths, and sets firstQuery to the query path of the
-// first block.
-int scanBlocks(FILE *f, std::vector<std::string> &paths, std::string &firstQuery);
-
 // The distinct bank addresses of a motif file's Supermotif lines, highest power first (equal
 // powers keep file order). At most kMaxSeqAddr of them.
 void makeMotifList(FILE *f, SeqList &list);

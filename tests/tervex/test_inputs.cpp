@@ -120,31 +120,6 @@ TEST(InputDetection, FirstLineNamingEitherWordDecides) {
   }
 }
 
-TEST(InputDetection, BlocksTheMotifReaderTakes) {
-  struct Case {
-    const char *text;
-    int blocks;
-    std::vector<std::string> paths;
-    std::string firstQuery;
-  } cases[] = {
-      {"Query: x\nSupermotif q.fa 0 a.fa 1 2.00 1   query-bank\n     '+' 0 0 9 1 1\n"
-       "Supermotif r.fa 3 b.fa 2 2.00 1   query-bank\n     '+' 0 0 9 1 1\n",
-       2, {"a.fa", "b.fa"}, "q.fa"},
-      {"\n Supermotifs\nPower   22.77 Summa     126\n", 0, {}, ""},  // a report of plevit
-      {"Supermotif q.fa 0 a.fa 1 2.00 1   query-bank\n", 0, {}, ""},  // cut before its motif
-  };
-  for (const Case &c : cases) {
-    FILE *f = testutil::streamOf(c.text);
-    std::vector<std::string> paths;
-    std::string first;
-    EXPECT_EQ(scanBlocks(f, paths, first), c.blocks) << c.text;
-    EXPECT_EQ(paths, c.paths) << c.text;
-    EXPECT_EQ(first, c.firstQuery) << c.text;
-    EXPECT_EQ(ftell(f), 0) << "rewound";
-    fclose(f);
-  }
-}
-
 TEST(MotifList, HighestPowerFirstAndEqualPowersInFileOrder) {
   const std::string text =
       "Query: x\n"

@@ -212,6 +212,9 @@ int32_t LibcRandom::next() {
 
 namespace {
 
+// The progress file that Base's bank search writes in the working directory.
+constexpr char kProgressFile[] = "ctr";
+
 // Opens and reads the parameter file into search. 0, or kTervexNoParamFile /
 // kTervexBadParamFile after the message.
 int loadParams(const char *paramName, SearchHomol &search) {

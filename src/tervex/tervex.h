@@ -48,9 +48,6 @@ enum TervexMethod { kMethodFull = 0, kMethodReduce = 1, kMethodShorten = 2, kMet
 // result can't be written, 111 on unusable parameter, bank or query data (as the engine does).
 int run_tervex(int argc, char **argv);
 
-// The progress file that Base's bank search writes in the working directory.
-constexpr char kProgressFile[] = "ctr";
-
 // ---------------------------------------------------------------- inputs
 
 // A list of sequence addresses that owns its names.

@@ -16,13 +16,26 @@
 
 // ---------------------------------------------------------------- work
 
+namespace {
+
+// Full and Base name each listed entry they can't read in the same words.
+void reportUnreadable(const char *path, int num) {
+  printf("\n Can't read sequence from address %s %d", path, num);
+}
+
+}  // namespace
+
+bool readEntry(WorkSeq &s, const char *path, int num) {
+  return path && s.readSeq(path, num) > 0;
+}
+
 const WorkSeq *SeqCache::get(const char *path, int num) {
   auto key = std::make_pair(std::string(path ? path : ""), num);
   auto it = seqs_.find(key);
   if (it != seqs_.end()) return it->second.get();
   std::unique_ptr<WorkSeq> s(new WorkSeq);
   // A failed read keeps nothing of an earlier sequence: the object is new.
-  if (!path || s->readSeq(path, num) <= 0) s.reset();
+  if (!readEntry(*s, path, num)) s.reset();
   return seqs_.emplace(key, std::move(s)).first->second.get();
 }
 
@@ -168,7 +181,10 @@ int full_tervex(int nSeqLoop, SeqAddrPow *sa, SearchHomolParams &search, int &al
   std::vector<Supermotif *> result;
   for (int i = 0; i < nSeqLoop; i++) {
     const WorkSeq *seq = work.cache.get(sa[i].name, sa[i].num);
-    if (!seq) continue;
+    if (!seq) {
+      reportUnreadable(sa[i].name, sa[i].num);
+      continue;
+    }
     const int L = seq->len();
     printf("\n bSeq %3d idx %d len %d %s", i, sa[i].num, L, sa[i].name);
     search.readMatr(*seq);
@@ -207,8 +223,8 @@ int full_search(SearchHomolParams &search, char **bankList, int nSeq, SeqAddrPow
   std::vector<Supermotif *> sups;
   for (int i = 0; i < nSeq; i++) {
     WorkSeq seq;
-    if (seq.readSeq(sa[i].name, sa[i].num) <= 0) {
-      printf("\n Can't read sequence from address %s %d", sa[i].name, sa[i].num);
+    if (!readEntry(seq, sa[i].name, sa[i].num)) {
+      reportUnreadable(sa[i].name, sa[i].num);
       continue;
     }
     const int L = seq.len();

@@ -19,7 +19,7 @@ bool makeSegm(std::vector<Shift> &regions, SeqList &list, const char *motifName)
     return false;
   }
   WorkSeq seq;
-  if (seq.readSeq(sup.qAdr, sup.qNum) <= 0) {
+  if (!readEntry(seq, sup.qAdr, sup.qNum)) {
     printf("\n tervex: SHORTEN variant can't read qery sequence %s %d\n", sup.qAdr, sup.qNum);
     fclose(f);
     return false;
@@ -30,7 +30,7 @@ bool makeSegm(std::vector<Shift> &regions, SeqList &list, const char *motifName)
 
   while (sup.load(f)) {
     WorkSeq bank;
-    if (bank.readSeq(sup.bAdr, sup.bNum) <= 0) {
+    if (!readEntry(bank, sup.bAdr, sup.bNum)) {
       printf("\n tervex: SHORTEN variant can't read bank sequence %s %d\n", sup.bAdr, sup.bNum);
       sup.del();
       continue;

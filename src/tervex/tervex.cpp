@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <set>
 
 #include "bank_file.h"
 #include "bank_list.h"
@@ -173,6 +174,7 @@ int parseOptions(int argc, char **argv, TervexOptions &opt) {
         if (!list) return kTervexNoBanks;
         freeList(opt.bankList);
         opt.bankList = list;
+        opt.bankListName = next;
         break;
       }
       case 'R': opt.method = kMethodReduce; break;
@@ -208,6 +210,117 @@ int32_t LibcRandom::next() {
 
 // ---------------------------------------------------------------- the program
 
+namespace {
+
+// The progress file that Base's bank search writes in the working directory.
+constexpr char kProgressFile[] = "ctr";
+
+// Opens and reads the parameter file into search. 0, or kTervexNoParamFile /
+// kTervexBadParamFile after the message.
+int loadParams(const char *paramName, SearchHomol &search) {
+  FILE *f = fopen(paramName, "rb");
+  if (!f) {
+    printf("\n Can't open file with parameters %s \n", paramName);
+    return kTervexNoParamFile;
+  }
+  // A file that opens but can't be read (a directory) would leave every default in place.
+  const bool bad = search.freadParam(f) != 0 || ferror(f);
+  fclose(f);
+  if (bad) {
+    printf("\n Can't load parameter file %s", paramName);
+    return kTervexBadParamFile;
+  }
+  // The screening never drops supermotifs covered by stronger ones.
+  search.selectSup = 0;
+  return 0;
+}
+
+// The sequence set of the input file and what its supermotif blocks name.
+struct Input {
+  InputKind kind = kInputNeither;
+  SeqList list;
+  std::vector<std::string> glue;   // the SubBase header
+  std::vector<std::string> banks;  // the bank path of every supermotif block
+  std::string firstQuery;          // the query path of the first block
+};
+
+// Reads every supermotif block of a motif file and rewinds it. Returns how many there are;
+// appends the bank path of each block to paths, and sets firstQuery to the query path of the
+// first block.
+int scanBlocks(FILE *f, std::vector<std::string> &paths, std::string &firstQuery) {
+  Supermotif sup;
+  int n = 0;
+  while (sup.load(f)) {
+    if (n++ == 0) firstQuery = sup.qAdr;
+    paths.push_back(sup.bAdr);
+    sup.del();
+  }
+  rewind(f);
+  return n;
+}
+
+// Reads the input file. 0, or kTervexNoInput / kTervexUnknownInput / kTervexBadSubBase after
+// the message.
+int readInput(const char *inputName, Input &in) {
+  FILE *f = fopen(inputName, "rb");
+  if (!f) {
+    printf("\n Can't open file with motifs %s", inputName);
+    return kTervexNoInput;
+  }
+  in.kind = detectInput(f);
+  // A file that names supermotifs without holding one (a report of plevit) is no motif file:
+  // it would give an empty set and a threshold below every cluster.
+  if (in.kind == kInputMotifs && scanBlocks(f, in.banks, in.firstQuery) == 0)
+    in.kind = kInputNeither;
+  int rc = 0;
+  if (in.kind == kInputNeither) {
+    printf("\n Given file %s neither MOTIFS nor SUB_BASE", inputName);
+    rc = kTervexUnknownInput;
+  } else if (in.kind == kInputMotifs) {
+    makeMotifList(f, in.list);
+  } else if (makeSA_list(f, in.list, in.glue) == 0) {
+    printf("\n Given file %s isn't the SubBase", inputName);
+    rc = kTervexBadSubBase;
+  }
+  fclose(f);
+  return rc;
+}
+
+// Every file the method reads, each path once: the parameter file, the input, the banks of
+// the sequence set, the query file that Shorten reads, option B's list and its banks.
+std::vector<std::string> filesRead(const char *paramName, const char *inputName,
+                                   const Input &in, const TervexOptions &opt) {
+  std::vector<std::string> files;
+  std::set<std::string> seen;
+  auto add = [&](const std::string &path) {
+    if (seen.insert(path).second) files.push_back(path);
+  };
+  add(paramName);
+  add(inputName);
+  for (const SeqAddrPow &a : in.list.sa) add(a.name);
+  for (const std::string &b : in.banks) add(b);
+  if (opt.method == kMethodShorten && !in.firstQuery.empty()) add(in.firstQuery);
+  if (opt.method == kMethodBase) {
+    add(opt.bankListName);
+    for (int i = 0; opt.bankList[i]; i++) add(opt.bankList[i]);
+  }
+  return files;
+}
+
+// True, after the message, when the result or Base's progress file would be made over a file
+// the run reads, or the progress file over the result.
+bool outputOverInput(const char *resultName, int method, const std::vector<std::string> &files) {
+  for (const std::string &in : files)
+    if (wouldOverwrite("Result", resultName, in.c_str())) return true;
+  if (method != kMethodBase) return false;
+  if (wouldOverwrite("Progress", kProgressFile, resultName)) return true;
+  for (const std::string &in : files)
+    if (wouldOverwrite("Progress", kProgressFile, in.c_str())) return true;
+  return false;
+}
+
+}  // namespace
+
 int run_tervex(int argc, char **argv) {
   if (argc < 4) {
     fputs(kTervexUsageText, stdout);
@@ -217,58 +330,25 @@ int run_tervex(int argc, char **argv) {
   const char *inputName = argv[2];
   const char *resultName = argv[3];
 
-  FILE *f = fopen(paramName, "rb");
-  if (!f) {
-    printf("\n Can't open file with parameters %s \n", paramName);
-    return kTervexNoParamFile;
-  }
+  // Inputs first: a run that stops on one leaves the result and "ctr" as they were.
   SearchHomol search;
-  const int bad = search.freadParam(f);
-  fclose(f);
-  if (bad) {
-    printf("\n Can't load parameter file %s", paramName);
-    return kTervexBadParams;
-  }
-  // The screening never drops supermotifs covered by stronger ones.
-  search.selectSup = 0;
-
-  f = fopen(inputName, "rb");
-  if (!f) {
-    printf("\n Can't open file with motifs %s", inputName);
-    return kTervexNoInput;
-  }
-  const InputKind kind = detectInput(f);
-  SeqList list;
-  std::vector<std::string> glue;
-  if (kind == kInputNeither) {
-    fclose(f);
-    printf("\n Given file %s neither MOTIFS nor SUB_BASE", inputName);
-    return kTervexUnknownInput;
-  }
-  if (kind == kInputMotifs) {
-    makeMotifList(f, list);
-  } else if (makeSA_list(f, list, glue) == 0) {
-    fclose(f);
-    printf("\n Given file %s isn't the SubBase", inputName);
-    return kTervexBadParams;
-  }
-  fclose(f);
-  const int n = list.size();
-
-  TervexOptions opt;
-  const int rc = parseOptions(argc, argv, opt);
+  int rc = loadParams(paramName, search);
   if (rc) return rc;
+  Input in;
+  rc = readInput(inputName, in);
+  if (rc) return rc;
+  TervexOptions opt;
+  rc = parseOptions(argc, argv, opt);
+  if (rc) return rc;
+  // Every method but Reduce compares sequences, which takes the letter groups; Base's banks
+  // are opened here (exit 111 or 99 for one that can't be used).
+  if (opt.method != kMethodReduce) search.requireColors();
+  if (opt.method == kMethodBase) search.baseMolType = getBaseMolType(opt.bankList);
 
-  // The result file is made anew or appended to: never over a file the screening reads.
-  bool over = wouldOverwrite("Result", resultName, paramName) ||
-              wouldOverwrite("Result", resultName, inputName);
-  for (int i = 0; !over && i < n; i++)
-    over = wouldOverwrite("Result", resultName, list.sa[i].name);
-  if (opt.method == kMethodBase)
-    for (int i = 0; !over && opt.bankList[i]; i++)
-      over = wouldOverwrite("Result", resultName, opt.bankList[i]);
-  if (over) return kTervexNoResultFile;
+  if (outputOverInput(resultName, opt.method, filesRead(paramName, inputName, in, opt)))
+    return kTervexNoResultFile;
 
+  const int n = in.list.size();
   search.thSubalignPower = subalignThreshold(minPowerExt(inputName), opt.skipTheSame);
   const int nSeqLoop = opt.nSeq > 0 ? std::min(opt.nSeq, n) : n;
 
@@ -276,7 +356,7 @@ int run_tervex(int argc, char **argv) {
   switch (opt.method) {
     case kMethodFull: {
       int allLen = 0;
-      status = full_tervex(nSeqLoop, list.sa.data(), search, allLen, resultName);
+      status = full_tervex(nSeqLoop, in.list.sa.data(), search, allLen, resultName);
       break;
     }
     case kMethodReduce: status = red_tervex(search, inputName, resultName); break;
@@ -286,9 +366,8 @@ int run_tervex(int argc, char **argv) {
                           opt.skipTheSame);
       break;
     case kMethodBase:
-      search.baseMolType = getBaseMolType(opt.bankList);
-      status = full_search(search, opt.bankList, n, list.sa.data(), resultName,
-                           kind == kInputSubBase ? &glue : nullptr, 400);
+      status = full_search(search, opt.bankList, n, in.list.sa.data(), resultName,
+                           in.kind == kInputSubBase ? &in.glue : nullptr, 400);
       break;
   }
   fflush(stdout);

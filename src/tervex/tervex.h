@@ -24,15 +24,17 @@ struct Homology_info;
 // Usage text, written to standard output when fewer than three file names are given.
 extern const char kTervexUsageText[];
 
-// Return codes of the program (-4 and -5 reach the shell as 252 and 251).
+// Return codes of the program (-4 and -5 reach the shell as 252 and 251). Each stands for one
+// failure; 7, 8 and 11 are the suite's fatal exits.
 enum TervexCode {
   kTervexDone = 0,
   kTervexUsage = 1,
   kTervexNoParamFile = 2,
-  kTervexBadParams = 3,      // also: a SubBase file that yields no sequence
+  kTervexBadSubBase = 3,     // a SubBase file that yields no sequence
   kTervexNoInput = 4,
-  kTervexUnknownInput = 5,   // neither a motif file nor a SubBase file
-  kTervexNoResultFile = 6,   // the result file could not be created or reopened
+  kTervexUnknownInput = 5,   // neither a motif file (no supermotif block) nor a SubBase file
+  kTervexNoResultFile = 6,   // a result or progress file would overwrite an input, or can't be made
+  kTervexBadParamFile = 9,   // the parameter file opens but can't be read
   kTervexNoBankList = -4,
   kTervexNoBanks = -5,
 };
@@ -40,9 +42,10 @@ enum TervexCode {
 // Screening methods, as option letters choose them.
 enum TervexMethod { kMethodFull = 0, kMethodReduce = 1, kMethodShorten = 2, kMethodBase = 3 };
 
-// Runs the program: param_file motif_OR_subbase_file result_motif_file [options]. Returns one
-// of TervexCode; exits 7 when memory runs out, 11 when the result can't be written, 111 on
-// unusable parameter, bank or query data (as the engine does).
+// Runs the program: param_file motif_OR_subbase_file result_motif_file [options]. Every input
+// is opened and checked before any output (the result, Base's progress file "ctr") is made,
+// emptied or deleted. Returns one of TervexCode; exits 7 when memory runs out, 11 when the
+// result can't be written, 111 on unusable parameter, bank or query data (as the engine does).
 int run_tervex(int argc, char **argv);
 
 // ---------------------------------------------------------------- inputs
@@ -97,6 +100,7 @@ struct TervexOptions {
   int skipTheSame = 1;
   int nSeq = 0;               // the N value, 0 when not given
   char **bankList = nullptr;  // option B's list (owned)
+  const char *bankListName = nullptr;  // its file, as the command line names it
 
   TervexOptions() = default;
   TervexOptions(const TervexOptions &) = delete;
@@ -120,6 +124,10 @@ class LibcRandom {
 };
 
 // ---------------------------------------------------------------- screening work
+
+// Reads the sequence at an address into s: every read of an entry by tervex goes through it.
+// False when it can't be read (a null path included).
+bool readEntry(WorkSeq &s, const char *path, int num);
 
 // Sequences read by address, each once: a read that failed is remembered as such. Banks do
 // not change during a run, so the output is that of reading them every time.
@@ -165,7 +173,8 @@ int searchOnSa(SearchHomolParams &searchParams, const SeqAddrPow *sa, int numSa,
 std::vector<std::pair<int, int>> fullWindows(int L);
 
 // Full: each of the first nSeqLoop sequences in windows of about 500 letters against the
-// others. allLen receives the total length read. 0, or kTervexNoResultFile after its message.
+// others; a sequence that can't be read is named and passed over. allLen receives the total
+// length read. 0, or kTervexNoResultFile after its message.
 int full_tervex(int nSeqLoop, SeqAddrPow *sa, SearchHomolParams &search, int &allLen,
                 const char *fileName);
 

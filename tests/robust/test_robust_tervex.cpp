@@ -36,11 +36,12 @@ TEST_F(RobustPrograms, TervexInputsAndOptions) {
       {"SubBase without its empty line", {"p.prm", "noend.sub", "r.mot"}, 3, "isn't the SubBase"},
       {"SubBase lines without numbers", {"p.prm", "nonum.sub", "r.mot"}, 0, ""},
       {"SubBase whose only line has no number", {"p.prm", "first-nonum.sub", "r.mot"}, 3, ""},
-      {"SubBase naming missing entries", {"p.prm", "missing-entry.sub", "r.mot"}, 0, ""},
-      {"motif file cut inside a block", {"p.prm", "cut.mot", "r.mot"}, 0, ""},
-      {"motif file cut inside a block, Reduce", {"p.prm", "cut.mot", "r.mot", "-R"}, 0, ""},
-      {"motif file cut inside a block, Shorten", {"p.prm", "cut.mot", "r.mot", "-S"}, 0,
-       "SHORTEN variant can't read input motifs"},
+      {"SubBase naming missing entries", {"p.prm", "missing-entry.sub", "r.mot"}, 0,
+       "Can't read sequence from address prot.dat 99"},
+      // The only block has no motif line: the file holds no supermotif.
+      {"motif file cut inside a block", {"p.prm", "cut.mot", "r.mot"}, 5, "Given file cut.mot neither"},
+      {"motif file cut inside a block, Reduce", {"p.prm", "cut.mot", "r.mot", "-R"}, 5, "neither"},
+      {"motif file cut inside a block, Shorten", {"p.prm", "cut.mot", "r.mot", "-S"}, 5, "neither"},
       {"S and K as the last words", {"p.prm", "three.mot", "r.mot", "-S", "-K"}, 0, ""},
       {"B as the last word", {"p.prm", "three.mot", "r.mot", "-B"}, -4, "base list (null)"},
       {"N as the last word", {"p.prm", "three.mot", "r.mot", "-N"}, 0, ""},
@@ -75,6 +76,7 @@ TEST_F(RobustPrograms, TervexAbsurdMotifValues) {
 
 // No result over a file the run reads, whatever name the file goes by.
 TEST_F(RobustLearning, TervexResultOverAnInput) {
+  put("ctr", readFile(path("m.txt")));
   runRows(kTervex, {
       {"input", {"p.prm", "m.txt", "m.txt"}, 6, "Result file m.txt would overwrite m.txt"},
       {"input, Reduce", {"p.prm", "m.txt", "m.txt", "-R"}, 6, "would overwrite m.txt"},
@@ -82,5 +84,48 @@ TEST_F(RobustLearning, TervexResultOverAnInput) {
       {"bank of the set", {"p.prm", "m.txt", "b.sp", "-S"}, 6, "would overwrite b.sp"},
       {"bank of the list", {"p.prm", "m.txt", "prot.dat", "-B", "banks.lst"}, 6,
        "would overwrite prot.dat"},
+      {"the list of B", {"p.prm", "m.txt", "./banks.lst", "-B", "banks.lst"}, 6,
+       "Result file ./banks.lst would overwrite banks.lst"},
+      {"query file that Shorten reads", {"p.prm", "three.mot", "query.dat", "-S"}, 6,
+       "Result file query.dat would overwrite query.dat"},
+      {"progress file over the input", {"p.prm", "adir/../ctr", "r.mot", "-B", "banks.lst"}, 6,
+       "Progress file ctr would overwrite adir/../ctr"},
+      {"progress file over the result", {"p.prm", "m.txt", "./ctr", "-B", "banks.lst"}, 6,
+       "Progress file ctr would overwrite ./ctr"},
   });
+}
+
+// A run that stops on an input leaves every output as it was: the result (which Full and Base
+// empty, Reduce and Shorten delete) and Base's progress file.
+TEST_F(RobustLearning, TervexStopsOnAnInputBeforeAnyOutput) {
+  ASSERT_EQ(run(kPlevit, {"three.mot", "report.txt"}, dir.path()).code, 0);
+  inputs.push_back("report.txt");
+  put("old.mot", "an earlier result\n");
+  put("ctr", "an earlier progress file\n");
+  put("nocolor.prm", "!L 7\n");
+  put("nobank.lst", "nope.dat\n");
+  put("nobody.sub", "SubBase\n\n");
+  std::vector<Row> rows = {
+      {"the issue's case: a report as input, the motif file as result",
+       {"p.prm", "report.txt", "m.txt"}, 5, "\n Given file report.txt neither MOTIFS nor SUB_BASE"},
+      {"statistics file as input", {"p.prm", "golden.sta", "m.txt"}, 5, "Given file golden.sta neither"},
+      {"no letter groups, Full", {"nocolor.prm", "m.txt", "old.mot"}, 111, "color file (null)"},
+      {"no letter groups, Shorten", {"nocolor.prm", "m.txt", "old.mot", "-S"}, 111, "color file"},
+      {"no letter groups, Base", {"nocolor.prm", "m.txt", "old.mot", "-B", "banks.lst"}, 111, "color file"},
+      {"missing bank list", {"p.prm", "m.txt", "old.mot", "-B", "nope.lst"}, -4, "base list nope.lst"},
+      {"missing bank in the list", {"p.prm", "m.txt", "old.mot", "-B", "nobank.lst"}, 111,
+       "Base nope.dat isn't valid"},
+  };
+  for (const std::vector<std::string> &opts : {std::vector<std::string>{}, {"-R"}, {"-S"}, {"-B", "banks.lst"}}) {
+    auto row = [&](const char *what, std::vector<std::string> args, int code, const char *message) {
+      args.insert(args.end(), opts.begin(), opts.end());
+      rows.push_back({what, args, code, message});
+    };
+    row("parameter file is a directory", {"adir", "m.txt", "old.mot"}, 9, "\n Can't load parameter file adir");
+    row("missing input", {"p.prm", "nope.mot", "old.mot"}, 4, "Can't open file with motifs nope.mot");
+    row("report as input", {"p.prm", "report.txt", "old.mot"}, 5, "Given file report.txt neither");
+    row("directory as input", {"p.prm", "adir", "old.mot"}, 5, "Given file adir neither");
+    row("SubBase without a body", {"p.prm", "nobody.sub", "old.mot"}, 3, "isn't the SubBase");
+  }
+  runRows(kTervex, rows);
 }

@@ -67,8 +67,8 @@ step search search.log search params.txt banks.lst queries.fa result.txt
 awk '/^Query:/ { n++ } n < 2' result.txt >qry1.mot
 grep -q '^Supermotif' qry1.mot || { echo "pipeline: the first query found nothing" >&2; exit 1; }
 step tervex tervex.log tervex params.txt qry1.mot cross.mot
-# Full screening passes over an entry it can't read without a word; it names each one it
-# reads in a progress line ("bSeq ...").
+# Full screening names each entry it can't read ("Can't read sequence from address ...",
+# caught by the step) and each one it reads in a progress line ("bSeq ...").
 wanted=$(awk '/^Supermotif/ { print $4, $5 }' qry1.mot | sort -u | wc -l)
 got=$(grep -c ' bSeq ' tervex.log || true)
 if ((got != wanted)); then

@@ -39,10 +39,10 @@ struct searchReadParameters {
 // Work record (reader to counter), recycled through the free pool: consecutive sequences of
 // the walk, possibly of several banks.
 struct searchReadBatch {
-  long long ordinal = 0;                  // running number of the batch: the merge order
-  int numSeqs = 0;                        // sequences filled
-  int letters = 0;                        // their letters
-  searchReadParameters *seq = nullptr;    // room for the iterator's batchSeqs
+  long long ordinal = 0;                // running number of the batch: the merge order
+  int numSeqs = 0;                      // sequences filled
+  int letters = 0;                      // their letters
+  searchReadParameters *seq = nullptr;  // room for the iterator's batchSeqs
 
   searchReadBatch() = default;
   searchReadBatch(const searchReadBatch &) = delete;
@@ -55,9 +55,9 @@ struct searchReadBatch {
 struct searchCountParameters {
   int nSeq = 0;
   const char *baseName = nullptr;
-  int numSupers = 0;                         // groups
-  int numSuper[kMaxGroups] = {};             // supermotifs per group
-  Supermotif **super[kMaxGroups] = {};       // new[] array per group (null when empty), owned
+  int numSupers = 0;                    // groups
+  int numSuper[kMaxGroups] = {};        // supermotifs per group
+  Supermotif **super[kMaxGroups] = {};  // new[] array per group (null when empty), owned
 
   searchCountParameters() = default;
   searchCountParameters(const searchCountParameters &) = delete;
@@ -84,22 +84,22 @@ struct searchCountBatch {
 // list alive and unchanged until the iterator is destroyed.
 class SearchHomolIterator {
  public:
-  int numThreads;                        // counting threads asked for
-  std::vector<Thread *> countThreads;    // those started
-  Thread *readThread = nullptr;          // null when no counting thread started
-  int fifoSize;                          // work records in the pool
-  int batchSeqs, batchLetters;           // when the reader hands a work record over
-  searchReadBatch *readParameters;       // fifoSize work records
+  int numThreads;                      // counting threads asked for
+  std::vector<Thread *> countThreads;  // those started
+  Thread *readThread = nullptr;        // null when no counting thread started
+  int fifoSize;                        // work records in the pool
+  int batchSeqs, batchLetters;         // when the reader hands a work record over
+  searchReadBatch *readParameters;     // fifoSize work records
   const SearchHomolParams *searchParams;
   char **base_list;
-  QueryFrames frames;                    // query frames, their divisions and one set of engines
+  QueryFrames frames;  // query frames, their divisions and one set of engines
   int numQFrame, querIsTran, querMolType;
   ClusterThresholds thresholds;
-  int select;                            // SelectSuper on each clustering
-  int seqLen;                            // whole query length SelectSuper checks against
-  FIFO<searchReadBatch *> ReadInFifo;    // free records
-  FIFO<searchReadBatch *> ReadOutFifo;   // filled records and end markers
-  FIFO<searchCountBatch *> ResultFifo;   // results and end markers
+  int select;                           // SelectSuper on each clustering
+  int seqLen;                           // whole query length SelectSuper checks against
+  FIFO<searchReadBatch *> ReadInFifo;   // free records
+  FIFO<searchReadBatch *> ReadOutFifo;  // filled records and end markers
+  FIFO<searchCountBatch *> ResultFifo;  // results and end markers
 
   // `_query` is the cut query; `offset` the 0-based position of its first letter in the whole
   // query, `tail` the number of the whole query's letters after its end. A work record goes
@@ -109,8 +109,7 @@ class SearchHomolIterator {
   // that can't start is reported on standard output.
   SearchHomolIterator(int numCountThreads, int _fifoSize, const SearchHomolParams &_searchParams,
                       char **_base_list, const WorkSeq &_query, int offset, int _select,
-                      int tail = 0, int _batchSeqs = kBatchSeqs,
-                      int _batchLetters = kBatchLetters);
+                      int tail = 0, int _batchSeqs = kBatchSeqs, int _batchLetters = kBatchLetters);
   ~SearchHomolIterator();
   SearchHomolIterator(const SearchHomolIterator &) = delete;
   SearchHomolIterator &operator=(const SearchHomolIterator &) = delete;

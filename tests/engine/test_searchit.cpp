@@ -379,7 +379,8 @@ TEST_F(ThreadPipeline, WorkRecordsCarryBatchesInReadingOrder) {
     EXPECT_EQ(sizes, row.sizes);
     std::vector<std::string> reading;
     for (int b = 0; b < 3; b++)
-      for (int n = 0; n < 5; n++) reading.push_back(std::string(list.list[b]) + " " + std::to_string(n));
+      for (int n = 0; n < 5; n++)
+        reading.push_back(std::string(list.list[b]) + " " + std::to_string(n));
     EXPECT_EQ(order, reading);
     EXPECT_GT(supers, 0);
   }

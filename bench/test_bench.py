@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Tests of the demo data generator, the benchmark workload and bench/run.sh.
+"""Tests of the demo data generator, the benchmark workload, bench/run.sh and
+bench/threads.sh.
 
 Run: python3 bench/test_bench.py   (the fasta36/blastp case is skipped when
 those programs are not installed).
@@ -349,6 +350,28 @@ class Report(unittest.TestCase):
             self.assertEqual(out.getvalue(), "bench: search -1 found 0 of 2 relatives "
                                              "planted at 40 % identity\n")
 
+    def test_pairs_table_takes_ratios_pair_by_pair(self):
+        with tempfile.TemporaryDirectory() as d:
+            def put(name, wall, user, system):
+                with open(os.path.join(d, name), "w") as f:
+                    f.write("%s %s %s 2048\n" % (wall, user, system))
+            # Free: the second pair ran on a slower machine; its ratios are the same.
+            put("free-1.1", 10.0, 9.5, 0.5)
+            put("free-2.1", 5.0, 10.0, 1.0)
+            put("free-1.2", 20.0, 19.0, 1.0)
+            put("free-2.2", 10.0, 21.0, 1.0)
+            put("free-1.3", 30.0, 30.0, 0.0)  # no -2 run: not a pair
+            put("pinned-1.1", 10.0, 10.0, 0.0)
+            put("pinned-2.1", 7.0, 12.0, 0.0)
+            text = report.pairs_table(d, [("free", "free (cpus 0-7)"),
+                                          ("pinned", "pinned (cpus 0,1)"), ("none", "none")])
+            rows = text.splitlines()
+            self.assertRegex(rows[2], r"^free \(cpus 0-7\) +2 +15\.00 +7\.50 +15\.00 +16\.50 +"
+                                      r"0\.50/0\.50/0\.50 +1\.10/1\.10/1\.10$")
+            self.assertRegex(rows[3], r"^pinned \(cpus 0,1\) +1 +10\.00 +7\.00 +10\.00 +12\.00 +"
+                                      r"0\.70/0\.70/0\.70 +1\.20/1\.20/1\.20$")
+            self.assertRegex(rows[4], r"^none +0  \(no pair\)$")
+
 
 FAKE_SEARCH = r"""#!/usr/bin/env bash
 # Stand-in for the search program: a banner, then one supermotif per planted
@@ -421,6 +444,52 @@ class RunScript(unittest.TestCase):
         self.assertRegex(r.stdout, r"\nblastp 1 thread +1  [0-9.]+/")
         self.assertRegex(r.stdout, r"fasta36 -T 1 .*80%:3/3 90%:3/3")
         self.assertRegex(r.stdout, r"blastp 1 thread .*80%:3/3 90%:3/3")
+
+
+@unittest.skipUnless(HAVE_MKIDX, "tools/mkidx.py is missing")
+class ThreadsScript(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.mkdtemp()
+        cls.fake = os.path.join(cls.tmp, "fake search")
+        with open(cls.fake, "w") as f:
+            f.write(FAKE_SEARCH)
+        os.chmod(cls.fake, 0o755)
+        cls.work = os.path.join(cls.tmp, "work")
+        cls.cpu = str(min(os.sched_getaffinity(0)))
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.tmp)
+
+    def run_threads(self, *args, env=None):
+        return subprocess.run(["bash", os.path.join(HERE, "threads.sh"), "--tiny",
+                               "--workdir", self.work] + list(args),
+                              capture_output=True, text=True, env=dict(os.environ, **(env or {})))
+
+    def test_pairs_free_and_pinned(self):
+        r = self.run_threads("--search", self.fake, "--runs", "2", "--pin", self.cpu)
+        self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
+        self.assertIn("search -1 and search -2 results are identical in every pair", r.stdout)
+        self.assertRegex(r.stdout, r"\nfree \(cpus [0-9,]+\) +2 +[0-9.]+ +[0-9.]+ +[0-9.]+ +"
+                                   r"[0-9.]+ +[0-9.]+/[0-9.]+/[0-9.]+ +")
+        self.assertRegex(r.stdout, r"\npinned \(cpus %s\) +2 " % self.cpu)
+        self.assertEqual(sorted(os.listdir(os.path.join(self.work, "times-threads"))),
+                         ["free-1.1", "free-1.2", "free-2.1", "free-2.2",
+                          "pinned-1.1", "pinned-1.2", "pinned-2.1", "pinned-2.2"])
+
+    def test_modes_that_differ_fail(self):
+        r = self.run_threads("--search", self.fake, "--pin", self.cpu, env={"FAKE_DIFF": "1"})
+        self.assertEqual(r.returncode, 1)
+        self.assertIn("search -1 and search -2 results differ (free, pair 1)", r.stderr)
+        self.assertIn("search -1 and search -2 results differ (pinned, pair 1)", r.stderr)
+
+    def test_bad_options_and_missing_program(self):
+        for args in (["--runs", "x"], ["--bank", "genbank"], ["--x"]):
+            self.assertEqual(self.run_threads(*args).returncode, 2, args)
+        r = self.run_threads("--search", os.path.join(self.tmp, "none"))
+        self.assertEqual(r.returncode, 3)
+        self.assertIn("no search program at", r.stderr)
 
 
 if __name__ == "__main__":

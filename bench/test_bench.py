@@ -484,13 +484,6 @@ class ThreadsScript(unittest.TestCase):
         self.assertIn("search -1 and search -2 results differ (free, pair 1)", r.stderr)
         self.assertIn("search -1 and search -2 results differ (pinned, pair 1)", r.stderr)
 
-    def test_bad_options_and_missing_program(self):
-        for args in (["--runs", "x"], ["--bank", "genbank"], ["--x"]):
-            self.assertEqual(self.run_threads(*args).returncode, 2, args)
-        r = self.run_threads("--search", os.path.join(self.tmp, "none"))
-        self.assertEqual(r.returncode, 3)
-        self.assertIn("no search program at", r.stderr)
-
 
 if __name__ == "__main__":
     unittest.main(verbosity=1)

@@ -102,7 +102,7 @@ SearchHomolIterator::SearchHomolIterator(int numCountThreads, int _fifoSize,
 
   readParameters = allocArray<searchReadBatch>(fifoSize);
   for (int i = 0; i < fifoSize; i++) {
-    readParameters[i].seq = allocArray<searchReadParameters>(batchSeqs);
+    readParameters[i].seq.reserve(batchSeqs);
     queuePut(ReadInFifo, &readParameters[i]);
   }
 
@@ -158,6 +158,7 @@ class FillRecords : public BankSeqHandler {
       rec_->numSeqs = 0;
       rec_->letters = 0;
     }
+    if (rec_->numSeqs == (int)rec_->seq.size()) rec_->seq.emplace_back();
     return rec_->seq[rec_->numSeqs].bank_seq;
   }
   void handle(const char *bankPath, int bankMolType, int nSeq) override {

@@ -39,15 +39,12 @@ struct searchReadParameters {
 // Work record (reader to counter), recycled through the free pool: consecutive sequences of
 // the walk, possibly of several banks.
 struct searchReadBatch {
-  long long ordinal = 0;                // running number of the batch: the merge order
-  int numSeqs = 0;                      // sequences filled
-  int letters = 0;                      // their letters
-  searchReadParameters *seq = nullptr;  // room for the iterator's batchSeqs
-
-  searchReadBatch() = default;
-  searchReadBatch(const searchReadBatch &) = delete;
-  searchReadBatch &operator=(const searchReadBatch &) = delete;
-  ~searchReadBatch() { delete[] seq; }
+  long long ordinal = 0;  // running number of the batch: the merge order
+  int numSeqs = 0;        // sequences filled
+  int letters = 0;        // their letters
+  // Slots made as first needed (room for the iterator's batchSeqs is reserved): a record
+  // rarely fills them all, and each slot's buffer is reused from batch to batch.
+  std::vector<searchReadParameters> seq;
 };
 
 // The clusterings of one bank sequence, one group each in frame-loop order. Whatever the caller

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Tests of the demo data generator, the benchmark workload, bench/run.sh and
-bench/threads.sh.
+the table of bench/threads.sh (tools/test.sh runs that script in its tiny mode).
 
 Run: python3 bench/test_bench.py   (the fasta36/blastp case is skipped when
 those programs are not installed).
@@ -444,45 +444,6 @@ class RunScript(unittest.TestCase):
         self.assertRegex(r.stdout, r"\nblastp 1 thread +1  [0-9.]+/")
         self.assertRegex(r.stdout, r"fasta36 -T 1 .*80%:3/3 90%:3/3")
         self.assertRegex(r.stdout, r"blastp 1 thread .*80%:3/3 90%:3/3")
-
-
-@unittest.skipUnless(HAVE_MKIDX, "tools/mkidx.py is missing")
-class ThreadsScript(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.tmp = tempfile.mkdtemp()
-        cls.fake = os.path.join(cls.tmp, "fake search")
-        with open(cls.fake, "w") as f:
-            f.write(FAKE_SEARCH)
-        os.chmod(cls.fake, 0o755)
-        cls.work = os.path.join(cls.tmp, "work")
-        cls.cpu = str(min(os.sched_getaffinity(0)))
-
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.tmp)
-
-    def run_threads(self, *args, env=None):
-        return subprocess.run(["bash", os.path.join(HERE, "threads.sh"), "--tiny",
-                               "--workdir", self.work] + list(args),
-                              capture_output=True, text=True, env=dict(os.environ, **(env or {})))
-
-    def test_pairs_free_and_pinned(self):
-        r = self.run_threads("--search", self.fake, "--runs", "2", "--pin", self.cpu)
-        self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
-        self.assertIn("search -1 and search -2 results are identical in every pair", r.stdout)
-        self.assertRegex(r.stdout, r"\nfree \(cpus [0-9,]+\) +2 +[0-9.]+ +[0-9.]+ +[0-9.]+ +"
-                                   r"[0-9.]+ +[0-9.]+/[0-9.]+/[0-9.]+ +")
-        self.assertRegex(r.stdout, r"\npinned \(cpus %s\) +2 " % self.cpu)
-        self.assertEqual(sorted(os.listdir(os.path.join(self.work, "times-threads"))),
-                         ["free-1.1", "free-1.2", "free-2.1", "free-2.2",
-                          "pinned-1.1", "pinned-1.2", "pinned-2.1", "pinned-2.2"])
-
-    def test_modes_that_differ_fail(self):
-        r = self.run_threads("--search", self.fake, "--pin", self.cpu, env={"FAKE_DIFF": "1"})
-        self.assertEqual(r.returncode, 1)
-        self.assertIn("search -1 and search -2 results differ (free, pair 1)", r.stderr)
-        self.assertIn("search -1 and search -2 results differ (pinned, pair 1)", r.stderr)
 
 
 if __name__ == "__main__":

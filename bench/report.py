@@ -8,6 +8,8 @@ date line masked, and the count of planted relatives each tool found.
   report.py found TOOL RESULT WORKDIR         planted relatives found
   report.py require TOOL RESULT WORKDIR PCT   exit 1 unless every relative at
                                               PCT % identity or more is found
+  report.py pairs TIMES_DIR SETTING=LABEL...  the table of bench/threads.sh: the
+                                              ratios -2/-1 of paired runs
 """
 
 import os
@@ -31,19 +33,52 @@ def mask(data):
     return DATE_LINE.sub(rb"\1<date>", data)
 
 
+def read_time(path):
+    """(wall, cpu, peak MB) of one run, from /usr/bin/time's "%e %U %S %M" line."""
+    with open(path) as f:
+        fields = f.read().split()[-4:]
+    wall, user, system, kb = (float(x) for x in fields)
+    return wall, user + system, kb / 1024.0
+
+
 def read_times(times_dir, tool):
-    """(wall, cpu, peak MB) of every run of `tool`, from /usr/bin/time's
-    "%e %U %S %M" lines."""
-    runs = []
+    """(wall, cpu, peak MB) of every run of `tool`."""
     prefix = tool + "."
-    for name in sorted(os.listdir(times_dir)):
-        if not name.startswith(prefix):
+    return [read_time(os.path.join(times_dir, name))
+            for name in sorted(os.listdir(times_dir)) if name.startswith(prefix)]
+
+
+def read_pairs(times_dir, setting):
+    """[(run of search -1, run of search -2)] of one setting, pair by pair: the
+    files SETTING-1.K and SETTING-2.K, K = 1, 2, ... while both are there."""
+    pairs = []
+    while True:
+        k = len(pairs) + 1
+        one, two = ("%s/%s-%d.%d" % (times_dir, setting, mode, k) for mode in (1, 2))
+        if not (os.path.exists(one) and os.path.exists(two)):
+            return pairs
+        pairs.append((read_time(one), read_time(two)))
+
+
+def pairs_table(times_dir, settings):
+    """The medians of wall and CPU seconds of both modes and the ratios -2/-1
+    taken pair by pair (median/min/max), one row per (setting, label)."""
+    head = "%-24s %5s %9s %9s %9s %9s  %-22s %s" % (
+        "setting", "pairs", "-1 wall", "-2 wall", "-1 cpu", "-2 cpu",
+        "wall -2/-1 med/min/max", "cpu -2/-1 med/min/max")
+    lines = [head, "-" * len(head)]
+    for setting, label in settings:
+        pairs = read_pairs(times_dir, setting)
+        if not pairs:
+            lines.append("%-24s %5d  (no pair)" % (label, 0))
             continue
-        with open(os.path.join(times_dir, name)) as f:
-            fields = f.read().split()[-4:]
-        wall, user, system, kb = (float(x) for x in fields)
-        runs.append((wall, user + system, kb / 1024.0))
-    return runs
+        med = [spread([p[m][k] for p in pairs])[0] for m in (0, 1) for k in (0, 1)]
+        # A run that took no measurable time gives no ratio.
+        ratios = ["%.2f/%.2f/%.2f" % spread(r) if r else "n/a" for r in (
+            [p[1][k] / p[0][k] for p in pairs if p[0][k] > 0] for k in (0, 1))]
+        lines.append("%-24s %5d %9.2f %9.2f %9.2f %9.2f  %-22s %s" % (
+            label, len(pairs), med[0], med[2], med[1], med[3], ratios[0], ratios[1]))
+    return "\n".join(lines) + "\n"
 
 
 def spread(values):
@@ -170,6 +205,10 @@ def main(argv):
             data = mask(a.read())
         with open(args[1], "wb") as b:
             b.write(data)
+        return 0
+    if cmd == "pairs" and len(args) >= 2:
+        settings = [a.partition("=")[::2] for a in args[1:]]
+        sys.stdout.write(pairs_table(args[0], [(s, l or s) for s, l in settings]))
         return 0
     if cmd == "found" and len(args) == 3:
         print(found_text(found(*args)))

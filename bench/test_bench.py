@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Tests of the demo data generator, the benchmark workload and bench/run.sh.
+"""Tests of the demo data generator, the benchmark workload, bench/run.sh and
+the table of bench/threads.sh (tools/test.sh runs that script in its tiny mode).
 
 Run: python3 bench/test_bench.py   (the fasta36/blastp case is skipped when
 those programs are not installed).
@@ -348,6 +349,28 @@ class Report(unittest.TestCase):
             self.assertEqual(rc, 1)
             self.assertEqual(out.getvalue(), "bench: search -1 found 0 of 2 relatives "
                                              "planted at 40 % identity\n")
+
+    def test_pairs_table_takes_ratios_pair_by_pair(self):
+        with tempfile.TemporaryDirectory() as d:
+            def put(name, wall, user, system):
+                with open(os.path.join(d, name), "w") as f:
+                    f.write("%s %s %s 2048\n" % (wall, user, system))
+            # Free: the second pair ran on a slower machine; its ratios are the same.
+            put("free-1.1", 10.0, 9.5, 0.5)
+            put("free-2.1", 5.0, 10.0, 1.0)
+            put("free-1.2", 20.0, 19.0, 1.0)
+            put("free-2.2", 10.0, 21.0, 1.0)
+            put("free-1.3", 30.0, 30.0, 0.0)  # no -2 run: not a pair
+            put("pinned-1.1", 10.0, 10.0, 0.0)
+            put("pinned-2.1", 7.0, 12.0, 0.0)
+            text = report.pairs_table(d, [("free", "free (cpus 0-7)"),
+                                          ("pinned", "pinned (cpus 0,1)"), ("none", "none")])
+            rows = text.splitlines()
+            self.assertRegex(rows[2], r"^free \(cpus 0-7\) +2 +15\.00 +7\.50 +15\.00 +16\.50 +"
+                                      r"0\.50/0\.50/0\.50 +1\.10/1\.10/1\.10$")
+            self.assertRegex(rows[3], r"^pinned \(cpus 0,1\) +1 +10\.00 +7\.00 +10\.00 +12\.00 +"
+                                      r"0\.70/0\.70/0\.70 +1\.20/1\.20/1\.20$")
+            self.assertRegex(rows[4], r"^none +0  \(no pair\)$")
 
 
 FAKE_SEARCH = r"""#!/usr/bin/env bash

@@ -36,6 +36,7 @@ cmake --build build-tsan -j "$JOBS" --target test_engine
 echo "== benchmark harness (tiny mode)"
 python3 bench/test_bench.py
 bench/run.sh --tiny
+bench/threads.sh --tiny
 bench/tervex.sh --tiny
 bench/orisk.sh --queries 10 --runs 1
 bench/vantel.sh --tiny

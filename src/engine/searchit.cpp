@@ -10,11 +10,15 @@
 #include "errormsg.h"
 
 searchCountParameters::~searchCountParameters() {
-  for (size_t g = 0; g < super.size(); g++) {
+  for (int g = 0; g < numSupers; g++) {
     if (!super[g]) continue;
     for (int i = 0; i < numSuper[g]; i++) delete super[g][i];
     delete[] super[g];
   }
+}
+
+searchCountBatch::searchCountBatch(int n) : numSeqs(n) {
+  res = allocArray<searchCountParameters>(n);
 }
 
 namespace {
@@ -40,13 +44,15 @@ void reportNoStart(const char *which, int err) {
   fflush(stdout);
 }
 
-// Collects each clustering of one bank sequence as the next group of its result record.
+// Collects each clustering of one bank sequence as the next group of its result.
 class GroupSink : public SuperSink {
  public:
   searchCountParameters *rec = nullptr;
   void take(int numSuper, Supermotif **super) override {
-    rec->numSuper.push_back(numSuper);
-    rec->super.push_back(super);
+    if (rec->numSupers == kMaxGroups)
+      fatalExit(kExitBadData, "\n More than %d clusterings of one bank sequence\n", kMaxGroups);
+    rec->numSuper[rec->numSupers] = numSuper;
+    rec->super[rec->numSupers] = super;
     rec->numSupers++;
   }
 };
@@ -62,14 +68,21 @@ void mergeRecord(searchCountParameters &r, std::vector<Supermotif *> &result, in
   }
 }
 
+void mergeBatch(searchCountBatch &b, std::vector<Supermotif *> &result, int maxSuper) {
+  for (int k = 0; k < b.numSeqs; k++) mergeRecord(b.res[k], result, maxSuper);
+}
+
 }  // namespace
 
 SearchHomolIterator::SearchHomolIterator(int numCountThreads, int _fifoSize,
                                          const SearchHomolParams &_searchParams,
                                          char **_base_list, const WorkSeq &_query, int offset,
-                                         int _select, int tail)
+                                         int _select, int tail, int _batchSeqs,
+                                         int _batchLetters)
     : numThreads(numCountThreads > 0 ? numCountThreads : 0),
       fifoSize(_fifoSize),
+      batchSeqs(_batchSeqs > 1 ? _batchSeqs : 1),
+      batchLetters(_batchLetters > 1 ? _batchLetters : 1),
       readParameters(nullptr),
       searchParams(&_searchParams),
       base_list(_base_list),
@@ -87,8 +100,11 @@ SearchHomolIterator::SearchHomolIterator(int numCountThreads, int _fifoSize,
   querIsTran = frames.querIsTran;
   querMolType = frames.querMolType;
 
-  readParameters = allocArray<searchReadParameters>(fifoSize);
-  for (int i = 0; i < fifoSize; i++) queuePut(ReadInFifo, &readParameters[i]);
+  readParameters = allocArray<searchReadBatch>(fifoSize);
+  for (int i = 0; i < fifoSize; i++) {
+    readParameters[i].seq.reserve(batchSeqs);
+    queuePut(ReadInFifo, &readParameters[i]);
+  }
 
   // Counting threads first: the reader must know how many end markers to send.
   for (int i = 0; i < numThreads; i++) {
@@ -108,7 +124,7 @@ SearchHomolIterator::SearchHomolIterator(int numCountThreads, int _fifoSize,
     // Stop the counting threads as the reader would have, taking their null results so that
     // none of them can block on a full result queue.
     for (size_t i = 0; i < countThreads.size(); i++)
-      queuePut(ReadOutFifo, (searchReadParameters *)nullptr);
+      queuePut(ReadOutFifo, (searchReadBatch *)nullptr);
     for (size_t i = 0; i < countThreads.size(); i++) delete queueGet(ResultFifo);
     for (Thread *t : countThreads) t->Join();
     return;
@@ -123,38 +139,55 @@ SearchHomolIterator::~SearchHomolIterator() {
   delete readThread;
   for (Thread *t : countThreads) delete t;
   countThreads.clear();
-  searchCountParameters *r = nullptr;
-  while (ResultFifo.CircleBuffer<searchCountParameters *>::get(r)) delete r;
+  searchCountBatch *r = nullptr;
+  while (ResultFifo.CircleBuffer<searchCountBatch *>::get(r)) delete r;
   delete[] readParameters;
 }
 
 namespace {
 
-// The reader's side of the walk: each bank sequence is read into a free work record, which
-// then goes to the counting threads; reading order numbers the records for the merge.
+// The reader's side of the walk: bank sequences are read into the slots of a free work record,
+// which goes to the counting threads once full; reading order numbers the records for the
+// merge.
 class FillRecords : public BankSeqHandler {
  public:
   explicit FillRecords(SearchHomolIterator &it) : it_(it) {}
   WorkSeq &place() override {
-    rec_ = queueGet(it_.ReadInFifo);
-    return rec_->bank_seq;
+    if (!rec_) {
+      rec_ = queueGet(it_.ReadInFifo);
+      rec_->numSeqs = 0;
+      rec_->letters = 0;
+    }
+    if (rec_->numSeqs == (int)rec_->seq.size()) rec_->seq.emplace_back();
+    return rec_->seq[rec_->numSeqs].bank_seq;
   }
   void handle(const char *bankPath, int bankMolType, int nSeq) override {
-    rec_->nSeq = nSeq;
-    rec_->baseName = bankPath;
-    rec_->baseMolType = bankMolType;
-    rec_->ordinal = ordinal_++;
-    queuePut(it_.ReadOutFifo, rec_);
-    rec_ = nullptr;
+    searchReadParameters &s = rec_->seq[rec_->numSeqs++];
+    s.nSeq = nSeq;
+    s.baseName = bankPath;
+    s.baseMolType = bankMolType;
+    rec_->letters += s.bank_seq.len();
+    if (rec_->numSeqs == it_.batchSeqs || rec_->letters >= it_.batchLetters) send();
   }
-  void unused() override {
-    queuePut(it_.ReadInFifo, rec_);
+  // The slot that was not filled serves the next bank's first sequence.
+  void unused() override {}
+  // After the last bank: the last work record goes out, or back to the pool when empty.
+  void finish() {
+    if (rec_ && rec_->numSeqs > 0)
+      send();
+    else if (rec_)
+      queuePut(it_.ReadInFifo, rec_);
     rec_ = nullptr;
   }
 
  private:
+  void send() {
+    rec_->ordinal = ordinal_++;
+    queuePut(it_.ReadOutFifo, rec_);
+    rec_ = nullptr;
+  }
   SearchHomolIterator &it_;
-  searchReadParameters *rec_ = nullptr;
+  searchReadBatch *rec_ = nullptr;
   long long ordinal_ = 0;
 };
 
@@ -164,8 +197,9 @@ void *Read(void *iterator) {
   SearchHomolIterator &it = *static_cast<SearchHomolIterator *>(iterator);
   FillRecords fill(it);
   walkBanks(it.base_list, it.querMolType, *it.searchParams, fill);
+  fill.finish();
   for (size_t i = 0; i < it.countThreads.size(); i++)
-    queuePut(it.ReadOutFifo, (searchReadParameters *)nullptr);
+    queuePut(it.ReadOutFifo, (searchReadBatch *)nullptr);
   return nullptr;
 }
 
@@ -177,29 +211,31 @@ void *Count(void *iterator) {
     FrameLoopWork work;
     GroupSink sink;
     for (;;) {
-      searchReadParameters *rec = queueGet(it.ReadOutFifo);
+      searchReadBatch *rec = queueGet(it.ReadOutFifo);
       if (!rec) break;
-      searchCountParameters *res = allocObject<searchCountParameters>();
-      res->nSeq = rec->nSeq;
-      res->baseName = rec->baseName;
-      res->baseMolType = rec->baseMolType;
-      res->queMolType = it.querMolType;
+      searchCountBatch *res = allocObject<searchCountBatch>(rec->numSeqs);
       res->ordinal = rec->ordinal;
-      sink.rec = res;
-      compareBankSeq(engine, it.numQFrame, it.querMolType, it.querIsTran, rec->bank_seq,
-                     rec->baseMolType, it.thresholds, it.select, it.seqLen, work, sink);
+      for (int k = 0; k < rec->numSeqs; k++) {
+        const searchReadParameters &s = rec->seq[k];
+        sink.rec = &res->res[k];
+        sink.rec->nSeq = s.nSeq;
+        sink.rec->baseName = s.baseName;
+        compareBankSeq(engine, it.numQFrame, it.querMolType, it.querIsTran, s.bank_seq,
+                       s.baseMolType, it.thresholds, it.select, it.seqLen, work, sink);
+      }
       // Even an empty result is sent: the merge waits for every ordinal.
       queuePut(it.ResultFifo, res);
       queuePut(it.ReadInFifo, rec);
     }
   }
-  queuePut(it.ResultFifo, (searchCountParameters *)nullptr);
+  queuePut(it.ResultFifo, (searchCountBatch *)nullptr);
   for (int i = 0; i < 7; i++) delete engine[i];
   return nullptr;
 }
 
 int searchOnBankMultyThread(SearchHomolParams &searchParams, char **base_list,
-                            const WorkSeq &_query, std::vector<Supermotif *> &result, int select) {
+                            const WorkSeq &_query, std::vector<Supermotif *> &result, int select,
+                            int batchSeqs, int batchLetters) {
   result.clear();
   WorkSeq cut;
   int tail = 0;
@@ -209,14 +245,15 @@ int searchOnBankMultyThread(SearchHomolParams &searchParams, char **base_list,
   if (select < 0) select = searchParams.selectSup;
   int started;
   {
-    SearchHomolIterator it(2, 12, searchParams, base_list, cut, from, select, tail);
+    SearchHomolIterator it(2, 12, searchParams, base_list, cut, from, select, tail, batchSeqs,
+                           batchLetters);
     started = it.running();
     // Results arrive in any order; they are merged strictly in reading order, so the list
     // (ties and the cap included) is the one of the search in one thread.
-    std::map<long long, searchCountParameters *> pending;
+    std::map<long long, searchCountBatch *> pending;
     long long next = 0;
     for (int countdown = started; countdown > 0;) {
-      searchCountParameters *r = queueGet(it.ResultFifo);
+      searchCountBatch *r = queueGet(it.ResultFifo);
       if (!r) {
         countdown--;
         continue;
@@ -224,7 +261,7 @@ int searchOnBankMultyThread(SearchHomolParams &searchParams, char **base_list,
       pending.emplace(r->ordinal, r);
       for (auto p = pending.begin(); p != pending.end() && p->first == next;
            p = pending.begin()) {
-        mergeRecord(*p->second, result, searchParams.maxSuper);
+        mergeBatch(*p->second, result, searchParams.maxSuper);
         delete p->second;
         pending.erase(p);
         next++;
@@ -232,7 +269,7 @@ int searchOnBankMultyThread(SearchHomolParams &searchParams, char **base_list,
     }
     // Every ordinal has arrived once all end markers are in; anything left would be a gap.
     for (auto &p : pending) {
-      mergeRecord(*p.second, result, searchParams.maxSuper);
+      mergeBatch(*p.second, result, searchParams.maxSuper);
       delete p.second;
     }
   }

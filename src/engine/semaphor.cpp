@@ -5,10 +5,6 @@
 
 #include "thread.h"
 
-namespace {
-constexpr int kSpinTries = 1500;
-}  // namespace
-
 Semaphore::Semaphore(int MaximumCount, int nitialCount) {
   (void)MaximumCount;
   if (nitialCount < 0) threadPrimitiveFailed("Semaphore creation", EINVAL);
@@ -21,13 +17,8 @@ Semaphore::~Semaphore() {
 }
 
 int Semaphore::Wait() {
-  // The pipeline hands records over at a high rate and the other side usually posts within
-  // microseconds: a short spin saves a sleep and a wake-up for most of them.
-  for (int spin = 0; spin < kSpinTries; spin++) {
-    if (sem_trywait(&SemaphoreHandle) == 0) return 1;
-    if (errno != EAGAIN && errno != EINTR) threadPrimitiveFailed("Semaphore wait", errno);
-    __builtin_ia32_pause();
-  }
+  // No spinning: sem_wait takes a posted count without a system call and otherwise sleeps in
+  // the kernel, so a stage with nothing to do costs no processor time.
   while (sem_wait(&SemaphoreHandle) != 0) {
     int err = errno;
     // A signal handler ran: the count is untouched, so simply wait again.

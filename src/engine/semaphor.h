@@ -13,7 +13,7 @@ class Semaphore {
   Semaphore(const Semaphore &) = delete;
   Semaphore &operator=(const Semaphore &) = delete;
 
-  // Decrements, blocking while the value is 0; returns 1.
+  // Decrements, sleeping in the kernel while the value is 0 (no spin); returns 1.
   int Wait();
   // Increments by exactly one whatever `lReleaseCount` is; returns 1.
   int Release(long lReleaseCount = 1);

@@ -1,6 +1,7 @@
 // Bank entry readers of the six formats, format detection, molecule type and fetching
 // entries through the ".idx" index.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
@@ -20,6 +21,24 @@ namespace {
 std::string bankText(const char *name) { return testutil::readFile(testutil::dataPath(std::string("banks/") + name)); }
 
 std::string seqOf(const WorkSeq &w) { return w.seq() ? std::string(w.seq()) : std::string(); }
+
+struct Yield {
+  int ret;
+  std::string name, seq;
+};
+
+// Every call of next() until it gives 0.
+std::vector<Yield> iterate(SeqBase &b) {
+  std::vector<Yield> out;
+  WorkSeq w;
+  char name[1024];
+  for (int r = 1; r;) {
+    int handle = 7;
+    r = b.next(w, name, handle);
+    out.push_back({r, r ? name : "", r ? seqOf(w) : ""});
+  }
+  return out;
+}
 
 // A 32-byte index record as the project's index writer lays it out.
 std::string record(long long k, long long off) {
@@ -50,9 +69,9 @@ TEST(ReadFast, ReadsEntriesAndPutsTheNextHeaderBack) {
 TEST(ReadFast, EdgeCases) {
   WorkSeq w;
   char name[1024];
-  // A header directly followed by another header: nothing read for the first.
+  // A header directly followed by another header: an entry without residues, then the next.
   FILE *f = streamOf(">a\n>b\nKL\n");
-  EXPECT_EQ(w.readFast(f, name), 1);
+  EXPECT_EQ(w.readFast(f, name), kReadEmpty);
   EXPECT_STREQ(name, ">a");
   EXPECT_EQ(w.readFast(f, name), 0);
   EXPECT_EQ(seqOf(w), "KL");
@@ -181,10 +200,17 @@ TEST(FlatReaders, OneEntryInEveryFormat) {
       EXPECT_EQ(readAs(format, variant, name), want) << format;
       EXPECT_STREQ(name, format == 1 ? ">E1" : "E1") << format;
     }
-    // An entry without residues reads as nothing in each format.
+    // An entry without residues reads as nothing in each format, and says so.
     const std::string empty[] = {">E1\n", "ID   E1\nSQ   SEQ\n//\n", "LOCUS       E1\nORIGIN\n//\n"};
     char name[1024];
     EXPECT_EQ(readAs(format, empty[format - 1], name), "<none>") << format;
+    FILE *f = streamOf(empty[format - 1]);
+    WorkSeq w;
+    EXPECT_EQ(format == 1 ? w.readFast(f, name) : format == 2 ? w.readSwis(f, name) : w.readGenb(f, name),
+              kReadEmpty) << format;
+    EXPECT_EQ(format == 1 ? w.readFast(f, name) : format == 2 ? w.readSwis(f, name) : w.readGenb(f, name),
+              kReadNone) << format;
+    fclose(f);
   }
   // A missing terminator: the residues run to the end of the file.
   char name[1024];
@@ -301,7 +327,7 @@ TEST(SegmentReaders, PrintsBlocksPfamRows) {
       {"prints no fd", "fc; X\n", &WorkSeq::readPrints, 1, ""},
       {"blocks CRLF last token", "BL  x\r\nN (1) ACDE\r\n//\r\n", &WorkSeq::readBlocks, 0, "ACDE\n"},
       {"blocks name with ')'", "BL  x\nA)B (1) ACDE\n//\n", &WorkSeq::readBlocks, 0, "B\n"},
-      {"blocks no ')' and nothing after it", "BL  x\nplain\nN (1)\n//\n", &WorkSeq::readBlocks, 1, ""},
+      {"blocks no ')' and nothing after it", "BL  x\nplain\nN (1)\n//\n", &WorkSeq::readBlocks, 2, ""},
       {"blocks no BL line", "ID x\n//\n", &WorkSeq::readBlocks, 1, ""},
       {"pfam no rows", "# STOCKHOLM 1.0\n#=GF ID x\n//\n", &WorkSeq::readPFam, 1, ""},
       {"pfam lower case and CRLF", "s1 ac.d\r\n", &WorkSeq::readPFam, 0, "ac-d\n"},
@@ -429,6 +455,139 @@ TEST_F(IndexedBank, EveryFormatThroughItsIndex) {
   }
 }
 
+// The shared suite over the six formats: an entry without residues between two others is an
+// entry. Read by number it gives 0 and is no failure; the entry after it keeps its number; an
+// open bank of the three searchable formats gives it as kEntryEmpty and goes on.
+TEST_F(IndexedBank, AnEmptyEntryInTheMiddleOfEachFormat) {
+  const struct {
+    const char *file, *text, *names[3];
+  } banks[] = {
+      {"e.fa", ">a x\nACD\n>b empty\n>c\nKLM\n", {">a", ">b", ">c"}},
+      {"e.dat",
+       "ID   A\nSQ   SEQUENCE 3 AA;\n     ACD\n//\nID   B\nSQ   SEQUENCE 0 AA;\n//\n"
+       "ID   C\nSQ   SEQUENCE 3 AA;\n     KLM\n//\n",
+       {"A", "B", "C"}},
+      {"e.gb",
+       "LOCUS       A\nORIGIN\n        1 acd\n//\nLOCUS       B\nORIGIN\n//\n"
+       "LOCUS       C\nORIGIN\n        1 klm\n//\n",
+       {"A", "B", "C"}},
+      {"e.prn", "gc; G\nfc; E1\nfd; ACD x\nbb;\nfc; E2\nfd;\nbb;\nfc; E3\nfd; KLM y\n", {}},
+      {"e.blk",
+       "Blocks Database (test)\nID   A; BLOCK\nBL   x\nS1 (  1) ACD\n//\nID   B; BLOCK\nBL   y\n//\n"
+       "ID   C; BLOCK\nBL   z\nS1 (  1) KLM\n//\n",
+       {}},
+      {"e.sto",
+       "# STOCKHOLM 1.0\n#=GF ID   A\ns1 ACD\n//\n# STOCKHOLM 1.0\n#=GF ID   B\ns1\n//\n"
+       "# STOCKHOLM 1.0\n#=GF ID   C\ns1 KLM\n//\n",
+       {}},
+  };
+  for (const auto &b : banks) {
+    const bool rows = !b.names[0];
+    for (int crlf = 0; crlf < 2; crlf++) {
+      const std::string name = (crlf ? "crlf_" : "") + std::string(b.file);
+      SCOPED_TRACE(name);
+      const std::string bank = put(name, crlf ? toCRLF(b.text) : b.text);
+      EntryLog log;
+      const std::string want[] = {rows ? "ACD\n" : "ACD", "", rows ? "KLM\n" : "KLM"};
+      for (int k = 0; k < 3; k++) {
+        WorkSeq w;
+        EXPECT_EQ(w.readSeq(bank.c_str(), k, &log), (int)want[k].size()) << k;
+        EXPECT_EQ(seqOf(w), want[k]) << k;
+        EXPECT_FALSE(log.lastFailed()) << k;
+        SeqInfo info;
+        EXPECT_GT(info.readSeq(bank.c_str(), k, &log), 0) << k;
+      }
+      EXPECT_EQ(log.asked(), 3);
+      EXPECT_EQ(log.unreadable(), 0);
+      if (rows) continue;
+      SeqBase open(bank.c_str());
+      auto y = iterate(open);
+      ASSERT_EQ(y.size(), 4u);
+      for (int k = 0; k < 3; k++) {
+        EXPECT_EQ(y[(size_t)k].ret, k == 1 ? kEntryEmpty : kEntryRead) << k;
+        EXPECT_EQ(y[(size_t)k].name, b.names[k]) << k;
+        EXPECT_EQ(y[(size_t)k].seq, want[k]) << k;
+      }
+      EXPECT_EQ(y[3].ret, kBankEnd);
+    }
+  }
+}
+
+// Faults of the index, told once per bank through a log and counted; without a log the same
+// fetches fail silently.
+TEST_F(IndexedBank, IndexFaultsAreToldOncePerBankAndCounted) {
+  const std::string fasta = ">e0\nAC\n>e1\nKL\n>e2\nMN\n";
+  const std::string swiss = "ID   A\nSQ  \nAC\n//\nID   B\nSQ  \nKL\n//\nID   C\nSQ  \nMN\n//\n";
+  // x.fa indexed by x.dat's index; y.fa edited after indexing; z.fa without an index.
+  put("x.dat", swiss);
+  const std::string x = put("x.fa", fasta + ">e3\nPQ\n", false);
+  const std::string y = put("y.fa", fasta);
+  writeFile(y, ">new first entry\nWW\n" + fasta);
+  const std::string z = put("z.fa", fasta, false);
+  const std::string gz = put("g.fa", std::string("\x1f\x8b\x08\x00") + fasta, false);
+  const std::string bin = put("b.fa", fasta + std::string(1, '\0'), false);
+  mkdir(dir.file("dir.fa").c_str(), 0755);
+  const std::string noIdx = "\n No index file " + dir.file("z.idx") + ": entries of " + z +
+                            " past 0 can't be read; make it with tools/mkidx.py";
+  const struct {
+    const char *what;
+    std::string bank;
+    int num, len;
+    std::string message;  // told the first time only
+  } rows[] = {
+      {"entry 0 without an index", z, 0, 2, ""},
+      {"entry 2 without an index", z, 2, 0, noIdx},
+      {"entry 1 without an index", z, 1, 0, ""},
+      {"index of another file", x, 1, 0,
+       "\n Index " + dir.file("x.idx") + " of bank " + x + " does not fit; remake it with tools/mkidx.py"},
+      {"index of another file, its record 0 at the start", x, 0, 2, ""},
+      {"bank edited after indexing", y, 2, 0,
+       "\n Index " + dir.file("y.idx") + " of bank " + y + " does not fit; remake it with tools/mkidx.py"},
+      {"gzip bank", gz, 0, 0, "\n Unknown bank format: " + gz + " is gzip-compressed; decompress it first"},
+      {"binary bank", bin, 0, 0, "\n Unknown bank format: " + bin},
+      {"directory as bank", dir.file("dir.fa"), 0, 0, ""},
+      {"no bank", dir.file("none.fa"), 0, 0, ""},
+  };
+  EntryLog log;
+  for (int pass = 0; pass < 2; pass++) {
+    for (const auto &row : rows) {
+      SCOPED_TRACE(row.what);
+      WorkSeq w, silent;
+      w.set("KEEP", 4);
+      testing::internal::CaptureStdout();
+      EXPECT_EQ(w.readSeq(row.bank.c_str(), row.num, &log), row.len);
+      EXPECT_EQ(testing::internal::GetCapturedStdout(), pass ? "" : row.message);
+      EXPECT_EQ(log.lastFailed(), row.len == 0);
+      if (!row.len) {
+        EXPECT_EQ(seqOf(w), "KEEP");
+      }
+      SeqInfo info;
+      testing::internal::CaptureStdout();
+      EXPECT_EQ(info.readSeq(row.bank.c_str(), row.num, &log) > 0, row.len > 0);
+      EXPECT_EQ(silent.readSeq(row.bank.c_str(), row.num), row.len);
+      EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    }
+  }
+  // Each entry counts once, however often it was asked for.
+  EXPECT_EQ(log.asked(), 10);
+  EXPECT_EQ(log.unreadable(), 8);
+  EXPECT_FALSE(log.allUnreadable());
+  testing::internal::CaptureStdout();
+  log.printEnd();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n 8 of the 10 entries asked for could not be read");
+
+  EntryLog none, bad;
+  testing::internal::CaptureStdout();
+  none.printEnd();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+  EXPECT_FALSE(none.allUnreadable());
+  WorkSeq w;
+  testing::internal::CaptureStdout();
+  w.readSeq(x.c_str(), 2, &bad);
+  testing::internal::GetCapturedStdout();
+  EXPECT_TRUE(bad.allUnreadable());
+}
+
 TEST_F(IndexedBank, RecordsAreCheckedAndFailuresKeepTheSequence) {
   // Entry 3 at byte 1500 of a FASTA bank.
   std::string text = ">e0\nAC\n";
@@ -452,6 +611,8 @@ TEST_F(IndexedBank, RecordsAreCheckedAndFailuresKeepTheSequence) {
       {"non-numeric offset", r012 + "              3           15x00\n", 3, 0},
       {"non-numeric number", r012 + "              x            1500\n", 3, 0},
       {"offset past the end", r012 + record(3, 999999), 3, 0},
+      {"offset inside a line", r012 + record(3, 1501), 3, 0},
+      {"offset at a line of residues", r012 + record(3, 4), 3, 0},
       {"record without its line feed", r012 + "3 1500" + std::string(26, ' ') + record(4, 0), 3, 4},
       {"negative entry number", r012, -1, 0},
   };
@@ -461,12 +622,7 @@ TEST_F(IndexedBank, RecordsAreCheckedAndFailuresKeepTheSequence) {
     w.set("PREVIOUS", 8);
     int r = w.readSeq(bank.c_str(), c.num);
     EXPECT_EQ(r, c.ret) << c.what;
-    if (c.ret) {
-      EXPECT_EQ(seqOf(w), "KLMN") << c.what;
-    } else if (std::string(c.what) != "offset past the end") {
-      // An offset past the end reads an empty entry; every other failure keeps the content.
-      EXPECT_EQ(seqOf(w), "PREVIOUS") << c.what;
-    }
+    EXPECT_EQ(seqOf(w), c.ret ? "KLMN" : "PREVIOUS") << c.what;
   }
 
   // Without an index only entry 0 can be read, from the start of the bank.

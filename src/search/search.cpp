@@ -1,6 +1,7 @@
-// The search program: reads the parameter file and the bank list, writes the parameter banner
-// to the result file, then searches every query of the query file against all banks and
-// appends each query's supermotifs to the result file (itself a motif file).
+// The search program: reads the parameter file and the bank list and opens the query file,
+// then writes the parameter banner to the result file, searches every query of the query file
+// against all banks and appends each query's supermotifs to the result file (itself a motif
+// file).
 #include "search.h"
 
 #include <cstdio>
@@ -140,7 +141,9 @@ int run_search(int argc, char **argv) {
   WorkSeq query;
   char name[1024];
   int handle = 0;
-  for (int qNum = 0; querBase.next(query, name, handle); qNum++) {
+  // An entry without residues is a query whose cut is empty: it counts its number and finds
+  // nothing.
+  for (int qNum = 0; querBase.next(query, name, handle) != kBankEnd; qNum++) {
     search.readMatr(query);
     int n = numThreads == 1
                 ? searchOnBank(search, base_list, query, super, search.selectSup)

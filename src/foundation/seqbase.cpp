@@ -57,8 +57,9 @@ int SeqBase::detectType(FILE *_f, int &_molType) {
   char nm[1024];
   // Entries without residues say nothing of the bank's molecule type.
   int r;
-  while ((r = readEntry(first, _f, fmt, nm, b)) == kReadEmpty) {
-  }
+  do {
+    r = readEntry(first, _f, fmt, nm, b);
+  } while (r == kReadEmpty);
   if (r < 0) fatalExit(kExitBadFormat, kUnknownFormatMsg, name ? name : "");
   _molType = ::getMolType(first.seq(), first.len());
   rewind(_f);

@@ -47,8 +47,8 @@ void readAll(Read read, Check check) {
   long last = -1;
   for (int i = 0; i < kMaxEntries; i++) {
     int r = read(w, f);
-    FUZZ_CHECK(r == 0 || r == 1);
-    FUZZ_CHECK((r == 1) == (w.len() == 0));
+    FUZZ_CHECK(r == kReadEntry || r == kReadNone || r == kReadEmpty);
+    FUZZ_CHECK((r != kReadEntry) == (w.len() == 0));
     check(w);
     long pos = std::ftell(f);
     if (std::feof(f) || pos == last) break;
@@ -57,9 +57,14 @@ void readAll(Read read, Check check) {
   std::fclose(f);
 }
 
-// SeqBase ends the run (exit 99) for a file without a FASTA, Swiss-Prot or GenBank line;
-// that documented exit is not a finding. Same test as the bank's own detection.
+// SeqBase ends the run (exit 99) for a compressed or binary file and for one without a FASTA,
+// Swiss-Prot or GenBank line; that documented exit is not a finding. Same tests as the bank's
+// own detection.
 bool seqBaseAccepts(const std::string &text) {
+  FILE *f = std::fopen(kBank, "rb");
+  const int kind = fileKind(f);
+  std::fclose(f);
+  if (kind != kKindText) return false;
   for (const std::string &line : cLines(text)) {
     const char *p = line.c_str() + std::strspn(line.c_str(), " \t\r\n");
     if (*p == '>' || !std::strncmp(p, "SQ  ", 4) || !std::strncmp(p, "ORIGIN", 6)) return true;
@@ -76,18 +81,19 @@ void fuzzSeqBase() {
     FUZZ_CHECK(size >= 0);
     WorkSeq w;
     char name[1024];
-    int handle = -1, n = 0;
-    while (n < kMaxEntries && bank.next(w, name, handle)) {
+    int handle = -1, n = 0, r;
+    while (n < kMaxEntries && (r = bank.next(w, name, handle)) != kBankEnd) {
+      FUZZ_CHECK(r == kEntryRead || r == kEntryEmpty);
       FUZZ_CHECK(handle == 0);
-      FUZZ_CHECK(w.len() > 0);
+      FUZZ_CHECK((w.len() > 0) == (r == kEntryRead));
       FUZZ_CHECK(w.frame == '+');
       checkResidues(w);
       checkName(name);
       n++;
     }
     FUZZ_CHECK(n < kMaxEntries);
-    // The end of the file is sticky (an empty entry before it also stops the loop).
-    if (std::feof(bank.getFILE())) FUZZ_CHECK(bank.next(w, name, handle) == 0);
+    // The end of the bank is sticky.
+    if (n < kMaxEntries) FUZZ_CHECK(bank.next(w, name, handle) == kBankEnd);
     FUZZ_CHECK(bank.getSize() == size);
   }
   {

@@ -32,15 +32,18 @@ const char *const kBanks[] = {
     "# STOCKHOLM 1.0\n#=GF ID   F1\n#=GF DE   Family one\ns1/1-5 AC..DE\ns2/3-8 ACGHDE\n//\n",
 };
 
-void fetch(int num) {
+void fetch(int num, EntryLog &log) {
   WorkSeq w;
   w.set("KEEP", 4);
-  int n = w.readSeq(kBank, num);
+  int n = w.readSeq(kBank, num, &log);
   FUZZ_CHECK(n >= 0);
-  if (n == 0)
-    FUZZ_CHECK(w.len() == 4 || w.len() == 0);  // kept, or an entry without residues
+  if (log.lastFailed())
+    FUZZ_CHECK(n == 0 && w.len() == 4);  // kept
   else
-    FUZZ_CHECK(n == w.len());
+    FUZZ_CHECK(n == w.len());  // read, possibly an entry without residues
+  FUZZ_CHECK(log.unreadable() <= log.asked());
+  WorkSeq silent;
+  FUZZ_CHECK(silent.readSeq(kBank, num) == n);  // a log changes what is told, not what is read
 
   SeqInfo info;
   int lines = info.readSeq(kBank, num);
@@ -51,7 +54,13 @@ void fetch(int num) {
   (void)std::strlen(info.getDE());
 
   if (FILE *f = openBankEntry(kBank, num)) {
-    FUZZ_CHECK(std::ftell(f) >= 0);
+    // A record that fits places the bank at the start of a line.
+    const long at = std::ftell(f);
+    FUZZ_CHECK(at >= 0);
+    if (at > 0) {
+      std::fseek(f, at - 1, SEEK_SET);
+      FUZZ_CHECK(std::fgetc(f) == '\n');
+    }
     std::fclose(f);
   }
 }
@@ -69,11 +78,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   fuzzutil::writeFile(kBank, bank);
   fuzzutil::writeFile(kIndex, index);
 
-  for (int num = 0; num < 6; num++) fetch(num);
-  fetch(-1);
-  fetch(INT_MAX);
-  fetch(INT_MAX / 32);
+  EntryLog log;
+  for (int num = 0; num < 6; num++) fetch(num, log);
+  fetch(-1, log);
+  fetch(INT_MAX, log);
+  fetch(INT_MAX / 32, log);
   // The number the first record names, whatever it is.
-  if (index.size() > 128) fetch(parseLong(index.c_str() + 128));
+  if (index.size() > 128) fetch(parseLong(index.c_str() + 128), log);
+  FUZZ_CHECK(log.asked() >= 1 && log.asked() <= 10);
   return 0;
 }

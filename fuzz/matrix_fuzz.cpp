@@ -32,6 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   std::fclose(f);
   FUZZ_CHECK(m.type == 0 || m.type == 1);
   checkStandardised(m);
+  // The check of a user's matrix file reads any text to its end.
+  f = std::fopen(kMatrix, "r");
+  const bool matrix = isMatrixFile(f);
+  FUZZ_CHECK(std::feof(f) || !matrix);
+  std::fclose(f);
+  FUZZ_CHECK(checkMatrixFile(kMatrix) == (matrix ? kMatrixOk : kMatrixNotMatrix));
   (void)m.rescale(1.0);
   (void)m.rescale(-3.5);
 

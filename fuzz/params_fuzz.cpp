@@ -58,9 +58,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   fuzzutil::writeFile(kParams, data, size);
   SearchHomolParams p;
   FILE *f = std::fopen(kParams, "rb");
-  FUZZ_CHECK(p.freadParam(f) == 0);
+  const int bad = p.freadParam(f);
   std::fclose(f);
   checkRead(p);
+  // A run goes on only with a matrix file that reads as one.
+  if (!bad && p.matrName) FUZZ_CHECK(checkMatrixFile(p.matrName) == kMatrixOk);
 
   const char *banks[] = {"p.fa", "n.fa", nullptr};
   FILE *out = fuzzutil::sink();

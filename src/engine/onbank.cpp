@@ -142,7 +142,7 @@ void compareBankSeq(SearchHomol *const *engine, int numQFrame, int querMolType, 
 // ---------------------------------------------------------------- bank walk
 
 void writeProgress(const char *bankPath, int nBank) {
-  FILE *f = fopen("ctr", nBank == 0 ? "wb" : "ab");
+  FILE *f = fopen(kProgressFile, nBank == 0 ? "wb" : "ab");
   if (!f) return;
   fprintf(f, " \n Bank %s  ", bankPath);
   checkWrite(f, "the progress file ctr");
@@ -164,7 +164,12 @@ void walkBanks(char **base_list, int querMolType, const SearchHomolParams &param
     if (querMolType == 0 && bankMol == 1) params.requireCode();
     int handle = 0;
     for (int nSeq = 0;; nSeq++) {
-      if (!base.next(handler.place(), name, handle)) {
+      WorkSeq &seq = handler.place();
+      int r;
+      // An entry without residues is passed over, its number counted: the numbers of the
+      // entries after it still match the bank's index.
+      while ((r = base.next(seq, name, handle)) == kEntryEmpty) nSeq++;
+      if (r == kBankEnd) {
         handler.unused();
         break;
       }

@@ -100,6 +100,9 @@ void compareBankSeq(SearchHomol *const *engine, int numQFrame, int querMolType, 
 
 // ---------------------------------------------------------------- bank walk
 
+// The progress file, in the working directory.
+constexpr char kProgressFile[] = "ctr";
+
 // Writes " \n Bank %s  " to the progress file "ctr" (created anew for the first bank).
 void writeProgress(const char *bankPath, int nBank);
 
@@ -117,7 +120,8 @@ class BankSeqHandler {
 
 // Reads every sequence of every bank of base_list (up to its null), in list order: the
 // bank's line goes to the progress file first; a bank that can't be opened is reported
-// ("\n Base %s invalid") and skipped. A nucleic bank met by a protein query needs the
+// ("\n Base %s invalid") and skipped. An entry without residues is never handed over, but
+// its number is counted. A nucleic bank met by a protein query needs the
 // translation code (exit 111 without one).
 void walkBanks(char **base_list, int querMolType, const SearchHomolParams &params,
                BankSeqHandler &handler);

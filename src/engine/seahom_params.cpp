@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bank_file.h"
 #include "errormsg.h"
 #include "params.h"
 #include "seqbase.h"
@@ -17,6 +18,12 @@ namespace {
 
 constexpr char kColorFileMsg[] = "\n Can't open file with color file %s or can't read it...";
 constexpr char kCodeFileMsg[] = "\n Can't open file with translation code %s or can't read it";
+constexpr char kNotNumberMsg[] = "\n Parameter !%c: %s is not a number";
+constexpr char kNoMatrixMsg[] = "\n Can't open file with Weight matrix %s";
+constexpr char kNotMatrixMsg[] =
+    "\n File %s is no weight matrix: a line of column letters, then rows of a letter and numbers";
+// Keys whose value is read as a number.
+constexpr char kNumericKeys[] = "PFLGCHWkpsMTtIw";
 
 void setFrames(char *frameList, const char *frames) {
   std::memset(frameList, 0, 10);
@@ -90,6 +97,8 @@ SearchHomolParams &SearchHomolParams::operator=(const SearchHomolParams &o) {
   code = o.code;
   agRead = o.agRead;
   codeRead = o.codeRead;
+  colorName = o.colorName;
+  codeName = o.codeName;
   return *this;
 }
 
@@ -130,6 +139,7 @@ int SearchHomolParams::freadParam(FILE *f) {
   delete wm;
   wm = nullptr;
 
+  int bad = 0;
   std::string line;
   std::vector<char> buf;
   while (readLine(f, line)) {
@@ -140,7 +150,15 @@ int SearchHomolParams::freadParam(FILE *f) {
     if (hasntParam(buf.data(), key, arg)) continue;
     if (!arg) continue;  // a key letter without a value sets nothing
     const int iv = parseLong(arg);
-    const double rv = std::strtod(arg, nullptr);
+    char *end = nullptr;
+    const double rv = std::strtod(arg, &end);
+    // A number is read from the value's start ("4.5x" is 4.5); a value with none is a mistake,
+    // never a 0.
+    if (end == arg && key[1] && std::strchr(kNumericKeys, key[1])) {
+      std::printf(kNotNumberMsg, key[1], arg);
+      bad = 1;
+      continue;
+    }
     const char c0 = arg[0];
     switch (key[1]) {
       case 'P': thPower = rv; break;
@@ -194,19 +212,21 @@ int SearchHomolParams::freadParam(FILE *f) {
         wm = nullptr;
         break;
       case 'c': {
-        FILE *cf = std::fopen(arg, "r");
-        const int bad = !cf || ag.fread(cf) != 0;
+        FILE *cf = openInput(arg, "r");
+        const int unread = !cf || ag.fread(cf) != 0;
         if (cf) std::fclose(cf);
-        if (bad) fatalExit(kExitBadInput, kColorFileMsg, arg);
+        if (unread) fatalExit(kExitBadInput, kColorFileMsg, arg);
         agRead = true;
+        colorName = arg;
         break;
       }
       case 'e': {
-        FILE *ef = std::fopen(arg, "r");
-        const int bad = !ef || code.fread(ef) != 0;
+        FILE *ef = openInput(arg, "r");
+        const int unread = !ef || code.fread(ef) != 0;
         if (ef) std::fclose(ef);
-        if (bad) fatalExit(kExitBadInput, kCodeFileMsg, arg);
+        if (unread) fatalExit(kExitBadInput, kCodeFileMsg, arg);
         codeRead = true;
+        codeName = arg;
         break;
       }
       case 'I': psiMaxIter = iv; break;
@@ -233,7 +253,23 @@ int SearchHomolParams::freadParam(FILE *f) {
   useLookingTable = 1;
   termom = 1;
   std::memcpy(code.frameList, frameList, sizeof frameList);
-  return 0;
+  // The matrix a later line names replaces an earlier one: only the last is read.
+  if (matrName) {
+    const int m = checkMatrixFile(matrName);
+    if (m != kMatrixOk) {
+      std::printf(m == kMatrixNoFile ? kNoMatrixMsg : kNotMatrixMsg, matrName);
+      bad = 1;
+    }
+  }
+  return bad;
+}
+
+std::vector<std::string> SearchHomolParams::namedFiles() const {
+  std::vector<std::string> out;
+  if (!colorName.empty()) out.push_back(colorName);
+  if (!codeName.empty()) out.push_back(codeName);
+  if (matrName) out.push_back(matrName);
+  return out;
 }
 
 void SearchHomolParams::readMatr(const BankSeq &query) {

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "aa_code.h"
 #include "aa_group.h"
@@ -52,6 +54,9 @@ class SearchHomolParams {
   // Whether key c / key e named a file that was read: neither has a default.
   bool agRead;
   bool codeRead;
+  // The paths keys c and e named, as written; empty when not named.
+  std::string colorName;
+  std::string codeName;
 
   // Defaults everywhere, no matrix, no letter groups, no codon table.
   SearchHomolParams();
@@ -61,9 +66,16 @@ class SearchHomolParams {
   SearchHomolParams &operator=(const SearchHomolParams &o);
   virtual ~SearchHomolParams();
 
-  // Sets the defaults and reads the parameter file to its end; always 0. A color or
-  // translation code file that can't be opened or read ends the process (exit 111).
+  // Sets the defaults and reads the parameter file to its end; 0 when every value is usable.
+  // Non-zero, after a message naming it, when the value of a numeric key holds no number
+  // ("\n Parameter !P: four is not a number") or the matrix file of key m can't be opened
+  // ("\n Can't open file with Weight matrix %s") or reads as no matrix ("\n File %s is no
+  // weight matrix: a line of column letters, then rows of a letter and numbers"). A color
+  // or translation code file that can't be opened or read ends the process (exit 111).
   int freadParam(FILE *f);
+  // The files the parameter file named, which a run reads: the color file (key c), the
+  // translation code file (e) and the weight matrix file (m), those named, in that order.
+  std::vector<std::string> namedFiles() const;
   // Writes the parameter banner: the query file path and the banks of the null-ended list.
   // A failed write ends the process. Defined with the search program (src/search/banner.cpp),
   // the one program that writes it.

@@ -9,6 +9,7 @@
 class Weight_matrix;
 class Translation_code;
 class WorkSeq;
+class EntryLog;
 
 // One segment of one diagonal. Every field starts at zero (frame ' ') so an unfilled motif
 // is harmless; chains link plain Motif records through `next`.
@@ -107,10 +108,11 @@ class Supermotif {
   // previous contents are overwritten, not freed: call del() first. Exit 7 on allocation failure.
   int load(FILE *fin);
 
-  // Reports (report.h).
-  void printInfasSW(FILE *fout);
-  int printSupasSW(FILE *fout, Weight_matrix *wm, Translation_code *code, int nSup);
-  int printAlign(FILE *fout, int nSup);
+  // Reports (report.h). The entries they fetch go through `log` when one is given.
+  void printInfasSW(FILE *fout, EntryLog *log = nullptr);
+  int printSupasSW(FILE *fout, Weight_matrix *wm, Translation_code *code, int nSup,
+                   EntryLog *log = nullptr);
+  int printAlign(FILE *fout, int nSup, EntryLog *log = nullptr);
 
   char *getqAdr() const { return qAdr; }
   int getqNum() const { return qNum; }

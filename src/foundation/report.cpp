@@ -115,9 +115,9 @@ void tranMotif(WorkSeq &seq, Translation_code *code, Motif *mot, int trBank) {
 
 // ---------------------------------------------------------------- summary
 
-void Supermotif::printInfasSW(FILE *fout) {
+void Supermotif::printInfasSW(FILE *fout, EntryLog *log) {
   SeqInfo info;
-  info.readSeq(bAdr, bNum);
+  info.readSeq(bAdr, bNum, log);
   char *ac = info.getAC();
   char *id = info.getID();
   std::string label = makeLabel(bAdr, ac, id);
@@ -130,13 +130,14 @@ void Supermotif::printInfasSW(FILE *fout) {
 // Fetches both sequences of a supermotif: 0, or -1 (query) / -2 (bank) unreadable.
 // ---------------------------------------------------------------- alignment
 
-static int readPair(const Supermotif &sup, WorkSeq &query, WorkSeq &bank, int &qLen, int &bLen) {
-  qLen = query.readSeq(sup.qAdr, sup.qNum);
+static int readPair(const Supermotif &sup, WorkSeq &query, WorkSeq &bank, int &qLen, int &bLen,
+                    EntryLog *log) {
+  qLen = query.readSeq(sup.qAdr, sup.qNum, log);
   if (qLen <= 0) {
     printf("\n Can't read query sequence: %s %d", orNull(sup.qAdr), sup.qNum);
     return -1;
   }
-  bLen = bank.readSeq(sup.bAdr, sup.bNum);
+  bLen = bank.readSeq(sup.bAdr, sup.bNum, log);
   if (bLen <= 0) {
     printf("\n Can't read bank sequence: %s %d", orNull(sup.bAdr), sup.bNum);
     return -2;
@@ -144,10 +145,11 @@ static int readPair(const Supermotif &sup, WorkSeq &query, WorkSeq &bank, int &q
   return 0;
 }
 
-int Supermotif::printSupasSW(FILE *fout, Weight_matrix *wm, Translation_code *code, int) {
+int Supermotif::printSupasSW(FILE *fout, Weight_matrix *wm, Translation_code *code, int,
+                             EntryLog *log) {
   WorkSeq query, bank;
   int qLen = 0, bLen = 0;
-  if (int rc = readPair(*this, query, bank, qLen, bLen)) return rc;
+  if (int rc = readPair(*this, query, bank, qLen, bLen, log)) return rc;
   if (!first) {
     motifOutOfSequence(bAdr, bNum);
     return -4;
@@ -269,7 +271,7 @@ int Supermotif::printSupasSW(FILE *fout, Weight_matrix *wm, Translation_code *co
   }
 
   SeqInfo info;
-  info.readSeq(bAdr, bNum);
+  info.readSeq(bAdr, bNum, log);
   char *ac = info.getAC();
   fprintf(fout, "\n%-10s", orNull(ac));
   delete[] ac;
@@ -297,10 +299,10 @@ int Supermotif::printSupasSW(FILE *fout, Weight_matrix *wm, Translation_code *co
 
 // ---------------------------------------------------------------- block entry
 
-int Supermotif::printAlign(FILE *fout, int nSup) {
+int Supermotif::printAlign(FILE *fout, int nSup, EntryLog *log) {
   WorkSeq query, bank;
   int qLen = 0, bLen = 0;
-  if (int rc = readPair(*this, query, bank, qLen, bLen)) return rc;
+  if (int rc = readPair(*this, query, bank, qLen, bLen, log)) return rc;
   const char *text = bank.seq();
   const char *lf = std::strchr(text, '\n');
   const long long lenRow = lf ? (long long)(lf - text) + 1 : 0;
@@ -347,7 +349,7 @@ int Supermotif::printAlign(FILE *fout, int nSup) {
   }
 
   SeqInfo info;
-  if (info.readSeq(bAdr, bNum) <= 0) {
+  if (info.readSeq(bAdr, bNum, log) <= 0) {
     printf("\n Can't read bank sequence: %s %d", orNull(bAdr), bNum);
     return -5;
   }

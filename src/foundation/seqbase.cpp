@@ -18,13 +18,17 @@ inline const char *skipBlanks(const char *p) { return p + strspn(p, " \t\r\n"); 
 }  // namespace
 
 SeqBase::SeqBase(const char *_name) {
-  f = _name ? fopen(_name, "rb") : nullptr;
+  f = openInput(_name);
   if (!f) return;
   // Banks are read through from end to end, again for every query: large reads, and no lock
   // per line (one thread reads a bank).
   setvbuf(f, nullptr, _IOFBF, 1 << 18);
   __fsetlocking(f, FSETLOCKING_BYCALLER);
   name = _strdup_(_name);
+  // A compressed or binary file may hold a '>' after a line feed by chance: refused first.
+  const int kind = fileKind(f);
+  if (const char *packer = packerName(kind)) fatalExit(kExitBadFormat, kCompressedMsg, name, packer);
+  if (kind == kKindBinary) fatalExit(kExitBadFormat, kUnknownFormatMsg, name);
   format = detectType(f, molType);
   size = -1;
   _valid = 1;
@@ -51,7 +55,12 @@ int SeqBase::detectType(FILE *_f, int &_molType) {
   rewind(_f);
   WorkSeq first;
   char nm[1024];
-  if (readEntry(first, _f, fmt, nm, b) < 0) fatalExit(kExitBadFormat, "\n Unknown bank format");
+  // Entries without residues say nothing of the bank's molecule type.
+  int r;
+  do {
+    r = readEntry(first, _f, fmt, nm, b);
+  } while (r == kReadEmpty);
+  if (r < 0) fatalExit(kExitBadFormat, kUnknownFormatMsg, name ? name : "");
   _molType = ::getMolType(first.seq(), first.len());
   rewind(_f);
   if (_f == f) pending = false;
@@ -63,7 +72,7 @@ int SeqBase::next(WorkSeq &seq, char *_name, int &handle) {
   if (!f) return 0;
   const int r = readEntry(seq, f, format, _name, line, &pending);
   if (r < 0) fatalExit(kExitBadFormat, "\n Unknown bank format %d", format);
-  return r == 0 ? 1 : 0;
+  return r == kReadEntry ? kEntryRead : (r == kReadEmpty ? kEntryEmpty : kBankEnd);
 }
 
 int SeqBase::next(SeqInfo &info) {

@@ -249,20 +249,20 @@ int SeqInfo::readPFam(FILE *f) {
   return num;
 }
 
-int SeqInfo::readSeq(const char *adrBase, int _num) {
-  FILE *bank = openBankEntry(adrBase, _num);
+int SeqInfo::readSeq(const char *adrBase, int _num, EntryLog *log) {
+  int fmt = format;
+  FILE *bank = openBankEntry(adrBase, _num, log, &fmt);
+  // A bank of no known format leaves its code; the lines held stay.
+  if (fmt == kFormatUnknown) format = fmt;
   if (!bank) return 0;
-  format = ::getFormat(bank);
+  format = fmt;
   switch (format) {
     case kFormatFasta: readFasta(bank); break;
     case kFormatSwiss: readSwis(bank); break;
     case kFormatGenBank: readGenb(bank); break;
     case kFormatPrints: readPrints(bank); break;
     case kFormatBlocks: readBlocks(bank); break;
-    case kFormatPfam: readPFam(bank); break;
-    default:
-      fclose(bank);
-      return 0;
+    default: readPFam(bank); break;
   }
   for (int i = 0; i < num; i++) strupr(&str[(size_t)i][0]);
   fclose(bank);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+class EntryLog;
+
 // Swiss-Prot feature keys whose description becomes part of the feature name.
 constexpr const char *nameFT[] = {"DOMAIN", "CHAIN", "ACT_SITE", "SITE", nullptr};
 // Swiss-Prot feature keys whose two positions are two single residues.
@@ -30,10 +32,12 @@ class SeqInfo {
   char *operator[](int i) { return &str[(size_t)i][0]; }
   const char *operator[](int i) const { return str[(size_t)i].c_str(); }
 
-  // Header of entry _num of bank adrBase through its index, lines upper-cased.
-  // The line count; 0 when the bank does not open, the index record is missing or wrong,
-  // there is no index and _num is not 0, or the format is unknown (lines then untouched).
-  int readSeq(const char *adrBase, int _num);
+  // Header of entry _num of bank adrBase through its index (openBankEntry), lines
+  // upper-cased. The line count; 0 when the bank does not open, is compressed or of an
+  // unknown format, the index record is missing, wrong or does not fit the bank, or there is
+  // no index and _num is not 0 (lines then untouched). With a log the entry is counted and
+  // the faults of its bank told (see EntryLog).
+  int readSeq(const char *adrBase, int _num, EntryLog *log = nullptr);
 
   // Header readers from the current position of f; each replaces the lines held and
   // returns the new count. All but readFasta set the format.

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "alibase.h"
+#include "bank_file.h"
 #include "errormsg.h"
 #include "intrin.h"
 #include "inv_sqrt.h"
@@ -195,6 +196,43 @@ int Weight_matrix::fread(FILE *f) {
   }
   recast(type == 1 ? nu_frequences : aa_frequences, type == 1 ? nu_frequences : aa_frequences);
   return 0;
+}
+
+bool isMatrixFile(FILE *f) {
+  std::string line;
+  if (!readLine(f, line)) return false;  // the title
+  bool haveCols = false;
+  while (!haveCols && readLine(f, line)) {
+    if (line[0] == '#') continue;
+    haveCols = true;
+    bool letter = false;
+    for (unsigned char c : line) {
+      if (isDigit(c)) return false;
+      letter = letter || isAsciiLetter(c);
+    }
+    if (!letter) return false;
+  }
+  int rows = 0;
+  while (haveCols && readLine(f, line)) {
+    if (line[0] == '#' || line.find_first_not_of(" \t\r") == std::string::npos) continue;
+    size_t first = 0;
+    while (first < line.size() && !isDigit((unsigned char)line[first])) first++;
+    if (first == line.size()) return false;  // text where numbers belong
+    for (size_t k = 0; k < first; k++)
+      if (isAsciiLetter((unsigned char)line[k])) {
+        rows++;
+        break;
+      }
+  }
+  return rows > 0;
+}
+
+int checkMatrixFile(const char *path) {
+  FILE *f = openInput(path, "r");
+  if (!f) return kMatrixNoFile;
+  const bool ok = isMatrixFile(f);
+  std::fclose(f);
+  return ok ? kMatrixOk : kMatrixNotMatrix;
 }
 
 void Weight_matrix::makeBlos62() {

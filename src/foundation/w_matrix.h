@@ -94,6 +94,16 @@ void lookUpScaled(const int (&o)[kAlphabetSize][kAlphabetSize], int lo, int rang
                   const int *scaled, int (&elem)[kAlphabetSize][kAlphabetSize],
                   VectorForm form = VectorForm::Wide);
 
+// Whether an open file reads as a weight matrix file (Weight_matrix::fread reads anything):
+// after its title line and '#' comments, a line of column letters without a digit, then at
+// least one row (a letter before the line's first digit), every further line holding a digit
+// unless it is blank or a '#' comment. Reads f from its position to the end.
+bool isMatrixFile(FILE *f);
+// The check of a matrix file named by the user: it opens (a directory does not) and reads as
+// a matrix.
+enum MatrixFileCheck { kMatrixOk = 0, kMatrixNoFile, kMatrixNotMatrix };
+int checkMatrixFile(const char *path);
+
 class Weight_matrix : public TMatrix {
  public:
   int elem[kAlphabetSize][kAlphabetSize];  // standardised scores; row and column 21 are 0

@@ -236,7 +236,7 @@ int readFastImpl(WorkSeq &w, FILE *f, char *name, LineBuf &b, bool *pending) {
   bool held = pending && *pending;
   if (pending) *pending = false;
   for (;; held = false) {
-    if (!held && !getRawLine(f, b)) return 1;
+    if (!held && !getRawLine(f, b)) return kReadNone;
     const char *p = skipBlanks(b.s);
     if (*p == '>') {
       copyName(name, p, strcspn(p, kBlanks));
@@ -254,7 +254,7 @@ int readFastImpl(WorkSeq &w, FILE *f, char *name, LineBuf &b, bool *pending) {
     appendResidues(w, b);
   }
   w.frame = '+';
-  return w.len() == 0;
+  return w.len() == 0 ? kReadEmpty : kReadEntry;
 }
 
 // Swiss-Prot/EMBL (idTag "ID", seqTag "SQ  ") and GenBank ("LOCUS", "ORIGIN").
@@ -279,14 +279,14 @@ int readFlatImpl(WorkSeq &w, FILE *f, char *name, LineBuf &b, const char *idTag,
       }
     }
   }
-  if (atSeq) {
-    while (getRawLine(f, b)) {
-      if (begins(b.s, "//")) break;
-      appendResidues(w, b);
-    }
-  }
   w.frame = '+';
-  return w.len() == 0;
+  // An entry ends its header at the sequence tag; without one there is no entry.
+  if (!atSeq) return kReadNone;
+  while (getRawLine(f, b)) {
+    if (begins(b.s, "//")) break;
+    appendResidues(w, b);
+  }
+  return w.len() == 0 ? kReadEmpty : kReadEntry;
 }
 
 int readPrintsImpl(WorkSeq &w, FILE *f, LineBuf &b) {
@@ -298,12 +298,12 @@ int readPrintsImpl(WorkSeq &w, FILE *f, LineBuf &b) {
       break;
     }
   }
-  if (!first) return 1;
+  if (!first) return kReadNone;
   do {
     if (!begins(b.s, "fd;")) break;
     if (const char *row = extrPrin(b.s)) w += row;
   } while (getRawLine(f, b));
-  return w.len() == 0;
+  return w.len() == 0 ? kReadEmpty : kReadEntry;
 }
 
 int readBlocksImpl(WorkSeq &w, FILE *f, LineBuf &b) {
@@ -315,12 +315,12 @@ int readBlocksImpl(WorkSeq &w, FILE *f, LineBuf &b) {
       break;
     }
   }
-  if (!found) return 1;
+  if (!found) return kReadNone;
   while (getRawLine(f, b)) {
     if (begins(b.s, "//")) break;
     if (const char *row = extrBlock(b.s)) w += row;
   }
-  return w.len() == 0;
+  return w.len() == 0 ? kReadEmpty : kReadEntry;
 }
 
 int readPFamImpl(WorkSeq &w, FILE *f, LineBuf &b) {
@@ -332,13 +332,13 @@ int readPFamImpl(WorkSeq &w, FILE *f, LineBuf &b) {
       break;
     }
   }
-  if (!found) return 1;
+  if (!found) return kReadNone;
   do {
     if (b.s[0] == '/') break;
     if (b.s[0] == '#') continue;
     if (const char *row = extrPFam(b.s)) w += row;
   } while (getRawLine(f, b));
-  return w.len() == 0;
+  return w.len() == 0 ? kReadEmpty : kReadEntry;
 }
 
 }  // namespace
@@ -410,12 +410,13 @@ int WorkSeq::readPFam(FILE *f) {
   return readEntry(*this, f, kFormatPfam, nullptr, b);
 }
 
-int WorkSeq::readSeq(const char *adrBase, int _num) {
-  FILE *bank = openBankEntry(adrBase, _num);
+int WorkSeq::readSeq(const char *adrBase, int _num, EntryLog *log) {
+  int format = kFormatUnknown;
+  FILE *bank = openBankEntry(adrBase, _num, log, &format);
   if (!bank) return 0;
   LineBuf b;
   char name[1024];
-  const int r = readEntry(*this, bank, getFormat(bank), name, b);
+  readEntry(*this, bank, format, name, b);
   fclose(bank);
-  return r < 0 ? 0 : len();
+  return len();
 }

@@ -9,6 +9,11 @@
 #include "vector_form.h"
 
 struct LineBuf;
+class EntryLog;
+
+// Results of the entry readers: an entry with residues (or rows), no entry before the end of
+// the file, or an entry that holds none (its header read, its number counted).
+enum ReadResult { kReadEntry = 0, kReadNone = 1, kReadEmpty = 2 };
 
 class WorkSeq : public BankSeq {
  public:
@@ -29,15 +34,20 @@ class WorkSeq : public BankSeq {
   void print();
   int lastFrame(int _reverse, int toNextSeq) const;
 
-  // Entry readers: 1 when no residue was read, 0 otherwise.
+  // Entry readers: kReadEntry (0) for an entry with residues, kReadNone (1) when the file
+  // ends before an entry begins, kReadEmpty (2) for an entry without residues (the next
+  // call reads the entry after it). Non-zero, as before, whenever nothing was read.
   int readFast(FILE *f, char *name);
   int readSwis(FILE *f, char *name);
   int readGenb(FILE *f, char *name);
   int readPrints(FILE *f);
   int readBlocks(FILE *f);
   int readPFam(FILE *f);
-  // Entry _num of a bank through its ".idx" index; the length read, 0 on failure.
-  int readSeq(const char *adrBase, int _num);
+  // Entry _num of a bank through its ".idx" index (openBankEntry): the length read; 0 for
+  // an entry without residues, and 0 with the previous content kept when the entry can't be
+  // reached (bank, index or format; see openBankEntry). With
+  // a log the entry is counted and the faults of its bank told (see EntryLog).
+  int readSeq(const char *adrBase, int _num, EntryLog *log = nullptr);
 };
 
 // Keeps only letters and '*', upper-cased, in place; stores the count in *len.
@@ -60,6 +70,6 @@ char *extrPFam(char *buf);
 // Reads the next entry of `format` (a BankFormat code) from f into w, with the reader of that
 // format; name (1024 bytes) receives the entry name for FASTA, Swiss-Prot and GenBank. b is
 // the caller's line buffer. With `pending` (FASTA only) the header of the entry that comes
-// next stays in b rather than being put back into the stream. The reader's result (1 when
-// no residue was read, 0 otherwise), or -1 for a code of no known format.
+// next stays in b rather than being put back into the stream. The reader's result (a
+// ReadResult), or -1 for a code of no known format.
 int readEntry(WorkSeq &w, FILE *f, int format, char *name, LineBuf &b, bool *pending = nullptr);

@@ -1,12 +1,14 @@
-// The search program: reads the parameter file and the bank list, writes the parameter banner
-// to the result file, then searches every query of the query file against all banks and
-// appends each query's supermotifs to the result file (itself a motif file).
+// The search program: reads the parameter file and the bank list and opens the query file,
+// then writes the parameter banner to the result file, searches every query of the query file
+// against all banks and appends each query's supermotifs to the result file (itself a motif
+// file).
 #include "search.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <string>
 #include <vector>
 
 #include "errormsg.h"
@@ -72,7 +74,9 @@ int run_search(int argc, char **argv) {
   printf("\n  threads:     %d", numThreads);
   printf("\n\n");
 
-  FILE *f = fopen(paramName, "rb");
+  // Every input is opened and checked before the result file is made: a run that stops on
+  // an input leaves the result path as it was.
+  FILE *f = openInput(paramName);
   if (!f) {
     printf("\n Can't open file with parameters %s", paramName);
     return kSearchNoParamFile;
@@ -85,7 +89,7 @@ int run_search(int argc, char **argv) {
   }
   fclose(f);
 
-  f = fopen(bankListName, "rb");
+  f = openInput(bankListName);
   if (!f) {
     printf("\n Can't open file with base list %s", bankListName);
     return kSearchNoBankList;
@@ -101,13 +105,24 @@ int run_search(int argc, char **argv) {
     freeList(base_list);
     return kSearchBlankInQueryPath;
   }
+  SeqBase querBase(initSeqName);
+  if (!querBase.valid()) {
+    printf("\n File %s with query sequences is invalid", initSeqName);
+    freeList(base_list);
+    return kSearchBadQueryFile;
+  }
+  // Every query is searched with the letter groups, which have no default.
+  search.requireColors();
 
-  // The result file is made anew: never over a file the search reads.
-  bool over = wouldOverwrite("Result", resultName, paramName) ||
-              wouldOverwrite("Result", resultName, bankListName) ||
-              wouldOverwrite("Result", resultName, initSeqName);
-  for (int i = 0; !over && base_list[i]; i++)
-    over = wouldOverwrite("Result", resultName, base_list[i]);
+  // Neither the result nor the progress file "ctr" is made over a file the search reads.
+  std::vector<std::string> inputs = {paramName, bankListName, initSeqName};
+  for (int i = 0; base_list[i]; i++) inputs.push_back(base_list[i]);
+  for (const std::string &named : search.namedFiles()) inputs.push_back(named);
+  bool over = false;
+  for (size_t i = 0; !over && i < inputs.size(); i++)
+    over = wouldOverwrite("Result", resultName, inputs[i].c_str()) ||
+           wouldOverwrite("Progress", kProgressFile, inputs[i].c_str());
+  if (!over) over = wouldOverwrite("Progress", kProgressFile, resultName);
   if (over) {
     freeList(base_list);
     return kSearchNoResultFile;
@@ -121,19 +136,14 @@ int run_search(int argc, char **argv) {
   search.print(fout, initSeqName, base_list);
   closeOutput(fout, resultName);
 
-  SeqBase querBase(initSeqName);
-  if (!querBase.valid()) {
-    printf("\n File %s with query sequences is invalid", initSeqName);
-    freeList(base_list);
-    return kSearchBadQueryFile;
-  }
-
   time_t start = time(nullptr);
   std::vector<Supermotif *> super;
   WorkSeq query;
   char name[1024];
   int handle = 0;
-  for (int qNum = 0; querBase.next(query, name, handle); qNum++) {
+  // An entry without residues is a query whose cut is empty: it counts its number and finds
+  // nothing.
+  for (int qNum = 0; querBase.next(query, name, handle) != kBankEnd; qNum++) {
     search.readMatr(query);
     int n = numThreads == 1
                 ? searchOnBank(search, base_list, query, super, search.selectSup)

@@ -7,9 +7,11 @@
 #include <cctype>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <unistd.h>
 
+#include "params.h"
 #include "seahom_params.h"
 #include "testutil.h"
 
@@ -27,12 +29,12 @@ namespace {
 
 const std::string kData = std::string(SEQ_TEST_DATA) + "/engine1/";
 
-// Reads a parameter file given as text.
-void readParams(SearchHomolParams &p, const std::string &text) {
+// Reads a parameter file given as text; freadParam must return `want`.
+void readParams(SearchHomolParams &p, const std::string &text, int want = 0) {
   FILE *f = tmpfile();
   fputs(text.c_str(), f);
   rewind(f);
-  EXPECT_EQ(p.freadParam(f), 0);
+  EXPECT_EQ(p.freadParam(f) != 0, want != 0) << text;
   fclose(f);
 }
 
@@ -160,7 +162,7 @@ TEST(Params, LineForms) {
   p = paramsOf("!P 3\n!Z 8\n!P 5.5\n");
   EXPECT_EQ(p.thPower, 5.5);
   // Integers as a 32-bit long reads them.
-  p = paramsOf("!t 4294967296\n!T -99999999999\n!s abc\n");
+  p = paramsOf("!t 4294967296\n!T -99999999999\n!s 0x12\n");
   EXPECT_EQ(p.To, INT_MAX);
   EXPECT_EQ(p.From, INT_MIN);
   EXPECT_EQ(p.maxShifts, 0);
@@ -220,7 +222,10 @@ TEST(Params, QueryMatrix) {
   EXPECT_EQ(w->type, 1);
   EXPECT_EQ(w->orig_elem[3][3], 10);
 
-  p = paramsOf("!m /nonexistent.mat\n");
+  // A file named by key m is checked as the parameters are read; one gone by the time a query
+  // needs it falls back as an unnamed one does.
+  delete[] p.matrName;
+  p.matrName = _strdup_("/nonexistent.mat");
   testing::internal::CaptureStdout();
   p.readMatr(seqOf("MKV"));
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
@@ -251,10 +256,65 @@ TEST(Params, CopiesOwnTheirNameAndMatrix) {
   r = r;
   EXPECT_NE(r.wm, q.wm);
   EXPECT_STREQ(r.matrName, p.matrName);
-  // The m key drops the matrix held.
-  readParams(r, "!m other.mat\n");
+  // The m key drops the matrix held (a file that is not there is refused after reading).
+  testing::internal::CaptureStdout();
+  readParams(r, "!m other.mat\n", 1);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n Can't open file with Weight matrix other.mat");
   EXPECT_EQ(r.wm, nullptr);
   EXPECT_STREQ(r.matrName, "other.mat");
+}
+
+// A value that can't be what its key asks for is refused, naming the key and the value, or the
+// file; every other setting is still read.
+TEST(Params, ValuesAndMatrixFilesAreChecked) {
+  testutil::TempDir dir;
+  testutil::writeFile(dir.file("code.txt"), testutil::readFile(kData + "standard.code"));
+  testutil::writeFile(dir.file("garbage"), "\x01\x02 title\nxq 17 zz\n9 9 9\n");
+  testutil::writeFile(dir.file("norows.mat"), "title\n   A  R\n# only comments\n");
+  testutil::writeFile(dir.file("words.mat"), "title\n   A  R\nA  4\nR -1  5\nend of matrix\n");
+  testutil::writeFile(dir.file("star.mat"), "title\n   A  R  *\nA  4\nR -1  5\n*  -4 -4  1\n\n");
+  const std::string tiny = kData + "tiny.mat";
+  const struct {
+    const char *what;
+    std::string text;
+    int bad;
+    std::string message;
+  } rows[] = {
+      {"a word for a real", "!P four\n", 1, "\n Parameter !P: four is not a number"},
+      {"a word for an integer", "!L seven\n", 1, "\n Parameter !L: seven is not a number"},
+      {"two bad values", "!s abc\n!w x\n", 1,
+       "\n Parameter !s: abc is not a number\n Parameter !w: x is not a number"},
+      {"a number first", "!P 4.5x\n!t 12abc\n", 0, ""},
+      {"a word for a letter key", "!A yes\n!E xyz\n!S Q\n", 0, ""},
+      {"a matrix", "!m " + tiny + "\n", 0, ""},
+      {"a matrix with a '*' row and a blank line", "!m " + dir.file("star.mat") + "\n", 0, ""},
+      {"no matrix file", "!m " + dir.file("nosuch") + "\n", 1,
+       "\n Can't open file with Weight matrix " + dir.file("nosuch")},
+      {"a genetic code as matrix", "!m " + dir.file("code.txt") + "\n", 1,
+       "\n File " + dir.file("code.txt") + " is no weight matrix"},
+      {"garbage as matrix", "!m " + dir.file("garbage") + "\n", 1, "is no weight matrix"},
+      {"no row", "!m " + dir.file("norows.mat") + "\n", 1, "is no weight matrix"},
+      {"words under the rows", "!m " + dir.file("words.mat") + "\n", 1, "is no weight matrix"},
+  };
+  for (const auto &row : rows) {
+    SCOPED_TRACE(row.what);
+    SearchHomolParams p;
+    testing::internal::CaptureStdout();
+    readParams(p, row.text + "!F 7.5\n", row.bad);
+    const std::string out = testing::internal::GetCapturedStdout();
+    if (row.bad)
+      EXPECT_NE(out.find(row.message), std::string::npos) << out;
+    else
+      EXPECT_EQ(out, "");
+    EXPECT_EQ(p.thSubalignPower, 7.5);
+  }
+  // The files named, for the checks of what a run may write.
+  SearchHomolParams p;
+  readParams(p, "!c " + kData + "protein.colors\n!m " + tiny + "\n!e " + kData + "standard.code\n");
+  EXPECT_EQ(p.namedFiles(), (std::vector<std::string>{kData + "protein.colors",
+                                                      kData + "standard.code", tiny}));
+  EXPECT_EQ(SearchHomolParams(p).namedFiles(), p.namedFiles());
+  EXPECT_TRUE(paramsOf("!P 3\n").namedFiles().empty());
 }
 
 TEST(Params, ShortQueriesLowerTheThresholds) {

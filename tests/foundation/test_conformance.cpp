@@ -164,7 +164,7 @@ TEST(Conformance, Embl) {
             testutil::stdoutToStderr();
             SeqBase b(path.c_str());
           },
-          ::testing::ExitedWithCode(99), ::testing::Eq("\n Unknown bank format"))
+          ::testing::ExitedWithCode(99), ::testing::Eq("\n Unknown bank format: " + path))
           << path;
       continue;
     }

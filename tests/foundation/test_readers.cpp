@@ -1,6 +1,7 @@
 // Bank entry readers of the six formats, format detection, molecule type and fetching
 // entries through the ".idx" index.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
@@ -50,9 +51,9 @@ TEST(ReadFast, ReadsEntriesAndPutsTheNextHeaderBack) {
 TEST(ReadFast, EdgeCases) {
   WorkSeq w;
   char name[1024];
-  // A header directly followed by another header: nothing read for the first.
+  // A header directly followed by another header: an entry without residues, then the next.
   FILE *f = streamOf(">a\n>b\nKL\n");
-  EXPECT_EQ(w.readFast(f, name), 1);
+  EXPECT_EQ(w.readFast(f, name), kReadEmpty);
   EXPECT_STREQ(name, ">a");
   EXPECT_EQ(w.readFast(f, name), 0);
   EXPECT_EQ(seqOf(w), "KL");
@@ -181,10 +182,17 @@ TEST(FlatReaders, OneEntryInEveryFormat) {
       EXPECT_EQ(readAs(format, variant, name), want) << format;
       EXPECT_STREQ(name, format == 1 ? ">E1" : "E1") << format;
     }
-    // An entry without residues reads as nothing in each format.
+    // An entry without residues reads as nothing in each format, and says so.
     const std::string empty[] = {">E1\n", "ID   E1\nSQ   SEQ\n//\n", "LOCUS       E1\nORIGIN\n//\n"};
     char name[1024];
     EXPECT_EQ(readAs(format, empty[format - 1], name), "<none>") << format;
+    FILE *f = streamOf(empty[format - 1]);
+    WorkSeq w;
+    EXPECT_EQ(format == 1 ? w.readFast(f, name) : format == 2 ? w.readSwis(f, name) : w.readGenb(f, name),
+              kReadEmpty) << format;
+    EXPECT_EQ(format == 1 ? w.readFast(f, name) : format == 2 ? w.readSwis(f, name) : w.readGenb(f, name),
+              kReadNone) << format;
+    fclose(f);
   }
   // A missing terminator: the residues run to the end of the file.
   char name[1024];
@@ -301,7 +309,7 @@ TEST(SegmentReaders, PrintsBlocksPfamRows) {
       {"prints no fd", "fc; X\n", &WorkSeq::readPrints, 1, ""},
       {"blocks CRLF last token", "BL  x\r\nN (1) ACDE\r\n//\r\n", &WorkSeq::readBlocks, 0, "ACDE\n"},
       {"blocks name with ')'", "BL  x\nA)B (1) ACDE\n//\n", &WorkSeq::readBlocks, 0, "B\n"},
-      {"blocks no ')' and nothing after it", "BL  x\nplain\nN (1)\n//\n", &WorkSeq::readBlocks, 1, ""},
+      {"blocks no ')' and nothing after it", "BL  x\nplain\nN (1)\n//\n", &WorkSeq::readBlocks, 2, ""},
       {"blocks no BL line", "ID x\n//\n", &WorkSeq::readBlocks, 1, ""},
       {"pfam no rows", "# STOCKHOLM 1.0\n#=GF ID x\n//\n", &WorkSeq::readPFam, 1, ""},
       {"pfam lower case and CRLF", "s1 ac.d\r\n", &WorkSeq::readPFam, 0, "ac-d\n"},
@@ -429,6 +437,102 @@ TEST_F(IndexedBank, EveryFormatThroughItsIndex) {
   }
 }
 
+// The shared suite over the six formats: an entry without residues between two others is an
+// entry. Read by number it gives 0 and is no failure; the entry after it keeps its number; an
+// open bank of the three searchable formats gives it as kEntryEmpty and goes on.
+TEST_F(IndexedBank, AnEmptyEntryInTheMiddleOfEachFormat) {
+  const char *banks[][2] = {
+      {"e.fa", ">a x\nACD\n>b empty\n>c\nKLM\n"},
+      {"e.dat", "ID   A\nSQ   3 AA;\n  ACD\n//\nID   B\nSQ   0 AA;\n//\nID   C\nSQ   3 AA;\n  KLM\n//\n"},
+      {"e.gb", "LOCUS       A\nORIGIN\n 1 acd\n//\nLOCUS       B\nORIGIN\n//\nLOCUS       C\nORIGIN\n 1 klm\n//\n"},
+      {"e.prn", "gc; G\nfc; E1\nfd; ACD x\nbb;\nfc; E2\nfd;\nbb;\nfc; E3\nfd; KLM y\n"},
+      {"e.blk", "Blocks Database\nID   A; BLOCK\nBL   x\nS1 (1) ACD\n//\nID   B; BLOCK\nBL   y\n//\n"
+                "ID   C; BLOCK\nBL   z\nS1 (1) KLM\n//\n"},
+      {"e.sto", "# STOCKHOLM 1.0\n#=GF ID   A\ns1 ACD\n//\n# STOCKHOLM 1.0\n#=GF ID   B\ns1\n//\n"
+                "# STOCKHOLM 1.0\n#=GF ID   C\ns1 KLM\n//\n"},
+  };
+  for (int i = 0; i < 6; i++) {
+    for (int crlf = 0; crlf < 2; crlf++) {
+      const std::string bank = put((crlf ? "crlf_" : "") + std::string(banks[i][0]),
+                                   crlf ? toCRLF(banks[i][1]) : banks[i][1]);
+      SCOPED_TRACE(bank);
+      const std::string row = i < 3 ? "" : "\n", want[] = {"ACD" + row, "", "KLM" + row};
+      EntryLog log;
+      for (int k = 0; k < 3; k++) {
+        WorkSeq w;
+        EXPECT_EQ(w.readSeq(bank.c_str(), k, &log), (int)want[k].size()) << k;
+        EXPECT_EQ(seqOf(w), want[k]) << k;
+      }
+      EXPECT_EQ(log.unreadable(), 0);
+      if (i >= 3) continue;
+      SeqBase open(bank.c_str());
+      WorkSeq w;
+      char name[1024];
+      int handle, r;
+      std::string got;
+      while ((r = open.next(w, name, handle)) != kBankEnd) got += std::to_string(r) + name + seqOf(w) + " ";
+      EXPECT_EQ(got, i ? "1AACD 2B 1CKLM " : "1>aACD 2>b 1>cKLM ");
+    }
+  }
+}
+
+// Faults of the index, told once per bank through a log and counted; without a log the same
+// fetches fail silently.
+TEST_F(IndexedBank, IndexFaultsAreToldOncePerBankAndCounted) {
+  const std::string fasta = ">e0\nAC\n>e1\nKL\n>e2\nMN\n";
+  put("x.dat", "ID   A\nSQ  \nAC\n//\nID   B\nSQ  \nKL\n//\n");  // x.idx fits x.dat, not x.fa
+  const std::string x = put("x.fa", fasta, false), y = put("y.fa", fasta), z = put("z.fa", fasta, false);
+  writeFile(y, ">new first entry\nWW\n" + fasta);  // edited after indexing
+  const std::string gz = put("g.fa", "\x1f\x8b\x08" + fasta, false);
+  const std::string bin = put("b.fa", fasta + std::string(1, '\0'), false);
+  mkdir(dir.file("d.fa").c_str(), 0755);
+  const std::string unfit = " does not fit; remake it with tools/mkidx.py";
+  const struct {
+    std::string bank;
+    int num, len;
+    std::string message;  // told the first time only
+  } rows[] = {
+      {z, 0, 2, ""},
+      {z, 2, 0, "\n No index file " + dir.file("z.idx") + ": entries of " + z +
+                    " past 0 can't be read; make it with tools/mkidx.py"},
+      {z, 1, 0, ""},
+      {x, 1, 0, "\n Index " + dir.file("x.idx") + " of bank " + x + unfit},
+      {x, 0, 2, ""},  // record 0 points at the start, which begins an entry of x.fa too
+      {y, 2, 0, "\n Index " + dir.file("y.idx") + " of bank " + y + unfit},
+      {gz, 0, 0, "\n Unknown bank format: " + gz + " is gzip-compressed; decompress it first"},
+      {bin, 0, 0, "\n Unknown bank format: " + bin},
+      {dir.file("d.fa"), 0, 0, ""},
+      {dir.file("none.fa"), 0, 0, ""},
+  };
+  EntryLog log;
+  for (int pass = 0; pass < 2; pass++) {
+    for (const auto &row : rows) {
+      SCOPED_TRACE(row.bank + " " + std::to_string(row.num));
+      WorkSeq w, silent;
+      w.set("KEEP", 4);
+      testing::internal::CaptureStdout();
+      EXPECT_EQ(w.readSeq(row.bank.c_str(), row.num, &log), row.len);
+      EXPECT_EQ(silent.readSeq(row.bank.c_str(), row.num), row.len);
+      EXPECT_EQ(testing::internal::GetCapturedStdout(), pass ? "" : row.message);
+      EXPECT_EQ(log.lastFailed(), row.len == 0);
+      EXPECT_EQ(seqOf(w), row.len ? "AC" : "KEEP");
+    }
+  }
+  EXPECT_EQ(log.asked(), 10);  // each entry once, however often it was asked for
+  EXPECT_EQ(log.unreadable(), 8);
+  EXPECT_FALSE(log.allUnreadable());
+  EntryLog bad;
+  WorkSeq w;
+  testing::internal::CaptureStdout();
+  log.printEnd();
+  bad.printEnd();  // nothing to tell
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n 8 of the 10 entries asked for could not be read");
+  testing::internal::CaptureStdout();
+  w.readSeq(x.c_str(), 2, &bad);
+  testing::internal::GetCapturedStdout();
+  EXPECT_TRUE(bad.allUnreadable());
+}
+
 TEST_F(IndexedBank, RecordsAreCheckedAndFailuresKeepTheSequence) {
   // Entry 3 at byte 1500 of a FASTA bank.
   std::string text = ">e0\nAC\n";
@@ -452,6 +556,8 @@ TEST_F(IndexedBank, RecordsAreCheckedAndFailuresKeepTheSequence) {
       {"non-numeric offset", r012 + "              3           15x00\n", 3, 0},
       {"non-numeric number", r012 + "              x            1500\n", 3, 0},
       {"offset past the end", r012 + record(3, 999999), 3, 0},
+      {"offset inside a line", r012 + record(3, 1501), 3, 0},
+      {"offset at a line of residues", r012 + record(3, 4), 3, 0},
       {"record without its line feed", r012 + "3 1500" + std::string(26, ' ') + record(4, 0), 3, 4},
       {"negative entry number", r012, -1, 0},
   };
@@ -461,12 +567,7 @@ TEST_F(IndexedBank, RecordsAreCheckedAndFailuresKeepTheSequence) {
     w.set("PREVIOUS", 8);
     int r = w.readSeq(bank.c_str(), c.num);
     EXPECT_EQ(r, c.ret) << c.what;
-    if (c.ret) {
-      EXPECT_EQ(seqOf(w), "KLMN") << c.what;
-    } else if (std::string(c.what) != "offset past the end") {
-      // An offset past the end reads an empty entry; every other failure keeps the content.
-      EXPECT_EQ(seqOf(w), "PREVIOUS") << c.what;
-    }
+    EXPECT_EQ(seqOf(w), c.ret ? "KLMN" : "PREVIOUS") << c.what;
   }
 
   // Without an index only entry 0 can be read, from the start of the bank.

@@ -33,7 +33,7 @@ std::vector<Yield> iterate(SeqBase &b, int extra = 0) {
     name[0] = 0;
     int r = b.next(w, name, handle);
     EXPECT_EQ(handle, 0);
-    out.push_back({r, r ? name : "", r ? w.seq() : ""});
+    out.push_back({r, r ? name : "", r && w.seq() ? w.seq() : ""});
     if (!r) zeros++;
   }
   return out;
@@ -63,12 +63,12 @@ TEST_F(Banks, FastaIteration) {
   EXPECT_EQ(y[2].ret, 0);
   EXPECT_EQ(y[3].ret, 0);
 
-  // An entry without residues ends the iteration: the third entry is never reached.
+  // An entry without residues is given as such, and the iteration goes on past it.
   SeqBase e(put("gap.fa", ">a\nAC\n>empty\n>c\nGT\n").c_str());
   y = iterate(e);
-  EXPECT_EQ(y.size(), 2u);
-  EXPECT_EQ(y[0].ret, 1);
-  EXPECT_EQ(y[1].ret, 0);
+  ASSERT_EQ(y.size(), 4u);
+  EXPECT_EQ(y[1].ret, kEntryEmpty);
+  EXPECT_EQ(y[2].seq, "GT");
 
   // Indented headers are taken as FASTA here.
   SeqBase ind(put("ind.fa", "\n  >a\nacgu\n\t>b\nAC\n").c_str());
@@ -153,10 +153,18 @@ TEST_F(Banks, SwissAndGenBankIteration) {
   EXPECT_EQ(y[0].name, "TESTSEQ");
   EXPECT_EQ(y[1].seq, "ACGTACGT");
 
-  // A bank whose first entry is empty is protein and yields nothing.
-  SeqBase empty(put("empty1.dat", "ID   E\nSQ  \n//\nID   F\nSQ  \nACGT\n//\n").c_str());
-  EXPECT_EQ(empty.getMolType(), 0);
-  EXPECT_EQ(iterate(empty).size(), 1u);
+  // A bank whose first entries are empty takes its molecule type from the first entry with
+  // residues, and yields every entry.
+  SeqBase empty(put("empty1.dat", "ID   E\nSQ  \n//\nID   G\nSQ  \n//\nID   F\nSQ  \nACGT\n//\n").c_str());
+  EXPECT_EQ(empty.getMolType(), 1);
+  y = iterate(empty);
+  ASSERT_EQ(y.size(), 4u);
+  EXPECT_EQ(y[0].ret, kEntryEmpty);
+  EXPECT_EQ(y[1].ret, kEntryEmpty);
+  EXPECT_EQ(y[2].seq, "ACGT");
+  SeqBase none(put("empty2.fa", ">a\n>b\n").c_str());
+  EXPECT_EQ(none.getMolType(), 0);
+  EXPECT_EQ(iterate(none).size(), 3u);
 }
 
 TEST_F(Banks, UnusedOperations) {
@@ -194,24 +202,41 @@ TEST_F(Banks, UnopenableBankIsInvalidAndSilent) {
 }
 
 TEST_F(Banks, UnknownFormatsExit99) {
-  const char *texts[] = {
-      "fc; X\nfd; ACDE\n",              // PRINTS
-      "Blocks Database\nBL x\n",        // BLOCKS
-      "# STOCKHOLM 1.0\ns1 AC\n//\n",   // Stockholm
-      "",                               // empty
-      "SQ X\nplain text\n",             // "SQ" needs two blanks
+  const std::string fasta = ">a\nACDEF\n";
+  const struct {
+    const char *what;
+    std::string text;
+    const char *packer;  // the compressed ones
+  } rows[] = {
+      {"PRINTS", "fc; X\nfd; ACDE\n", nullptr},
+      {"BLOCKS", "Blocks Database\nBL x\n", nullptr},
+      {"Stockholm", "# STOCKHOLM 1.0\ns1 AC\n//\n", nullptr},
+      {"empty", "", nullptr},
+      {"SQ needs two blanks", "SQ X\nplain text\n", nullptr},
+      {"a NUL in the first block", fasta + std::string(1, '\0') + fasta, nullptr},
+      {"gzip", "\x1f\x8b\x08\x08\n" + fasta, "gzip"},
+      {"bzip2", "BZh91AY&SY\n" + fasta, "bzip2"},
+      {"xz", std::string("\xfd" "7zXZ", 5) + std::string(1, '\0') + "\n" + fasta, "xz"},
+      {"zstd", "\x28\xb5\x2f\xfd\n" + fasta, "zstd"},
+      {"zip", "PK\x03\x04\n" + fasta, "zip"},
   };
   int i = 0;
-  for (const char *t : texts) {
-    std::string p = put("u" + std::to_string(i++) + ".txt", t);
+  for (const auto &row : rows) {
+    std::string p = put("u" + std::to_string(i++) + ".txt", row.text);
+    const std::string message = row.packer ? "\n Unknown bank format: " + p + " is " + row.packer +
+                                                 "-compressed; decompress it first"
+                                           : "\n Unknown bank format: " + p;
     EXPECT_EXIT(
         {
           testutil::stdoutToStderr();
           SeqBase b(p.c_str());
         },
-        ::testing::ExitedWithCode(99), ::testing::Eq("\n Unknown bank format"))
-        << t;
+        ::testing::ExitedWithCode(99), ::testing::Eq(message))
+        << row.what;
   }
+  // A NUL past the first 4096 bytes is read as a line of the bank.
+  SeqBase late(put("late.fa", fasta + std::string(5000, 'W') + std::string(1, '\0') + "\n").c_str());
+  EXPECT_EQ(late.valid(), 1);
 }
 
 // ---- bank list ----
@@ -331,7 +356,7 @@ TEST(BankListDeathTest, BadBanksExit) {
         testutil::stdoutToStderr();
         getBaseMolType(l);
       },
-      ::testing::ExitedWithCode(99), ::testing::Eq("\n Unknown bank format"));
+      ::testing::ExitedWithCode(99), ::testing::Eq("\n Unknown bank format: " + odd));
   freeList(l);
 }
 

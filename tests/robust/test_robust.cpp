@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -68,12 +69,17 @@ const std::string kQ1 =
 // ---- search ----
 
 // A working search set-up in a scratch directory: parameter file, bank list, one protein
-// bank and the query file, each replaceable by a row.
+// bank and the query file, each replaceable by a row. Every file put there is an input whose
+// bytes no row may change.
 class RobustSearch : public ::testing::Test {
  protected:
   TempDir dir;
+  std::vector<std::string> inputs;
   std::string path(const std::string &name) const { return dir.file(name); }
-  void put(const std::string &name, const std::string &text) const { writeFile(path(name), text); }
+  void put(const std::string &name, const std::string &text) {
+    writeFile(path(name), text);
+    inputs.push_back(name);
+  }
 
   void SetUp() override {
     for (const char *f : {"colors.txt", "code.txt", "bank_prot.fa", "queries.fa"})
@@ -89,16 +95,27 @@ class RobustSearch : public ::testing::Test {
     return run(kSearch, {prm, list, query, result}, dir.path(), fileLimit);
   }
   std::string result() const { return readFile(path("res.txt")); }
+  bool exists(const std::string &name) const {
+    struct stat st;
+    return stat(path(name).c_str(), &st) == 0;
+  }
+  std::map<std::string, size_t> hashes() const {
+    std::map<std::string, size_t> h;
+    for (const std::string &f : inputs) h[f] = std::hash<std::string>()(readFile(path(f)));
+    return h;
+  }
 };
 
 struct FileRow {
   const char *what;
-  int which;          // 0 parameter file, 1 bank list, 2 query file
+  int which;          // 0 parameter file, 1 bank list, 2 query file, 3 result file
   std::string name;   // the file given in its place
   int code;
   const char *message;
 };
 
+// Every input is checked before the result file is made: a run that stops on one leaves no
+// result file (nor "ctr") and every input as it was.
 TEST_F(RobustSearch, MissingEmptyDirectoryAndGarbageFiles) {
   put("garbage", garbage(3000, true));
   put("self", "self\n");
@@ -109,37 +126,114 @@ TEST_F(RobustSearch, MissingEmptyDirectoryAndGarbageFiles) {
   std::string many;
   for (int i = 0; i < 128; i++) many += "bank_prot.fa\n";
   put("many", many);
+  const std::string gz = std::string("\x1f\x8b\x08\x08", 4) + garbage(500);
+  put("bank.fa.gz", gz);
+  put("gzbank", "bank_prot.fa\nbank.fa.gz\n");
+  put("q.fa.gz", gz);
+  put("noc.prm", "!e code.txt\n");
+  put("dirc.prm", "!c adir\n!e code.txt\n");
+  put("dire.prm", "!c colors.txt\n!e adir\n");
+  put("dirm.prm", "!c colors.txt\n!e code.txt\n!m adir\n");
+  put("codem.prm", "!c colors.txt\n!e code.txt\n!m code.txt\n");
+  put("nosuchm.prm", "!c colors.txt\n!e code.txt\n!m nosuch.mat\n");
+  put("garbagem.prm", "!c colors.txt\n!e code.txt\n!m garbage\n");
+  put("pfour.prm", "!c colors.txt\n!e code.txt\n!P four\n");
+  put("labc.prm", "!c colors.txt\n!e code.txt\n!L abc\n!M abc\n");
   const FileRow rows[] = {
       {"missing parameter file", 0, "nope.prm", -2, "\n Can't open file with parameters nope.prm"},
-      // A directory or a file without settings reads as no setting: the letter groups,
-      // which have no default, are missing.
+      {"directory as parameter file", 0, "adir", -2, "\n Can't open file with parameters adir"},
+      // A file without settings reads as no setting: the letter groups, which have no default,
+      // are missing.
       {"empty parameter file", 0, "empty", 111, "\n Can't open file with color file (null)"},
-      {"directory as parameter file", 0, "adir", 111, "\n Can't open file with color file (null)"},
       {"garbage parameter file", 0, "garbage", 111, "\n Can't open file with color file (null)"},
+      {"parameter file without letter groups", 0, "noc.prm", 111, "\n Can't open file with color file (null)"},
+      {"directory as letter groups", 0, "dirc.prm", 111, "\n Can't open file with color file adir"},
+      {"directory as genetic code", 0, "dire.prm", 111, "\n Can't open file with translation code adir"},
+      {"directory as matrix", 0, "dirm.prm", -3,
+       "\n Can't open file with Weight matrix adir\n Can't load parameter file dirm.prm"},
+      {"genetic code as matrix", 0, "codem.prm", -3, "\n File code.txt is no weight matrix"},
+      {"missing matrix", 0, "nosuchm.prm", -3, "\n Can't open file with Weight matrix nosuch.mat"},
+      {"garbage as matrix", 0, "garbagem.prm", -3, "\n File garbage is no weight matrix"},
+      {"a word for a number", 0, "pfour.prm", -3,
+       "\n Parameter !P: four is not a number\n Can't load parameter file pfour.prm"},
+      {"words for integers", 0, "labc.prm", -3,
+       "\n Parameter !L: abc is not a number\n Parameter !M: abc is not a number"},
       {"missing bank list", 1, "nope", -4, "\n Can't open file with base list nope"},
       {"empty bank list", 1, "empty", -5, "\n There are no banks in bankList"},
-      {"directory as bank list", 1, "adir", -5, "\n There are no banks in bankList"},
-      {"bank list naming itself", 1, "self", 99, "\n Unknown bank format"},
+      {"directory as bank list", 1, "adir", -4, "\n Can't open file with base list adir"},
+      {"bank list naming itself", 1, "self", 99, "\n Unknown bank format: self"},
       {"bank list naming a missing bank", 1, "nobank", 111, "\n Base nope.fa isn't valid"},
-      {"bank list naming a directory", 1, "dirbank", 99, "\n Unknown bank format"},
-      {"bank list naming garbage", 1, "garbank", 99, "\n Unknown bank format"},
+      {"bank list naming a directory", 1, "dirbank", 111, "\n Base adir isn't valid"},
+      {"bank list naming garbage", 1, "garbank", 99, "\n Unknown bank format: garbage"},
+      {"bank list naming a gzip bank", 1, "gzbank", 99,
+       "\n Unknown bank format: bank.fa.gz is gzip-compressed; decompress it first"},
       {"bank list starting with a blank line", 1, "blankfirst", 111,
        "All bases in given ase_list have unknown molecular type..."},
       {"bank list of 128 banks", 1, "many", 111, "\n Too many banks in bankList"},
       {"missing query file", 2, "nope.fa", -6, "\n File nope.fa with query sequences is invalid"},
-      {"empty query file", 2, "empty", 99, "\n Unknown bank format"},
-      {"directory as query file", 2, "adir", 99, "\n Unknown bank format"},
-      {"garbage query file", 2, "garbage", 99, "\n Unknown bank format"},
+      {"empty query file", 2, "empty", 99, "\n Unknown bank format: empty"},
+      {"directory as query file", 2, "adir", -6, "\n File adir with query sequences is invalid"},
+      {"garbage query file", 2, "garbage", 99, "\n Unknown bank format: garbage"},
+      {"gzip query file", 2, "q.fa.gz", 99,
+       "\n Unknown bank format: q.fa.gz is gzip-compressed; decompress it first"},
   };
+  const auto before = hashes();
   for (const FileRow &row : rows) {
     SCOPED_TRACE(row.what);
     std::string a[3] = {"p.prm", "list", "queries.fa"};
     a[row.which] = row.name;
-    std::remove(path("res.txt").c_str());
     Outcome r = search(a[0], a[1], a[2]);
     expectOutcome(r, row.code, row.message);
-    // Nothing was searched: the result file, when made, holds the banner alone.
-    EXPECT_EQ(result().find("Query:"), std::string::npos);
+    EXPECT_FALSE(exists("res.txt"));
+    EXPECT_FALSE(exists("ctr"));
+    EXPECT_EQ(hashes(), before) << "an input file changed";
+  }
+  // Query and result swapped, the query's name mistyped: the query file stays as it was.
+  expectOutcome(search("p.prm", "list", "nosuch.fa", "queries.fa"), -6,
+                "\n File nosuch.fa with query sequences is invalid");
+  EXPECT_EQ(hashes(), before);
+}
+
+// An entry without residues is an entry: the search goes on past it, and the entries after it
+// keep their numbers. An empty query finds nothing and leaves no trace.
+TEST_F(RobustSearch, EmptyEntriesAreEntries) {
+  std::string q1 = kQ1, fasta, swiss;
+  q1.erase(std::remove(q1.begin(), q1.end(), '\n'), q1.end());
+  for (int k = 0; k < 45; k++) {
+    const std::string seq = k == 5 ? "" : q1 + "\n", n = std::to_string(k);
+    fasta += ">e" + n + "\n" + seq;
+    swiss += "ID   E" + n + "\nSQ   SEQUENCE " + std::to_string(k == 5 ? 0 : 120) + " AA;\n" + seq + "//\n";
+  }
+  put("e.fa", fasta);
+  put("e.dat", swiss);
+  put("first.dat", "ID   N0\nSQ   SEQUENCE 0 AA;\n//\n" + swiss);
+  for (const char *b : {"e.fa", "e.dat", "first.dat"}) put(std::string(b) + ".lst", std::string(b) + "\n");
+  put("mid.fa", ">q1\n" + q1 + "\n>empty query\n>q3\n" + q1 + "\n");
+  const auto before = hashes();
+  const struct {
+    const char *what, *list, *query;
+    std::vector<std::string> found, absent;
+  } rows[] = {
+      {"FASTA entry without letters after entry 4", "e.fa.lst", "queries.fa",
+       {" 0 e.fa      4 ", " 0 e.fa      6 ", " 0 e.fa     44 ", " 2 e.fa     44 "}, {"e.fa      5 "}},
+      {"Swiss-Prot entry of 0 AA", "e.dat.lst", "queries.fa", {" 0 e.dat      6 ", " 2 e.dat     44 "},
+       {"e.dat      5 "}},
+      {"first bank entry empty", "first.dat.lst", "queries.fa", {" 0 first.dat      7 ", " 0 first.dat     45 "},
+       {"first.dat      0 ", "first.dat      6 "}},
+      {"empty query between two", "list", "mid.fa", {"mid.fa      0 bank_prot.fa      1", "mid.fa      2 bank"},
+       {"mid.fa      1 ", "empty query"}},
+  };
+  for (const auto &row : rows) {
+    for (const char *mode : {"-1", "-2"}) {
+      SCOPED_TRACE(std::string(row.what) + " " + mode);
+      std::remove(path("res.txt").c_str());
+      expectOutcome(run(kSearch, {mode, "p.prm", row.list, row.query, "res.txt"}, dir.path()), 0,
+                    "\n Elapsed time:");
+      const std::string res = result();
+      for (const std::string &f : row.found) EXPECT_NE(res.find(f), std::string::npos) << f;
+      for (const std::string &a : row.absent) EXPECT_EQ(res.find(a), std::string::npos) << a;
+      EXPECT_EQ(hashes(), before);
+    }
   }
 }
 
@@ -236,17 +330,16 @@ TEST_F(RobustSearch, AbsurdParameterValues) {
   // Every value is read as written; none may crash or hang the search (in the calling
   // thread or the threaded pipeline), and each run ends with the result file complete.
   const char *settings[] = {
-      "!P -1",         "!P 0",          "!P nan",       "!P 1e308",     "!P abc",
+      "!P -1",         "!P 0",          "!P nan",       "!P 1e308",     "!P 4abc",
       "!F -1",         "!F nan",        "!F 1e308",     "!L 0",         "!L -5",
-      "!L 2147483647", "!L 99999999999", "!L abc",      "!M 0",         "!M -5",
-      "!M 2147483647", "!M abc",        "!p 1",         "!p 0",         "!p -3",
+      "!L 2147483647", "!L 99999999999", "!L .5",       "!M 0",         "!M -5",
+      "!M 2147483647", "!M 0x10",       "!p 1",         "!p 0",         "!p -3",
       "!p 2147483647", "!s 0",          "!s -1",        "!s 2147483647", "!T -5",
       "!T 2147483647", "!t 0",          "!t -5",        "!T 100\n!t 5", "!T 60\n!t 62",
       "!G -1e300",     "!G nan",        "!G 1e300",     "!W 99",        "!W -1",
       "!k -1",         "!k 99",         "!C 1.5",       "!C -1",        "!H 1",
       "!H 2",          "!E xyz",        "!E N",         "!E B",         "!E Y",
-      "!A",            "!m",            "!m nosuch.mat", "!m adir",     "!m garbage",
-      "!I -1",         "!w nan",        "!",
+      "!A",            "!m",            "!I -1",        "!w nan",       "!",
   };
   put("garbage", garbage(2000));
   for (const char *s : settings) {

@@ -9,11 +9,24 @@ using testutil::readFile;
 // No program writes its result over a file it reads, whatever name the file goes by.
 TEST_F(RobustLearning, NoResultOverAnInput) {
   put("list.lst", "b.sp\n");
+  put("m.prm", "!c colors.txt\n!e code.txt\n!m tiny.mat\n");
+  put("tiny.mat", "Tiny matrix\n   A  R\nA  4\nR -1  5\n");
+  put("ctr", readFile(path("prot.dat")));
+  put("ctr.lst", "ctr\n");
   runRows(kSearch, {
       {"query file", {"p.prm", "list.lst", "b.sp", "./b.sp"}, -7, "Result file ./b.sp would overwrite b.sp"},
       {"parameter file", {"p.prm", "list.lst", "b.sp", "p.prm"}, -7, "would overwrite p.prm"},
       {"bank list", {"p.prm", "list.lst", "b.sp", "list.lst"}, -7, "would overwrite list.lst"},
       {"listed bank", {"p.prm", "banks.lst", "b.sp", "prot.dat"}, -7, "would overwrite prot.dat"},
+      {"letter groups", {"p.prm", "banks.lst", "b.sp", "colors.txt"}, -7,
+       "Result file colors.txt would overwrite colors.txt"},
+      {"genetic code", {"p.prm", "banks.lst", "b.sp", "adir/../code.txt"}, -7,
+       "Result file adir/../code.txt would overwrite code.txt"},
+      {"matrix", {"m.prm", "banks.lst", "b.sp", "tiny.mat"}, -7, "Result file tiny.mat would overwrite tiny.mat"},
+      {"a bank named ctr", {"p.prm", "ctr.lst", "b.sp", "r.txt"}, -7, "Progress file ctr would overwrite ctr"},
+      {"a query file named ctr", {"p.prm", "banks.lst", "ctr", "r.txt"}, -7,
+       "Progress file ctr would overwrite ctr"},
+      {"a result named ctr", {"p.prm", "banks.lst", "b.sp", "./ctr"}, -7, "would overwrite"},
   });
   runRows(kPlevit, {
       {"motif file", {"m.txt", "m.txt"}, 5, "Result file m.txt would overwrite m.txt"},

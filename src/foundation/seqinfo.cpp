@@ -11,6 +11,7 @@
 //   feature names    makeName, updNumBra, belong
 #include "seqinfo.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -375,7 +376,11 @@ char *SeqInfo::getKW(const char *type) {
     return nullptr;
   }
 
-  size_t room = (size_t)80 * (size_t)(end - i0);
+  // 80 bytes a line, or room for the whole block when its lines are longer (today's DE
+  // lines with evidence blocks): a long line must not end the text.
+  size_t whole = 1;
+  for (int j = i0; j < end; j++) whole += str[(size_t)j].size() + 1;
+  const size_t room = std::max((size_t)80 * (size_t)(end - i0), whole);
   char *res = new char[room];
   size_t len = 0;
   res[0] = 0;

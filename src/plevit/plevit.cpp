@@ -63,7 +63,7 @@ int loadMatrix(const char *name, std::unique_ptr<Weight_matrix> &wm) {
       printf("\n Can't open Matrix file %s", name);
     return kPlevitBadMatrix;
   }
-  wm = std::make_unique<Weight_matrix>();
+  wm.reset(allocObject<Weight_matrix>());
   wm->fread(f);
   fclose(f);
   return kPlevitDone;
@@ -77,7 +77,7 @@ int loadCode(const char *name, std::unique_ptr<Translation_code> &code) {
     printf("\n Can't open Translation_code file %s", name);
     return kPlevitBadCode;
   }
-  code = std::make_unique<Translation_code>();
+  code.reset(allocObject<Translation_code>());
   const int bad = code->fread(f);
   fclose(f);
   if (bad) {
@@ -88,13 +88,34 @@ int loadCode(const char *name, std::unique_ptr<Translation_code> &code) {
   return kPlevitDone;
 }
 
-// Format of an open bank or query file; kFormatUnknown after the refusal naming it when it
-// is compressed, binary or of no known format.
-int knownFormat(FILE *f, const char *path) {
-  const int kind = fileKind(f);
-  const int format = kind == kKindText ? getFormat(f) : kFormatUnknown;
-  if (format == kFormatUnknown) printUnknownFormat(path, kind);
-  return format;
+// Opens the bank and then the query file of the first supermotif, whose formats decide the
+// form of the whole report. kPlevitDone with the bank's format in bFormat; kPlevitNoBase
+// when one can't be opened (a directory can't), or the suite's 99 when one is compressed,
+// binary or of no known format, each after a message naming the file.
+int checkFirstFiles(const Supermotif &sup, int &bFormat) {
+  const char *names[2] = {sup.bAdr, sup.qAdr};
+  FILE *files[2] = {nullptr, nullptr};
+  for (int i = 0; i < 2; i++) {
+    files[i] = openInput(names[i]);
+    if (!files[i]) {
+      printf("Can't open base file %s\n", names[i] ? names[i] : "(null)");
+      if (i) fclose(files[0]);
+      return kPlevitNoBase;
+    }
+  }
+  int rc = kPlevitDone;
+  for (int i = 0; i < 2 && rc == kPlevitDone; i++) {
+    const int kind = fileKind(files[i]);
+    const int format = kind == kKindText ? getFormat(files[i]) : kFormatUnknown;
+    if (format == kFormatUnknown) {
+      printUnknownFormat(names[i], kind);
+      rc = kExitBadFormat;
+    }
+    if (i == 0) bFormat = format;
+  }
+  fclose(files[0]);
+  fclose(files[1]);
+  return rc;
 }
 
 // Query blocks of a FASTA, Swiss-Prot/EMBL or GenBank bank: header copy, summaries,
@@ -202,25 +223,8 @@ int run_plevit(int argc, char **argv) {
     printf("Can't load motif from file %s\n", motifName);
     return kPlevitNoSupermotif;
   }
-  // The first supermotif's files decide the form of the whole report.
-  int bFormat = kFormatUnknown, qFormat = kFormatUnknown;
-  {
-    const char *names[2] = {sup.bAdr, sup.qAdr};
-    FILE *opened[2] = {nullptr, nullptr};
-    for (int i = 0; i < 2; i++) {
-      opened[i] = openInput(names[i]);
-      if (!opened[i]) {
-        printf("Can't open base file %s\n", names[i] ? names[i] : "(null)");
-        if (i) fclose(opened[0]);
-        return kPlevitNoBase;
-      }
-    }
-    bFormat = knownFormat(opened[0], names[0]);
-    if (bFormat != kFormatUnknown) qFormat = knownFormat(opened[1], names[1]);
-    fclose(opened[0]);
-    fclose(opened[1]);
-    if (bFormat == kFormatUnknown || qFormat == kFormatUnknown) return kExitBadFormat;
-  }
+  int bFormat = kFormatUnknown;
+  if (int rc = checkFirstFiles(sup, bFormat)) return rc;
   // Every bank and query file the motif file names is read: the report never goes over one.
   std::set<std::string> read;
   do {

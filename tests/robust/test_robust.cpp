@@ -433,10 +433,8 @@ TEST_F(RobustPlevit, MissingEmptyDirectoryAndGarbageFiles) {
   put("dirquery.mot", block("adir 0", "prot.dat 0"));
   put("gz.dat", std::string("\x1f\x8b\x08\0", 4) + garbage(100));
   put("gzquery.mot", block("gz.dat 0", "prot.dat 0"));
-  put("garbagebank.mot", block("query.dat 0", "garbage 0"));
-  // Entry 1 of a bank without index; every entry unreadable (query 7 is past the index).
+  // Entry 1 of a bank without index, query 7 past the index: no entry can be read.
   put("noidx.dat", readFile(path("prot.dat")));
-  put("noidx.mot", block("query.dat 0", "noidx.dat 1"));
   put("unread.mot", block("query.dat 7", "noidx.dat 1"));
   // x.idx made for x.dat, then read for x.fa: entry 1's record lies inside x.fa's first entry.
   put("x.fa", ">X1 one\n" + std::string(400, 'A') + "\n>X2 two\nACDEFGHIKL\n");
@@ -444,8 +442,7 @@ TEST_F(RobustPlevit, MissingEmptyDirectoryAndGarbageFiles) {
   put("selfhit.mot", block("x.fa 1", "x.fa 1"));
   // Entry 0 edited after indexing: the records after it no longer fit.
   std::string edited = readFile(path("prot.dat"));
-  edited.insert(edited.find("\nDE ") + 1, "DE   A LINE ADDED.\n");
-  put("edited.dat", edited);
+  put("edited.dat", edited.insert(edited.find("\nDE ") + 1, "DE   A LINE ADDED.\n"));
   put("edited.idx", readFile(path("prot.idx")));
   put("edited.mot", block("query.dat 0", "edited.dat 2"));
   const struct {
@@ -464,35 +461,26 @@ TEST_F(RobustPlevit, MissingEmptyDirectoryAndGarbageFiles) {
       {"directory as bank", {"dirbank.mot", "rep.txt"}, 4, "Can't open base file adir\n"},
       {"directory as query", {"dirquery.mot", "rep.txt"}, 4, "Can't open base file adir\n"},
       {"compressed query", {"gzquery.mot", "rep.txt"}, 99, "gz.dat is gzip-compressed; decompress"},
-      {"garbage bank", {"garbagebank.mot", "rep.txt"}, 99, "\n Unknown bank format: garbage"},
-      {"missing matrix", {"three.mot", "rep.txt", "nope.mat", "code.txt"}, 6,
-       "\n Can't open Matrix file nope.mat"},
-      {"directory as matrix", {"three.mot", "rep.txt", "adir", "code.txt"}, 6,
-       "\n Can't open Matrix file adir"},
-      {"genetic code as matrix", {"three.mot", "rep.txt", "code.txt"}, 6,
-       "\n File code.txt is no weight matrix"},
-      {"directory as code", {"three.mot", "rep.txt", "none", "adir"}, 9,
-       "\n Can't open Translation_code file adir"},
-      {"garbage code", {"three.mot", "rep.txt", "none", "garbage"}, 9,
-       "\n Can't load Translation_code: garbage"},
-      {"no index", {"noidx.mot", "rep.txt"}, 0,
+      {"missing matrix", {"three.mot", "rep.txt", "nope.mat", "code.txt"}, 6, "Can't open Matrix file nope.mat"},
+      {"directory as matrix", {"three.mot", "rep.txt", "adir", "code.txt"}, 6, "Can't open Matrix file adir"},
+      {"genetic code as matrix", {"three.mot", "rep.txt", "code.txt"}, 6, "File code.txt is no weight matrix"},
+      {"directory as code", {"three.mot", "rep.txt", "none", "adir"}, 9, "Can't open Translation_code file adir"},
+      {"garbage code", {"three.mot", "rep.txt", "none", "garbage"}, 9, "Can't load Translation_code: garbage"},
+      {"no index, every entry unreadable", {"unread.mot", "rep.txt"}, 10,
        "\n No index file noidx.idx: entries of noidx.dat past 0 can't be read; make it with "
-       "tools/mkidx.py\n Can't read bank sequence: noidx.dat 1"
-       "\n 1 of the 2 entries asked for could not be read"},
-      {"every entry unreadable", {"unread.mot", "rep.txt"}, 10,
-       "\n No entry asked for could be read (2 asked)"},
+       "tools/mkidx.py\n Can't read query sequence: query.dat 7\n No entry asked for could be "
+       "read (2 asked)"},
       {"index of another file", {"selfhit.mot", "rep.txt"}, 10,
        "\n Index x.idx of bank x.fa does not fit; remake it with tools/mkidx.py"},
       {"bank edited after indexing", {"edited.mot", "rep.txt"}, 0,
-       "\n Index edited.idx of bank edited.dat does not fit"},
+       "\n Index edited.idx of bank edited.dat does not fit; remake it with tools/mkidx.py"
+       "\n Can't read bank sequence: edited.dat 2\n 1 of the 2 entries asked for could not be read"},
   };
   for (const auto &row : rows) {
     SCOPED_TRACE(row.what);
     std::remove(path("rep.txt").c_str());
-    Outcome r = plevit(row.args);
-    expectOutcome(r, row.code, row.message);
-    // A run that stops on an input makes no report; one whose entries were unreadable keeps
-    // its header copy, and no alignment.
+    expectOutcome(plevit(row.args), row.code, row.message);
+    // A run that stops on an input makes no report; unreadable entries print no alignment.
     EXPECT_EQ(std::ifstream(path("rep.txt")).good(), row.code == 0 || row.code == 10);
     EXPECT_EQ(report().find("\nPower "), std::string::npos);
   }

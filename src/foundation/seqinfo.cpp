@@ -309,6 +309,18 @@ const char *SeqInfo::getDE() {
     const char *s = str[(size_t)i].c_str();
     if (begins(s, "DE") && !strstr(s, "MOL_ID")) return s + strcspn(s, " \t");
     if (beginsI(s, "#=GF DE ") || beginsI(s, "ft;")) return s;
+    if (i == 0) {
+      // A FASTA header line: the text after its first word, blanks kept as after "DE". The
+      // line keeps its line end, which a description must not carry: a copy without it.
+      const char *p = s + strspn(s, " \t\r\n");
+      if (*p == '>') {
+        p++;
+        p += strspn(p, " \t");
+        p += strcspn(p, " \t\r\n");
+        fastaDE.assign(p, cutLen(p));
+        if (fastaDE.find_first_not_of(" \t") != std::string::npos) return fastaDE.c_str();
+      }
+    }
   }
   return " ";
 }

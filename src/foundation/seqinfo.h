@@ -54,8 +54,9 @@ class SeqInfo {
   char *getAC();
   // Entry name: new array (delete[]), " " when there is none.
   char *getID();
-  // Description: a pointer into the held lines (or the constant " "); not to be freed,
-  // valid until the next read.
+  // Description: a pointer into the held lines (or the constant " "); for a FASTA header the
+  // rest of its '>' line after the first word, line end dropped. Not to be freed, valid
+  // until the next read.
   const char *getDE();
   // Organism: new array (delete[]), " " when there is none.
   char *getOS();
@@ -86,6 +87,7 @@ class SeqInfo {
   int num;
   std::vector<std::string> str;  // grows on demand, capped at kMaxLines
   int format;
+  std::string fastaDE;  // getDE's copy of a FASTA description, without the line end
 
   void clear() { num = 0; }
   void store(const char *line, size_t n);

@@ -1,9 +1,15 @@
 // The plevit program: a motif file (typically a search result) turned into a report for people.
+// Every input (motif file, matrix, genetic code, the bank and query files of the first
+// supermotif) is opened and checked before the report is created; the entries printed are
+// fetched through one entry log, which tells index faults once per bank.
 #include "plevit.h"
+
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <string>
 
 #include "aa_code.h"
@@ -22,6 +28,14 @@ const char kPlevitUsageText[] =
 
 namespace {
 
+constexpr char kNoMatrixWord[] = "none";
+constexpr char kNotMatrixMsg[] =
+    "\n File %s is no weight matrix: a line of column letters, then rows of a letter and numbers";
+constexpr char kNeedsCodeMsg[] =
+    "\n A genetic code file is needed to print translated supermotifs: plevit motif_file "
+    "report_file matrix_file code_file (matrix_file may be none)";
+constexpr char kNoEntryMsg[] = "\n No entry asked for could be read (%d asked)";
+
 bool contains(const std::string &line, const char *word) {
   return line.find(word) != std::string::npos;
 }
@@ -29,17 +43,85 @@ bool contains(const std::string &line, const char *word) {
 struct Files {
   FILE *motif = nullptr;
   FILE *report = nullptr;
-  FILE *bank = nullptr;
   ~Files() {
-    if (bank) fclose(bank);
     if (motif) fclose(motif);
     if (report) fclose(report);
   }
 };
 
-// Query blocks of a Swiss-Prot/EMBL or GenBank bank: header copy, summaries, alignments.
-void printBlocks(FILE *fin, FILE *fout, Supermotif &sup, Weight_matrix *wm,
-                 Translation_code *code, int qFormat) {
+// The weight matrix of the command line into wm: kPlevitDone, or kPlevitBadMatrix after a
+// message naming the file. The word "none" naming no file leaves wm empty.
+int loadMatrix(const char *name, std::unique_ptr<Weight_matrix> &wm) {
+  struct stat st;
+  if (strcmp(name, kNoMatrixWord) == 0 && stat(name, &st) != 0) return kPlevitDone;
+  const int check = checkMatrixFile(name);
+  FILE *f = check == kMatrixOk ? openInput(name, "r") : nullptr;
+  if (!f) {
+    if (check == kMatrixNotMatrix)
+      printf(kNotMatrixMsg, name);
+    else
+      printf("\n Can't open Matrix file %s", name);
+    return kPlevitBadMatrix;
+  }
+  wm.reset(allocObject<Weight_matrix>());
+  wm->fread(f);
+  fclose(f);
+  return kPlevitDone;
+}
+
+// The genetic code of the command line into code: kPlevitDone, or kPlevitBadCode after a
+// message naming the file.
+int loadCode(const char *name, std::unique_ptr<Translation_code> &code) {
+  FILE *f = openInput(name, "r");
+  if (!f) {
+    printf("\n Can't open Translation_code file %s", name);
+    return kPlevitBadCode;
+  }
+  code.reset(allocObject<Translation_code>());
+  const int bad = code->fread(f);
+  fclose(f);
+  if (bad) {
+    printf("\n Can't load Translation_code: %s", name);
+    code.reset();
+    return kPlevitBadCode;
+  }
+  return kPlevitDone;
+}
+
+// Opens the bank and then the query file of the first supermotif, whose formats decide the
+// form of the whole report. kPlevitDone with the bank's format in bFormat; kPlevitNoBase
+// when one can't be opened (a directory can't), or the suite's 99 when one is compressed,
+// binary or of no known format, each after a message naming the file.
+int checkFirstFiles(const Supermotif &sup, int &bFormat) {
+  const char *names[2] = {sup.bAdr, sup.qAdr};
+  FILE *files[2] = {nullptr, nullptr};
+  for (int i = 0; i < 2; i++) {
+    files[i] = openInput(names[i]);
+    if (!files[i]) {
+      printf("Can't open base file %s\n", names[i] ? names[i] : "(null)");
+      if (i) fclose(files[0]);
+      return kPlevitNoBase;
+    }
+  }
+  int rc = kPlevitDone;
+  for (int i = 0; i < 2 && rc == kPlevitDone; i++) {
+    const int kind = fileKind(files[i]);
+    const int format = kind == kKindText ? getFormat(files[i]) : kFormatUnknown;
+    if (format == kFormatUnknown) {
+      printUnknownFormat(names[i], kind);
+      rc = kExitBadFormat;
+    }
+    if (i == 0) bFormat = format;
+  }
+  fclose(files[0]);
+  fclose(files[1]);
+  return rc;
+}
+
+// Query blocks of a FASTA, Swiss-Prot/EMBL or GenBank bank: header copy, summaries,
+// alignments. False when a translated supermotif found no code (the run ends there).
+bool printBlocks(FILE *fin, FILE *fout, Supermotif &sup, Weight_matrix *wm,
+                 Translation_code *code, EntryLog &log) {
   std::string line;
   for (;;) {
     // Header lines up to the block's first supermotif (or the end of the file).
@@ -61,7 +143,7 @@ void printBlocks(FILE *fin, FILE *fout, Supermotif &sup, Weight_matrix *wm,
       if (contains(line, "Supermotif")) {
         fseek(fin, pos, SEEK_SET);
         if (!sup.load(fin)) break;
-        sup.printInfasSW(fout);
+        sup.printInfasSW(fout, &log);
         sup.del();
       } else if (contains(line, "Query")) {
         break;
@@ -69,19 +151,17 @@ void printBlocks(FILE *fin, FILE *fout, Supermotif &sup, Weight_matrix *wm,
     }
 
     fseek(fin, blockStart, SEEK_SET);
-    if (qFormat == kFormatUnknown) return;
-
     fputs("\n Supermotifs", fout);
     int n = 1;
     for (;;) {
       const long pos = ftell(fin);
-      if (!readRawLine(fin, line)) return;
+      if (!readRawLine(fin, line)) return true;
       if (contains(line, "Supermotif")) {
         fseek(fin, pos, SEEK_SET);
-        if (!sup.load(fin)) return;
-        const int res = sup.printSupasSW(fout, wm, code, n);
+        if (!sup.load(fin)) return true;
+        const int res = sup.printSupasSW(fout, wm, code, n, &log);
         n++;
-        if (res == -3) return;
+        if (res == -3) return false;
         sup.del();
       } else if (contains(line, "Query")) {
         fputs("\n\n", fout);
@@ -93,14 +173,14 @@ void printBlocks(FILE *fin, FILE *fout, Supermotif &sup, Weight_matrix *wm,
 }
 
 // One line per supermotif for PRINTS, BLOCKS and Pfam banks.
-void printOneLiners(FILE *fin, FILE *fout, Supermotif &sup, int bFormat) {
+void printOneLiners(FILE *fin, FILE *fout, Supermotif &sup, int bFormat, EntryLog &log) {
   const char *kind = bFormat == kFormatPrints ? "PR" : bFormat == kFormatBlocks ? "BL" : "PF";
   const size_t skip = bFormat == kFormatPfam ? 5 : 3;
   fputs(" Brief Descriptions\n", fout);
   while (sup.load(fin)) {
     // A fresh header each time: a failed read must not show the previous entry.
     SeqInfo info;
-    if (info.readSeq(sup.bAdr, sup.bNum) > 0 && sup.first) {
+    if (info.readSeq(sup.bAdr, sup.bNum, &log) > 0 && sup.first) {
       const char *de = info.getDE();
       std::string text = de ? de : "";
       if (text.size() > 40) text.resize(39);
@@ -126,74 +206,58 @@ int run_plevit(int argc, char **argv) {
   const char *reportName = argv[arg + 1];
 
   Files files;
-  files.motif = fopen(motifName, "rb");
+  files.motif = openInput(motifName);
   if (!files.motif) {
     printf("\n Can't open Motif file %s", motifName);
     return kPlevitNoMotifFile;
   }
-  // The report is made anew: never over a file the run reads.
-  for (int i = arg; i < argc && i < arg + 4; i++)
-    if (i != arg + 1 && wouldOverwrite("Result", reportName, argv[i])) return kPlevitNoResultFile;
-  files.report = fopen(reportName, "w");
-  if (!files.report) {
-    printf("\n Can't open result file %s", reportName);
-    return kPlevitNoResultFile;
-  }
-
   std::unique_ptr<Weight_matrix> wm;
-  if (nFiles >= 3) {
-    FILE *f = fopen(argv[arg + 2], "r");
-    if (!f) {
-      printf("\n Can't open Matrix file %s", argv[arg + 2]);
-    } else {
-      wm = std::make_unique<Weight_matrix>();
-      wm->fread(f);
-      fclose(f);
-    }
-  }
+  if (nFiles >= 3)
+    if (int rc = loadMatrix(argv[arg + 2], wm)) return rc;
   std::unique_ptr<Translation_code> code;
-  if (nFiles >= 4) {
-    FILE *f = fopen(argv[arg + 3], "r");
-    if (!f) {
-      printf("\n Can't open Translation_code file %s", argv[arg + 3]);
-    } else {
-      code = std::make_unique<Translation_code>();
-      if (code->fread(f) != 0) {
-        printf("\n Can't load Translation_code: %s", argv[arg + 3]);
-        code.reset();
-      }
-      fclose(f);
-    }
-  }
+  if (nFiles >= 4)
+    if (int rc = loadCode(argv[arg + 3], code)) return rc;
 
   Supermotif sup;
   if (!sup.load(files.motif)) {
     printf("Can't load motif from file %s\n", motifName);
     return kPlevitNoSupermotif;
   }
+  int bFormat = kFormatUnknown;
+  if (int rc = checkFirstFiles(sup, bFormat)) return rc;
+  // Every bank and query file the motif file names is read: the report never goes over one.
+  std::set<std::string> read;
+  do {
+    if (sup.qAdr) read.insert(sup.qAdr);
+    if (sup.bAdr) read.insert(sup.bAdr);
+    sup.del();
+  } while (sup.load(files.motif));
   rewind(files.motif);
 
-  files.bank = fopen(sup.bAdr ? sup.bAdr : "", "rb");
-  if (!files.bank) {
-    printf("Can't open base file %s\n", sup.bAdr ? sup.bAdr : "(null)");
-    return kPlevitNoBase;
+  for (int i = arg; i < argc && i < arg + 4; i++)
+    if (i != arg + 1 && wouldOverwrite("Result", reportName, argv[i])) return kPlevitNoResultFile;
+  for (const std::string &name : read)
+    if (wouldOverwrite("Result", reportName, name.c_str())) return kPlevitNoResultFile;
+  files.report = fopen(reportName, "w");
+  if (!files.report) {
+    printf("\n Can't open result file %s", reportName);
+    return kPlevitNoResultFile;
   }
-  FILE *qf = fopen(sup.qAdr ? sup.qAdr : "", "rb");
-  if (!qf) {
-    printf("Can't open base file %s\n", sup.qAdr ? sup.qAdr : "(null)");
-    return kPlevitNoBase;
-  }
-  const int qFormat = getFormat(qf);
-  fclose(qf);
-  const int bFormat = getFormat(files.bank);
-  sup.del();
 
-  if (bFormat == kFormatSwiss || bFormat == kFormatGenBank)
-    printBlocks(files.motif, files.report, sup, wm.get(), code.get(), qFormat);
-  else if (bFormat == kFormatPrints || bFormat == kFormatBlocks || bFormat == kFormatPfam)
-    printOneLiners(files.motif, files.report, sup, bFormat);
-
+  EntryLog log;
+  bool complete = true;
+  if (bFormat == kFormatPrints || bFormat == kFormatBlocks || bFormat == kFormatPfam)
+    printOneLiners(files.motif, files.report, sup, bFormat, log);
+  else
+    complete = printBlocks(files.motif, files.report, sup, wm.get(), code.get(), log);
   closeOutput(files.report, reportName);
   files.report = nullptr;
-  return kPlevitDone;
+
+  if (log.allUnreadable()) {
+    printf(kNoEntryMsg, log.asked());
+    return kPlevitNoEntry;
+  }
+  if (!complete) printf(kNeedsCodeMsg);
+  log.printEnd();
+  return complete ? kPlevitDone : kPlevitNeedsCode;
 }

@@ -5,17 +5,24 @@
 // Usage text, written to standard output when fewer than two file names are given.
 extern const char kPlevitUsageText[];
 
-// Return codes of the program.
+// Return codes of the program. Codes 2 to 6, 9 and the suite's 99 come before the report is
+// created; 10 and 12 come after, the report written so far being kept.
 enum PlevitCode {
   kPlevitDone = 0,
   kPlevitUsage = 1,
-  kPlevitNoMotifFile = 2,
+  kPlevitNoMotifFile = 2,   // the motif file can't be opened (or is a directory)
   kPlevitNoSupermotif = 3,
-  kPlevitNoBase = 4,
-  kPlevitNoResultFile = 5,  // the report could not be created
+  kPlevitNoBase = 4,        // the bank or query file of the first supermotif can't be opened
+  kPlevitNoResultFile = 5,  // the report can't be created, or would overwrite a file read
+  kPlevitBadMatrix = 6,     // the matrix file can't be opened or is no weight matrix
+  kPlevitBadCode = 9,       // the genetic code file can't be opened or read
+  kPlevitNoEntry = 10,      // not one of the entries asked for could be read
+  kPlevitNeedsCode = 12,    // a translated supermotif and no genetic code file
 };
 
 // Runs the program on its command line: [-A] motifFile resultFile [Wmatrix [TranslationCode]].
-// Returns one of PlevitCode; exits 7 when memory runs out and 11 when the report can't be
-// written.
+// The matrix argument "none", when no file has that name, stands for no matrix (so that a
+// code file can follow). Returns one of PlevitCode, or 99 when the bank or query file of
+// the first supermotif is of no known format (compressed, binary, unmarked); exits 7 when
+// memory runs out and 11 when the report can't be written.
 int run_plevit(int argc, char **argv);

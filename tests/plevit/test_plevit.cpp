@@ -69,6 +69,9 @@ TEST(PlevitCommandLine, ReturnCodes) {
       {"nobank.mot {R}", 4, "Can't open base file missing.dat\n"},
       {"noquery.mot {R}", 4, "Can't open base file missing_query.dat\n"},
       {"three.mot /nonexistent/dir/r.txt", 5, "\n Can't open result file /nonexistent/dir/r.txt"},
+      {"three.mot {R} /dev/null", 6, "\n File /dev/null is no weight matrix: a line of column "
+                                     "letters, then rows of a letter and numbers"},
+      {"unknownq.mot {R}", 99, "\n Unknown bank format: code.txt"},
   };
   for (const Case &c : cases) {
     Outcome r = plevit(c.args);
@@ -84,18 +87,6 @@ TEST(PlevitCommandLine, OptionIsSkipped) {
     EXPECT_EQ(r.code, 0) << opt;
     EXPECT_EQ(r.report, expected) << opt;
   }
-}
-
-TEST(PlevitCommandLine, UnusableMatrixAndCodeFiles) {
-  Outcome r = plevit("translated.mot {R} nomatrix nocode");
-  EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(r.out,
-            "\n Can't open Matrix file nomatrix\n Can't open Translation_code file nocode"
-            "\n Translation code must be used for printing.\n");
-  Outcome bad = plevit("translated.mot {R} /dev/null prot.dat");
-  EXPECT_EQ(bad.out,
-            "\n Can't load Translation_code: prot.dat"
-            "\n Translation code must be used for printing.\n");
 }
 
 TEST(PlevitBlocks, ThreeQueryBlocks) {
@@ -122,20 +113,11 @@ TEST(PlevitBlocks, IndentedSupermotifLineEndsTheRun) {
   EXPECT_EQ(r.report.substr(r.report.size() - tail.size()), tail);
 }
 
-TEST(PlevitBlocks, UnknownQueryFormatStopsAfterTheSummaries) {
-  Outcome r = plevit("unknownq.mot {R}");
-  EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(r.report,
-            "Query: in a file of no known format\n\n Brief Descriptions\n"
-            "prot.dat| P00001| TEST_HUMA]             9.87 !    TEST PROTEIN.\n"
-            "prot.dat| P12345| LONG_HUMA]             1.50 !    LONG PROTEIN OF ONE HUNDRED AND "
-            "FORTY LETTERS.\n");
-}
-
-TEST(PlevitBlocks, FastaBankGivesAnEmptyReport) {
+TEST(PlevitBlocks, FastaBankPrintedAsSwissProt) {
+  // The header's first word as accession and name, the rest of its line as description.
   Outcome r = plevit("fasta.mot {R}");
   EXPECT_EQ(r.code, 0);
-  EXPECT_EQ(r.report, "");
+  EXPECT_EQ(r.report, slurp(kData + "/fasta.expected"));
   EXPECT_EQ(r.out, "");
 }
 
@@ -160,10 +142,12 @@ TEST(PlevitBlocks, GenBankBank) {
 }
 
 TEST(PlevitBlocks, TranslatedSupermotifs) {
-  // Without a code the report stops before the first translated supermotif.
+  // Without a code the report stops before the first translated supermotif, and says so.
   Outcome bare = plevit("translated.mot {R}");
-  EXPECT_EQ(bare.code, 0);
-  EXPECT_EQ(bare.out, "\n Translation code must be used for printing.\n");
+  EXPECT_EQ(bare.code, 12);
+  EXPECT_EQ(bare.out, "\n Translation code must be used for printing.\n\n A genetic code file is "
+                      "needed to print translated supermotifs: plevit motif_file report_file "
+                      "matrix_file code_file (matrix_file may be none)");
   const std::string first = "\n Supermotifs\nP00001    +";
   ASSERT_NE(bare.report.find(first), std::string::npos);
   const std::string tail = "      1   ACDEF   5      \n";

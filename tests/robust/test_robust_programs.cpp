@@ -28,10 +28,16 @@ TEST_F(RobustLearning, NoResultOverAnInput) {
        "Progress file ctr would overwrite ctr"},
       {"a result named ctr", {"p.prm", "banks.lst", "b.sp", "./ctr"}, -7, "would overwrite"},
   });
+  // A plevit report given as motif file; a motif file whose second supermotif names b.sp.
+  put("report.txt", readFile(testutil::dataPath("plevit/three.expected")));
+  put("two.mot", readFile(path("three.mot")) + readFile(path("m.txt")));
   runRows(kPlevit, {
       {"motif file", {"m.txt", "m.txt"}, 5, "Result file m.txt would overwrite m.txt"},
-      {"matrix file", {"m.txt", "code.txt", "code.txt"}, 5, "would overwrite code.txt"},
+      {"matrix file", {"m.txt", "tiny.mat", "tiny.mat"}, 5, "would overwrite tiny.mat"},
       {"code file", {"-a", "m.txt", "code.txt", "none", "code.txt"}, 5, "would overwrite code.txt"},
+      {"names swapped", {"report.txt", "three.mot"}, 3, "Can't load motif from file report.txt"},
+      {"first query file", {"three.mot", "adir/../query.dat"}, 5, "would overwrite query.dat"},
+      {"a later bank", {"two.mot", "b.sp"}, 5, "Result file b.sp would overwrite b.sp"},
   });
 }
 

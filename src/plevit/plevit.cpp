@@ -28,13 +28,13 @@ const char kPlevitUsageText[] =
 
 namespace {
 
-constexpr char kNoMatrixWord[] = "none";
 constexpr char kNotMatrixMsg[] =
     "\n File %s is no weight matrix: a line of column letters, then rows of a letter and numbers";
 constexpr char kNeedsCodeMsg[] =
     "\n A genetic code file is needed to print translated supermotifs: plevit motif_file "
-    "report_file matrix_file code_file (matrix_file may be none)";
-constexpr char kNoEntryMsg[] = "\n No entry asked for could be read (%d asked)";
+    "report_file matrix_file code_file";
+constexpr char kNothingMsg[] =
+    "\n Nothing could be printed: %d of the %d entries asked for could not be read";
 
 bool contains(const std::string &line, const char *word) {
   return line.find(word) != std::string::npos;
@@ -49,11 +49,16 @@ struct Files {
   }
 };
 
-// The weight matrix of the command line into wm: kPlevitDone, or kPlevitBadMatrix after a
-// message naming the file. The word "none" naming no file leaves wm empty.
-int loadMatrix(const char *name, std::unique_ptr<Weight_matrix> &wm) {
+bool isDirectory(const char *name) {
   struct stat st;
-  if (strcmp(name, kNoMatrixWord) == 0 && stat(name, &st) != 0) return kPlevitDone;
+  return stat(name, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The weight matrix of the command line into wm: kPlevitDone, or kPlevitBadMatrix after a
+// message naming the file when it is a directory or no weight matrix. A file that does not
+// open leaves wm empty after its message (a word in the matrix's place lets a code file
+// follow).
+int loadMatrix(const char *name, std::unique_ptr<Weight_matrix> &wm) {
   const int check = checkMatrixFile(name);
   FILE *f = check == kMatrixOk ? openInput(name, "r") : nullptr;
   if (!f) {
@@ -61,7 +66,7 @@ int loadMatrix(const char *name, std::unique_ptr<Weight_matrix> &wm) {
       printf(kNotMatrixMsg, name);
     else
       printf("\n Can't open Matrix file %s", name);
-    return kPlevitBadMatrix;
+    return check == kMatrixNotMatrix || isDirectory(name) ? kPlevitBadMatrix : kPlevitDone;
   }
   wm.reset(allocObject<Weight_matrix>());
   wm->fread(f);
@@ -70,12 +75,13 @@ int loadMatrix(const char *name, std::unique_ptr<Weight_matrix> &wm) {
 }
 
 // The genetic code of the command line into code: kPlevitDone, or kPlevitBadCode after a
-// message naming the file.
+// message naming the file when it is a directory. A file that does not open or read as a
+// code leaves code empty after its message: a translated supermotif then ends the run.
 int loadCode(const char *name, std::unique_ptr<Translation_code> &code) {
   FILE *f = openInput(name, "r");
   if (!f) {
     printf("\n Can't open Translation_code file %s", name);
-    return kPlevitBadCode;
+    return isDirectory(name) ? kPlevitBadCode : kPlevitDone;
   }
   code.reset(allocObject<Translation_code>());
   const int bad = code->fread(f);
@@ -83,7 +89,6 @@ int loadCode(const char *name, std::unique_ptr<Translation_code> &code) {
   if (bad) {
     printf("\n Can't load Translation_code: %s", name);
     code.reset();
-    return kPlevitBadCode;
   }
   return kPlevitDone;
 }
@@ -118,10 +123,17 @@ int checkFirstFiles(const Supermotif &sup, int &bFormat) {
   return rc;
 }
 
+// The supermotifs a report tried to print and those it printed; `complete` false when a
+// translated supermotif found no code (the run ends there).
+struct Printed {
+  int tried = 0, done = 0;
+  bool complete = true;
+};
+
 // Query blocks of a FASTA, Swiss-Prot/EMBL or GenBank bank: header copy, summaries,
-// alignments. False when a translated supermotif found no code (the run ends there).
-bool printBlocks(FILE *fin, FILE *fout, Supermotif &sup, Weight_matrix *wm,
-                 Translation_code *code, EntryLog &log) {
+// alignments.
+void printBlocks(FILE *fin, FILE *fout, Supermotif &sup, Weight_matrix *wm,
+                 Translation_code *code, EntryLog &log, Printed &p) {
   std::string line;
   for (;;) {
     // Header lines up to the block's first supermotif (or the end of the file).
@@ -155,13 +167,18 @@ bool printBlocks(FILE *fin, FILE *fout, Supermotif &sup, Weight_matrix *wm,
     int n = 1;
     for (;;) {
       const long pos = ftell(fin);
-      if (!readRawLine(fin, line)) return true;
+      if (!readRawLine(fin, line)) return;
       if (contains(line, "Supermotif")) {
         fseek(fin, pos, SEEK_SET);
-        if (!sup.load(fin)) return true;
+        if (!sup.load(fin)) return;
         const int res = sup.printSupasSW(fout, wm, code, n, &log);
         n++;
-        if (res == -3) return false;
+        if (res == -3) {
+          p.complete = false;
+          return;
+        }
+        p.tried++;
+        if (res == 0) p.done++;
         sup.del();
       } else if (contains(line, "Query")) {
         fputs("\n\n", fout);
@@ -173,14 +190,17 @@ bool printBlocks(FILE *fin, FILE *fout, Supermotif &sup, Weight_matrix *wm,
 }
 
 // One line per supermotif for PRINTS, BLOCKS and Pfam banks.
-void printOneLiners(FILE *fin, FILE *fout, Supermotif &sup, int bFormat, EntryLog &log) {
+void printOneLiners(FILE *fin, FILE *fout, Supermotif &sup, int bFormat, EntryLog &log,
+                    Printed &p) {
   const char *kind = bFormat == kFormatPrints ? "PR" : bFormat == kFormatBlocks ? "BL" : "PF";
   const size_t skip = bFormat == kFormatPfam ? 5 : 3;
   fputs(" Brief Descriptions\n", fout);
   while (sup.load(fin)) {
     // A fresh header each time: a failed read must not show the previous entry.
     SeqInfo info;
+    p.tried++;
     if (info.readSeq(sup.bAdr, sup.bNum, &log) > 0 && sup.first) {
+      p.done++;
       const char *de = info.getDE();
       std::string text = de ? de : "";
       if (text.size() > 40) text.resize(39);
@@ -245,19 +265,24 @@ int run_plevit(int argc, char **argv) {
   }
 
   EntryLog log;
-  bool complete = true;
+  Printed p;
   if (bFormat == kFormatPrints || bFormat == kFormatBlocks || bFormat == kFormatPfam)
-    printOneLiners(files.motif, files.report, sup, bFormat, log);
+    printOneLiners(files.motif, files.report, sup, bFormat, log, p);
   else
-    complete = printBlocks(files.motif, files.report, sup, wm.get(), code.get(), log);
+    printBlocks(files.motif, files.report, sup, wm.get(), code.get(), log, p);
   closeOutput(files.report, reportName);
   files.report = nullptr;
 
-  if (log.allUnreadable()) {
-    printf(kNoEntryMsg, log.asked());
+  if (!p.complete) {
+    printf(kNeedsCodeMsg);
+    log.printEnd();
+    return kPlevitNeedsCode;
+  }
+  // A report of headers alone, because the entries could not be read, is no success.
+  if (log.allUnreadable() || (p.tried > 0 && p.done == 0 && log.unreadable() > 0)) {
+    printf(kNothingMsg, log.unreadable(), log.asked());
     return kPlevitNoEntry;
   }
-  if (!complete) printf(kNeedsCodeMsg);
   log.printEnd();
-  return complete ? kPlevitDone : kPlevitNeedsCode;
+  return kPlevitDone;
 }

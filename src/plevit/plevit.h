@@ -14,15 +14,15 @@ enum PlevitCode {
   kPlevitNoSupermotif = 3,
   kPlevitNoBase = 4,        // the bank or query file of the first supermotif can't be opened
   kPlevitNoResultFile = 5,  // the report can't be created, or would overwrite a file read
-  kPlevitBadMatrix = 6,     // the matrix file can't be opened or is no weight matrix
-  kPlevitBadCode = 9,       // the genetic code file can't be opened or read
-  kPlevitNoEntry = 10,      // not one of the entries asked for could be read
+  kPlevitBadMatrix = 6,     // the matrix file is a directory or no weight matrix
+  kPlevitBadCode = 9,       // the genetic code file is a directory
+  kPlevitNoEntry = 10,      // nothing printed: the entries asked for could not be read
   kPlevitNeedsCode = 12,    // a translated supermotif and no genetic code file
 };
 
 // Runs the program on its command line: [-A] motifFile resultFile [Wmatrix [TranslationCode]].
-// The matrix argument "none", when no file has that name, stands for no matrix (so that a
-// code file can follow). Returns one of PlevitCode, or 99 when the bank or query file of
+// A matrix or code file that does not open is passed over after a message (a word in the
+// matrix's place lets a code file follow). Returns one of PlevitCode, or 99 when the bank or query file of
 // the first supermotif is of no known format (compressed, binary, unmarked); exits 7 when
 // memory runs out and 11 when the report can't be written.
 int run_plevit(int argc, char **argv);

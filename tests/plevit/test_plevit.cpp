@@ -147,7 +147,7 @@ TEST(PlevitBlocks, TranslatedSupermotifs) {
   EXPECT_EQ(bare.code, 12);
   EXPECT_EQ(bare.out, "\n Translation code must be used for printing.\n\n A genetic code file is "
                       "needed to print translated supermotifs: plevit motif_file report_file "
-                      "matrix_file code_file (matrix_file may be none)");
+                      "matrix_file code_file");
   const std::string first = "\n Supermotifs\nP00001    +";
   ASSERT_NE(bare.report.find(first), std::string::npos);
   const std::string tail = "      1   ACDEF   5      \n";

@@ -34,7 +34,7 @@ enum TervexCode {
   kTervexNoInput = 4,
   kTervexUnknownInput = 5,   // neither a motif file (no supermotif block) nor a SubBase file
   kTervexNoResultFile = 6,   // a result or progress file would overwrite an input, or can't be made
-  kTervexBadParamFile = 9,   // the parameter file opens but can't be read
+  kTervexBadParamFile = 9,   // the parameter file can't be read, or a value in it is refused
   kTervexNoBankList = -4,
   kTervexNoBanks = -5,
 };

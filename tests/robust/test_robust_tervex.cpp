@@ -28,7 +28,7 @@ TEST_F(RobustPrograms, TervexInputsAndOptions) {
       {"missing input", {"p.prm", "nope.mot", "r.mot"}, 4, "Can't open file with motifs nope.mot"},
       {"empty input", {"p.prm", "empty", "r.mot"}, 5, "neither MOTIFS nor SUB_BASE"},
       {"garbage input", {"p.prm", "garbage", "r.mot"}, 5, "neither MOTIFS nor SUB_BASE"},
-      {"directory as input", {"p.prm", "adir", "r.mot"}, 5, "neither MOTIFS nor SUB_BASE"},
+      {"directory as input", {"p.prm", "adir", "r.mot"}, 4, "\n Can't open file with motifs adir"},
       {"SubBase of 50 header lines", {"p.prm", "h50.sub", "r.mot"}, 0, ""},
       {"SubBase of 51 header lines", {"p.prm", "h51.sub", "r.mot"}, 3, "isn't the SubBase"},
       {"SubBase with CRLF lines", {"p.prm", "crlf.sub", "r.mot"}, 0, ""},
@@ -77,6 +77,8 @@ TEST_F(RobustPrograms, TervexAbsurdMotifValues) {
 // No result over a file the run reads, whatever name the file goes by.
 TEST_F(RobustLearning, TervexResultOverAnInput) {
   put("ctr", readFile(path("m.txt")));
+  put("mat.txt", readFile(testutil::dataPath("engine1/tiny.mat")));
+  put("mat.prm", "!c colors.txt\n!m mat.txt\n");
   runRows(kTervex, {
       {"input", {"p.prm", "m.txt", "m.txt"}, 6, "Result file m.txt would overwrite m.txt"},
       {"input, Reduce", {"p.prm", "m.txt", "m.txt", "-R"}, 6, "would overwrite m.txt"},
@@ -92,6 +94,12 @@ TEST_F(RobustLearning, TervexResultOverAnInput) {
        "Progress file ctr would overwrite adir/../ctr"},
       {"progress file over the result", {"p.prm", "m.txt", "./ctr", "-B", "banks.lst"}, 6,
        "Progress file ctr would overwrite ./ctr"},
+      {"letter groups the parameters name", {"p.prm", "m.txt", "colors.txt"}, 6,
+       "Result file colors.txt would overwrite colors.txt"},
+      {"genetic code the parameters name, Base", {"p.prm", "m.txt", "./code.txt", "-B", "banks.lst"},
+       6, "Result file ./code.txt would overwrite code.txt"},
+      {"matrix the parameters name, Reduce", {"mat.prm", "m.txt", "adir/../mat.txt", "-R"}, 6,
+       "would overwrite mat.txt"},
   });
 }
 
@@ -105,6 +113,15 @@ TEST_F(RobustLearning, TervexStopsOnAnInputBeforeAnyOutput) {
   put("nocolor.prm", "!L 7\n");
   put("nobank.lst", "nope.dat\n");
   put("nobody.sub", "SubBase\n\n");
+  put("four.prm", "!c colors.txt\n!P four\n");
+  put("mcode.prm", "!c colors.txt\n!m code.txt\n");
+  put("nosuch.prm", "!c colors.txt\n!m nosuch\n");
+  put("cdir.prm", "!c adir\n");
+  put("edir.prm", "!c colors.txt\n!e adir\n");
+  put("mdir.prm", "!c colors.txt\n!m adir\n");
+  put("dir.lst", "adir\n");
+  put("gz.dat", std::string("\x1f\x8b\x08\x00", 4) + garbage(200));
+  put("gz.lst", "gz.dat\n");
   std::vector<Row> rows = {
       {"the issue's case: a report as input, the motif file as result",
        {"p.prm", "report.txt", "m.txt"}, 5, "\n Given file report.txt neither MOTIFS nor SUB_BASE"},
@@ -115,16 +132,32 @@ TEST_F(RobustLearning, TervexStopsOnAnInputBeforeAnyOutput) {
       {"missing bank list", {"p.prm", "m.txt", "old.mot", "-B", "nope.lst"}, -4, "base list nope.lst"},
       {"missing bank in the list", {"p.prm", "m.txt", "old.mot", "-B", "nobank.lst"}, 111,
        "Base nope.dat isn't valid"},
+      {"directory as the list", {"p.prm", "m.txt", "old.mot", "-B", "adir"}, -4,
+       "\n Can't open file with base list adir"},
+      {"directory in the list", {"p.prm", "m.txt", "old.mot", "-B", "dir.lst"}, 111, "Base adir isn't valid"},
+      {"compressed bank in the list", {"p.prm", "m.txt", "old.mot", "-B", "gz.lst"}, 99,
+       "\n Unknown bank format: gz.dat is gzip-compressed; decompress it first"},
+      {"directory as letter groups", {"cdir.prm", "m.txt", "old.mot"}, 111, "color file adir"},
+      {"directory as genetic code", {"edir.prm", "m.txt", "old.mot"}, 111, "translation code adir"},
   };
   for (const std::vector<std::string> &opts : {std::vector<std::string>{}, {"-R"}, {"-S"}, {"-B", "banks.lst"}}) {
     auto row = [&](const char *what, std::vector<std::string> args, int code, const char *message) {
       args.insert(args.end(), opts.begin(), opts.end());
       rows.push_back({what, args, code, message});
     };
-    row("parameter file is a directory", {"adir", "m.txt", "old.mot"}, 9, "\n Can't load parameter file adir");
+    row("parameter file is a directory", {"adir", "m.txt", "old.mot"}, 2,
+        "\n Can't open file with parameters adir \n");
+    row("a value that is no number", {"four.prm", "m.txt", "old.mot"}, 9,
+        "\n Parameter !P: four is not a number\n Can't load parameter file four.prm");
+    row("genetic code as the matrix", {"mcode.prm", "m.txt", "old.mot"}, 9,
+        "\n File code.txt is no weight matrix: a line of column letters, then rows of a letter and "
+        "numbers\n Can't load parameter file mcode.prm");
+    row("missing matrix", {"nosuch.prm", "m.txt", "old.mot"}, 9,
+        "\n Can't open file with Weight matrix nosuch\n Can't load parameter file nosuch.prm");
+    row("directory as the matrix", {"mdir.prm", "m.txt", "old.mot"}, 9, "Weight matrix adir\n");
     row("missing input", {"p.prm", "nope.mot", "old.mot"}, 4, "Can't open file with motifs nope.mot");
     row("report as input", {"p.prm", "report.txt", "old.mot"}, 5, "Given file report.txt neither");
-    row("directory as input", {"p.prm", "adir", "old.mot"}, 5, "Given file adir neither");
+    row("directory as input", {"p.prm", "adir", "old.mot"}, 4, "\n Can't open file with motifs adir");
     row("SubBase without a body", {"p.prm", "nobody.sub", "old.mot"}, 3, "isn't the SubBase");
   }
   runRows(kTervex, rows);

@@ -67,6 +67,7 @@ TEST(TervexProgram, UsageAndReturnCodes) {
   testutil::writeFile(w.file("empty.lst"), "");
   testutil::writeFile(w.file("blank.lst"), "\nbank.fa\n");
   testutil::writeFile(w.file("report.txt"), "\n Supermotifs\nPower   22.77 Summa     126\n");
+  testutil::writeFile(w.file("four.prm"), "!c colors.txt\n!P four\n");
   struct Case {
     std::vector<std::string> args;
     int rc;
@@ -78,7 +79,9 @@ TEST(TervexProgram, UsageAndReturnCodes) {
       {{"params.txt", "nope.sub", "r.mot", "-B", "nope.lst"}, 4, "\n Can't open file with motifs nope.sub"},
       {{"params.txt", "none.txt", "r.mot"}, 5, "\n Given file none.txt neither MOTIFS nor SUB_BASE"},
       {{"params.txt", "report.txt", "r.mot"}, 5, "\n Given file report.txt neither MOTIFS nor SUB_BASE"},
-      {{".", "ok.sub", "r.mot"}, 9, "\n Can't load parameter file ."},
+      {{".", "ok.sub", "r.mot"}, 2, "\n Can't open file with parameters . \n"},
+      {{"four.prm", "ok.sub", "r.mot"}, 9,
+       "\n Parameter !P: four is not a number\n Can't load parameter file four.prm"},
       {{"params.txt", "empty.sub", "r.mot"}, 3, "\n Given file empty.sub isn't the SubBase"},
       {{"params.txt", "ok.sub", "r.mot", "-B", "nope.lst"}, 252, "\n Can't open file with base list nope.lst"},
       {{"params.txt", "ok.sub", "r.mot", "-B"}, 252, "\n Can't open file with base list (null)"},

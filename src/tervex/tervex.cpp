@@ -215,6 +215,9 @@ namespace {
 // The progress file that Base's bank search writes in the working directory.
 constexpr char kProgressFile[] = "ctr";
 
+// The end of a run that could read no sequence of its set.
+constexpr char kNoEntryMsg[] = "\n No sequence to screen could be read";
+
 // Opens and reads the parameter file into search. 0, or kTervexNoParamFile /
 // kTervexBadParamFile after the message.
 int loadParams(const char *paramName, SearchHomol &search) {
@@ -355,24 +358,32 @@ int run_tervex(int argc, char **argv) {
   search.thSubalignPower = subalignThreshold(minPowerExt(inputName), opt.skipTheSame);
   const int nSeqLoop = opt.nSeq > 0 ? std::min(opt.nSeq, n) : n;
 
+  EntryLog log;
   int status = 0;
   switch (opt.method) {
     case kMethodFull: {
       int allLen = 0;
-      status = full_tervex(nSeqLoop, in.list.sa.data(), search, allLen, resultName);
+      status = full_tervex(nSeqLoop, in.list.sa.data(), search, allLen, resultName, log);
       break;
     }
-    case kMethodReduce: status = red_tervex(search, inputName, resultName); break;
+    case kMethodReduce: status = red_tervex(search, inputName, resultName, log); break;
     case kMethodShorten:
       // Shorten has a region per supermotif, more than the distinct sequences counted here.
       status = sho_tervex(opt.nSeq > 0 ? opt.nSeq : 0, search, inputName, resultName,
-                          opt.skipTheSame);
+                          opt.skipTheSame, log);
       break;
     case kMethodBase:
       status = full_search(search, opt.bankList, n, in.list.sa.data(), resultName,
-                           in.kind == kInputSubBase ? &in.glue : nullptr, 400);
+                           in.kind == kInputSubBase ? &in.glue : nullptr, 400, log);
       break;
   }
+  // A run that could read nothing it asked for is no success, whatever it wrote (an empty
+  // motif file, Base's header): that is left in place.
+  if (status == 0 && log.allUnreadable()) status = kTervexNoEntry;
+  if (status == kTervexNoEntry)
+    fputs(kNoEntryMsg, stdout);
+  else if (status == 0)
+    log.printEnd();
   fflush(stdout);
   return status;
 }

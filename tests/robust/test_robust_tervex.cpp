@@ -1,5 +1,8 @@
 // Bad inputs for tervex, one table row each: truncated and garbage motif files, SubBase files
-// at their limits, option words at the end of the line, absolute paths in file positions.
+// at their limits, option words at the end of the line, absolute paths in file positions,
+// entries that can't be read (no index, a wrong one, a compressed bank or a directory).
+#include <cstring>
+
 #include "robust_programs.h"
 
 using namespace robust;
@@ -21,6 +24,29 @@ TEST_F(RobustPrograms, TervexInputsAndOptions) {
   put("missing-entry.sub", "SubBase\n\nprot.dat 1\nprot.dat 99\nnope.dat 0\n");
   put("cut.mot", "Query: x\n\nSupermotif query.dat 0 prot.dat 1 1.00 3 query-bank\n");
   put("empty.lst", "");
+  // Banks whose entries past 0 can't be read: no index; the index of a FASTA file of the same
+  // name; an index made before a line was added to entry 0. And a compressed bank.
+  const std::string prot = readFile(path("prot.dat"));
+  put("noidx.dat", prot);
+  put("x.dat", prot);
+  put("x.idx", readFile(testutil::dataPath("plevit/fa.idx")));
+  put("edited.dat", prot.substr(0, 57) + "CC   A line added after indexing.\n" + prot.substr(57));
+  put("edited.idx", readFile(path("prot.idx")));
+  put("gz.dat", std::string("\x1f\x8b\x08\x00", 4) + garbage(200));
+  put("noidx.sub", "SubBase\n\nnoidx.dat 1\nnoidx.dat 2\n");
+  put("noidx.mot", "Supermotif query.dat 0 noidx.dat 1 9.00 1 query-bank\n     '+' 0 0 9 1 1\n"
+                   "Supermotif query.dat 0 noidx.dat 2 9.00 1 query-bank\n     '+' 0 0 9 1 1\n");
+  put("x.sub", "SubBase\n\nx.dat 1\n");
+  put("edited.sub", "SubBase\n\nedited.dat 1\n");
+  put("gz.sub", "SubBase\n\ngz.dat 0\n");
+  put("dir.sub", "SubBase\n\nadir 0\n");
+  put("some.sub", "SubBase\n\nnoidx.dat 0\nnoidx.dat 1\nprot.dat 1\n");
+  const std::string none = "\n No sequence to screen could be read";
+  const std::string noIdx =
+      "\n No index file noidx.idx: entries of noidx.dat past 0 can't be read; make it with tools/mkidx.py";
+  const std::string full12 = noIdx + "\n Can't read sequence from address noidx.dat 1"
+                             "\n Can't read sequence from address noidx.dat 2" + none;
+  const std::string reduce12 = noIdx + none;
   const std::string abs = path("three.mot");
   std::vector<Row> rows = {
       {"one word", {"p.prm"}, 1, "USAGE: tervex"},
@@ -52,6 +78,24 @@ TEST_F(RobustPrograms, TervexInputsAndOptions) {
       {"absolute paths, Base", {path("p.prm"), path("h50.sub"), path("abs.mot"), "-B", path("banks.lst")}, 0, ""},
       {"result in a missing directory", {"p.prm", "three.mot", "nodir/r.mot"}, 6, "Can't open result file"},
       {"result is a directory", {"p.prm", "three.mot", "adir"}, 6, "Can't open result file"},
+      // The index fault told once per bank; Full and Base name each entry, Reduce none.
+      {"no index", {"p.prm", "noidx.sub", "r.mot"}, 10, full12.c_str()},
+      {"no index, Base", {"p.prm", "noidx.sub", "r.mot", "-B", "banks.lst"}, 10, full12.c_str()},
+      {"no index, Reduce", {"p.prm", "noidx.mot", "r.mot", "-R"}, 10, reduce12.c_str()},
+      {"no index, Shorten", {"p.prm", "noidx.mot", "r.mot", "-S"}, 10,
+       "can't read bank sequence noidx.dat 2\n\n No sequence to screen could be read"},
+      {"index of another file", {"p.prm", "x.sub", "r.mot"}, 10,
+       "\n Index x.idx of bank x.dat does not fit; remake it with tools/mkidx.py"
+       "\n Can't read sequence from address x.dat 1\n No sequence"},
+      {"bank edited after indexing", {"p.prm", "edited.sub", "r.mot", "-B", "banks.lst"}, 10,
+       "\n Index edited.idx of bank edited.dat does not fit"},
+      {"compressed bank of the set", {"p.prm", "gz.sub", "r.mot"}, 10,
+       "\n Unknown bank format: gz.dat is gzip-compressed; decompress it first"
+       "\n Can't read sequence from address gz.dat 0\n No sequence"},
+      {"directory as a bank of the set", {"p.prm", "dir.sub", "r.mot"}, 10,
+       "\n Can't read sequence from address adir 0\n No sequence"},
+      {"some entries readable", {"p.prm", "some.sub", "r.mot"}, 0,
+       "\n 1 of the 3 entries asked for could not be read"},
   };
   runRows(kTervex, rows);
   // An absolute path in the result position names the result, never an option.
@@ -68,9 +112,12 @@ TEST_F(RobustPrograms, TervexAbsurdMotifValues) {
                   "Supermotif query.dat 1 prot.dat 2 3.00 1 query-bank\n     '+' 0 0 8 3000 4096000\n");
     names.push_back(name);
   }
-  for (const std::string &n : names)
-    for (const char *method : {"-F", "-R", "-S"})
-      rows.push_back({"absurd block", {"p.prm", n, "r.mot", method}, 0, ""});
+  for (size_t i = 0; i < names.size(); i++)
+    for (const char *method : {"-F", "-R", "-S"}) {
+      // Shorten reads the first block's query, and entry -1 is none.
+      const bool noQuery = strstr(kOddBlocks[i], "query.dat -1") && !strcmp(method, "-S");
+      rows.push_back({"absurd block", {"p.prm", names[i], "r.mot", method}, noQuery ? 10 : 0, ""});
+    }
   runRows(kTervex, rows);
 }
 

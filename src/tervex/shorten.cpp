@@ -32,15 +32,15 @@ bool makeSegm(std::vector<Shift> &regions, SeqList &list, const char *motifName,
 
   while (sup.load(f)) {
     WorkSeq bank;
-    if (!readEntry(bank, sup.bAdr, sup.bNum, log)) {
+    const bool letters = readEntry(bank, sup.bAdr, sup.bNum, log);
+    if (!log.lastFailed()) banksRead++;
+    if (!letters) {
+      // An entry without letters gives no region, and no word.
       if (log.lastFailed())
         printf("\n tervex: SHORTEN variant can't read bank sequence %s %d\n", sup.bAdr, sup.bNum);
-      else
-        banksRead++;  // read, but no letters to screen
       sup.del();
       continue;
     }
-    banksRead++;
     const int L = bank.len();
     // Positions on the bank sequence as stored: a translated bank counts codons, the
     // complementary strand counts from the other end.

@@ -1,8 +1,6 @@
 // Bad inputs for tervex, one table row each: truncated and garbage motif files, SubBase files
 // at their limits, option words at the end of the line, absolute paths in file positions,
 // entries that can't be read (no index, a wrong one, a compressed bank or a directory).
-#include <cstring>
-
 #include "robust_programs.h"
 
 using namespace robust;
@@ -24,8 +22,8 @@ TEST_F(RobustPrograms, TervexInputsAndOptions) {
   put("missing-entry.sub", "SubBase\n\nprot.dat 1\nprot.dat 99\nnope.dat 0\n");
   put("cut.mot", "Query: x\n\nSupermotif query.dat 0 prot.dat 1 1.00 3 query-bank\n");
   put("empty.lst", "");
-  // Banks whose entries past 0 can't be read: no index; the index of a FASTA file of the same
-  // name; an index made before a line was added to entry 0. And a compressed bank.
+  // Entries past 0 that can't be read: no index; the index of a FASTA file of the same name;
+  // an index older than a line added to entry 0. Then a compressed bank and a directory.
   const std::string prot = readFile(path("prot.dat"));
   put("noidx.dat", prot);
   put("x.dat", prot);
@@ -33,20 +31,19 @@ TEST_F(RobustPrograms, TervexInputsAndOptions) {
   put("edited.dat", prot.substr(0, 57) + "CC   A line added after indexing.\n" + prot.substr(57));
   put("edited.idx", readFile(path("prot.idx")));
   put("gz.dat", std::string("\x1f\x8b\x08\x00", 4) + garbage(200));
-  put("noidx.sub", "SubBase\n\nnoidx.dat 1\nnoidx.dat 2\n");
-  put("noidx.mot", "Supermotif query.dat 0 noidx.dat 1 9.00 1 query-bank\n     '+' 0 0 9 1 1\n"
-                   "Supermotif query.dat 0 noidx.dat 2 9.00 1 query-bank\n     '+' 0 0 9 1 1\n");
-  put("x.sub", "SubBase\n\nx.dat 1\n");
-  put("edited.sub", "SubBase\n\nedited.dat 1\n");
-  put("gz.sub", "SubBase\n\ngz.dat 0\n");
-  put("dir.sub", "SubBase\n\nadir 0\n");
-  put("some.sub", "SubBase\n\nnoidx.dat 0\nnoidx.dat 1\nprot.dat 1\n");
-  const std::string none = "\n No sequence to screen could be read";
-  const std::string noIdx =
-      "\n No index file noidx.idx: entries of noidx.dat past 0 can't be read; make it with tools/mkidx.py";
-  const std::string full12 = noIdx + "\n Can't read sequence from address noidx.dat 1"
-                             "\n Can't read sequence from address noidx.dat 2" + none;
-  const std::string reduce12 = noIdx + none;
+  put("bad.sub", "SubBase\n\nnoidx.dat 1\nnoidx.dat 2\nx.dat 1\nedited.dat 1\ngz.dat 0\nadir 0\n");
+  put("noidx.mot", "Supermotif query.dat 0 noidx.dat 1 9.00 1 query-bank\n     '+' 0 0 9 1 1\n");
+  put("some.sub", "SubBase\n\nnoidx.dat 0\nnoidx.dat 1\n");
+  const std::string noIdx = "\n No index file noidx.idx: entries of noidx.dat past 0 can't be read; "
+                            "make it with tools/mkidx.py";
+  const std::string unread = "\n Can't read sequence from address ", none = "\n No sequence to screen could be read";
+  // Each fault told once per bank, each entry named.
+  const std::string bad = noIdx + unread + "noidx.dat 1" + unread + "noidx.dat 2" +
+      "\n Index x.idx of bank x.dat does not fit; remake it with tools/mkidx.py" + unread + "x.dat 1" +
+      "\n Index edited.idx of bank edited.dat does not fit; remake it with tools/mkidx.py" + unread +
+      "edited.dat 1\n Unknown bank format: gz.dat is gzip-compressed; decompress it first" + unread +
+      "gz.dat 0" + unread + "adir 0" + none;
+  const std::string reduce = noIdx + none;
   const std::string abs = path("three.mot");
   std::vector<Row> rows = {
       {"one word", {"p.prm"}, 1, "USAGE: tervex"},
@@ -78,24 +75,11 @@ TEST_F(RobustPrograms, TervexInputsAndOptions) {
       {"absolute paths, Base", {path("p.prm"), path("h50.sub"), path("abs.mot"), "-B", path("banks.lst")}, 0, ""},
       {"result in a missing directory", {"p.prm", "three.mot", "nodir/r.mot"}, 6, "Can't open result file"},
       {"result is a directory", {"p.prm", "three.mot", "adir"}, 6, "Can't open result file"},
-      // The index fault told once per bank; Full and Base name each entry, Reduce none.
-      {"no index", {"p.prm", "noidx.sub", "r.mot"}, 10, full12.c_str()},
-      {"no index, Base", {"p.prm", "noidx.sub", "r.mot", "-B", "banks.lst"}, 10, full12.c_str()},
-      {"no index, Reduce", {"p.prm", "noidx.mot", "r.mot", "-R"}, 10, reduce12.c_str()},
-      {"no index, Shorten", {"p.prm", "noidx.mot", "r.mot", "-S"}, 10,
-       "can't read bank sequence noidx.dat 2\n\n No sequence to screen could be read"},
-      {"index of another file", {"p.prm", "x.sub", "r.mot"}, 10,
-       "\n Index x.idx of bank x.dat does not fit; remake it with tools/mkidx.py"
-       "\n Can't read sequence from address x.dat 1\n No sequence"},
-      {"bank edited after indexing", {"p.prm", "edited.sub", "r.mot", "-B", "banks.lst"}, 10,
-       "\n Index edited.idx of bank edited.dat does not fit"},
-      {"compressed bank of the set", {"p.prm", "gz.sub", "r.mot"}, 10,
-       "\n Unknown bank format: gz.dat is gzip-compressed; decompress it first"
-       "\n Can't read sequence from address gz.dat 0\n No sequence"},
-      {"directory as a bank of the set", {"p.prm", "dir.sub", "r.mot"}, 10,
-       "\n Can't read sequence from address adir 0\n No sequence"},
-      {"some entries readable", {"p.prm", "some.sub", "r.mot"}, 0,
-       "\n 1 of the 3 entries asked for could not be read"},
+      {"no entry readable", {"p.prm", "bad.sub", "r.mot"}, 10, bad.c_str()},
+      {"no entry readable, Base", {"p.prm", "bad.sub", "r.mot", "-B", "banks.lst"}, 10, bad.c_str()},
+      {"no entry readable, Reduce", {"p.prm", "noidx.mot", "r.mot", "-R"}, 10, reduce.c_str()},
+      {"no entry readable, Shorten", {"p.prm", "noidx.mot", "r.mot", "-S"}, 10, "noidx.dat 1\n\n No sequence"},
+      {"some entries readable", {"p.prm", "some.sub", "r.mot"}, 0, "\n 1 of the 2 entries asked for could not be read"},
   };
   runRows(kTervex, rows);
   // An absolute path in the result position names the result, never an option.
@@ -112,12 +96,10 @@ TEST_F(RobustPrograms, TervexAbsurdMotifValues) {
                   "Supermotif query.dat 1 prot.dat 2 3.00 1 query-bank\n     '+' 0 0 8 3000 4096000\n");
     names.push_back(name);
   }
-  for (size_t i = 0; i < names.size(); i++)
-    for (const char *method : {"-F", "-R", "-S"}) {
-      // Shorten reads the first block's query, and entry -1 is none.
-      const bool noQuery = strstr(kOddBlocks[i], "query.dat -1") && !strcmp(method, "-S");
-      rows.push_back({"absurd block", {"p.prm", names[i], "r.mot", method}, noQuery ? 10 : 0, ""});
-    }
+  for (const std::string &n : names)
+    for (const char *method : {"-F", "-R", "-S"})  // Shorten reads a query, and entry -1 is none
+      rows.push_back({"absurd block", {"p.prm", n, "r.mot", method},
+                      readFile(path(n)).find("query.dat -1") != std::string::npos && method[1] == 'S' ? 10 : 0, ""});
   runRows(kTervex, rows);
 }
 
@@ -141,12 +123,9 @@ TEST_F(RobustLearning, TervexResultOverAnInput) {
        "Progress file ctr would overwrite adir/../ctr"},
       {"progress file over the result", {"p.prm", "m.txt", "./ctr", "-B", "banks.lst"}, 6,
        "Progress file ctr would overwrite ./ctr"},
-      {"letter groups the parameters name", {"p.prm", "m.txt", "colors.txt"}, 6,
-       "Result file colors.txt would overwrite colors.txt"},
-      {"genetic code the parameters name, Base", {"p.prm", "m.txt", "./code.txt", "-B", "banks.lst"},
-       6, "Result file ./code.txt would overwrite code.txt"},
-      {"matrix the parameters name, Reduce", {"mat.prm", "m.txt", "adir/../mat.txt", "-R"}, 6,
-       "would overwrite mat.txt"},
+      {"named letter groups", {"p.prm", "m.txt", "colors.txt"}, 6, "Result file colors.txt would overwrite colors.txt"},
+      {"named code, Base", {"p.prm", "m.txt", "./code.txt", "-B", "banks.lst"}, 6, "./code.txt would overwrite code.txt"},
+      {"named matrix, Reduce", {"mat.prm", "m.txt", "adir/../mat.txt", "-R"}, 6, "would overwrite mat.txt"},
   });
 }
 
@@ -160,15 +139,14 @@ TEST_F(RobustLearning, TervexStopsOnAnInputBeforeAnyOutput) {
   put("nocolor.prm", "!L 7\n");
   put("nobank.lst", "nope.dat\n");
   put("nobody.sub", "SubBase\n\n");
-  put("four.prm", "!c colors.txt\n!P four\n");
-  put("mcode.prm", "!c colors.txt\n!m code.txt\n");
-  put("nosuch.prm", "!c colors.txt\n!m nosuch\n");
-  put("cdir.prm", "!c adir\n");
-  put("edir.prm", "!c colors.txt\n!e adir\n");
-  put("mdir.prm", "!c colors.txt\n!m adir\n");
+  // Parameter files with one refused or unusable value.
+  for (auto [name, key] : std::vector<std::pair<const char *, const char *>>{
+           {"four.prm", "!P four"}, {"mcode.prm", "!m code.txt"}, {"nosuch.prm", "!m nosuch"},
+           {"mdir.prm", "!m adir"}, {"cdir.prm", "!c adir"}, {"edir.prm", "!e adir"}})
+    put(name, std::string("!c colors.txt\n") + key + "\n");
   put("dir.lst", "adir\n");
-  put("gz.dat", std::string("\x1f\x8b\x08\x00", 4) + garbage(200));
   put("gz.lst", "gz.dat\n");
+  put("gz.dat", std::string("\x1f\x8b\x08\x00", 4) + garbage(200));
   std::vector<Row> rows = {
       {"the issue's case: a report as input, the motif file as result",
        {"p.prm", "report.txt", "m.txt"}, 5, "\n Given file report.txt neither MOTIFS nor SUB_BASE"},
@@ -179,11 +157,9 @@ TEST_F(RobustLearning, TervexStopsOnAnInputBeforeAnyOutput) {
       {"missing bank list", {"p.prm", "m.txt", "old.mot", "-B", "nope.lst"}, -4, "base list nope.lst"},
       {"missing bank in the list", {"p.prm", "m.txt", "old.mot", "-B", "nobank.lst"}, 111,
        "Base nope.dat isn't valid"},
-      {"directory as the list", {"p.prm", "m.txt", "old.mot", "-B", "adir"}, -4,
-       "\n Can't open file with base list adir"},
+      {"directory as the list", {"p.prm", "m.txt", "old.mot", "-B", "adir"}, -4, "\n Can't open file with base list adir"},
       {"directory in the list", {"p.prm", "m.txt", "old.mot", "-B", "dir.lst"}, 111, "Base adir isn't valid"},
-      {"compressed bank in the list", {"p.prm", "m.txt", "old.mot", "-B", "gz.lst"}, 99,
-       "\n Unknown bank format: gz.dat is gzip-compressed; decompress it first"},
+      {"compressed bank in the list", {"p.prm", "m.txt", "old.mot", "-B", "gz.lst"}, 99, "gz.dat is gzip-compressed"},
       {"directory as letter groups", {"cdir.prm", "m.txt", "old.mot"}, 111, "color file adir"},
       {"directory as genetic code", {"edir.prm", "m.txt", "old.mot"}, 111, "translation code adir"},
   };
@@ -192,16 +168,11 @@ TEST_F(RobustLearning, TervexStopsOnAnInputBeforeAnyOutput) {
       args.insert(args.end(), opts.begin(), opts.end());
       rows.push_back({what, args, code, message});
     };
-    row("parameter file is a directory", {"adir", "m.txt", "old.mot"}, 2,
-        "\n Can't open file with parameters adir \n");
-    row("a value that is no number", {"four.prm", "m.txt", "old.mot"}, 9,
-        "\n Parameter !P: four is not a number\n Can't load parameter file four.prm");
-    row("genetic code as the matrix", {"mcode.prm", "m.txt", "old.mot"}, 9,
-        "\n File code.txt is no weight matrix: a line of column letters, then rows of a letter and "
-        "numbers\n Can't load parameter file mcode.prm");
-    row("missing matrix", {"nosuch.prm", "m.txt", "old.mot"}, 9,
-        "\n Can't open file with Weight matrix nosuch\n Can't load parameter file nosuch.prm");
-    row("directory as the matrix", {"mdir.prm", "m.txt", "old.mot"}, 9, "Weight matrix adir\n");
+    row("parameter file is a directory", {"adir", "m.txt", "old.mot"}, 2, "\n Can't open file with parameters adir \n");
+    row("no number", {"four.prm", "m.txt", "old.mot"}, 9, "\n Parameter !P: four is not a number\n Can't load");
+    row("code as the matrix", {"mcode.prm", "m.txt", "old.mot"}, 9, "\n File code.txt is no weight matrix");
+    row("missing matrix", {"nosuch.prm", "m.txt", "old.mot"}, 9, "Weight matrix nosuch\n Can't load parameter");
+    row("directory as the matrix", {"mdir.prm", "m.txt", "old.mot"}, 9, "Weight matrix adir\n Can't load");
     row("missing input", {"p.prm", "nope.mot", "old.mot"}, 4, "Can't open file with motifs nope.mot");
     row("report as input", {"p.prm", "report.txt", "old.mot"}, 5, "Given file report.txt neither");
     row("directory as input", {"p.prm", "adir", "old.mot"}, 4, "\n Can't open file with motifs adir");

@@ -47,10 +47,11 @@ enum TervexMethod { kMethodFull = 0, kMethodReduce = 1, kMethodShorten = 2, kMet
 // Runs the program: param_file motif_OR_subbase_file result_motif_file [options]. Every input
 // is opened and checked before any output (the result, Base's progress file "ctr") is made,
 // emptied or deleted. Every entry is read through one EntryLog: its faults are told once per
-// bank, and the run ends with a line saying how many entries could not be read (with
-// kTervexNoEntry after its message when none could). Returns one of TervexCode; exits 7 when
-// memory runs out, 11 when the result can't be written, 111 on unusable parameter, bank or
-// query data (as the engine does), 99 for a bank of the list in no known format.
+// bank; a run that could not read some entries ends with a line saying how many, one that
+// could read none ends with kTervexNoEntry after its message. Returns one of TervexCode;
+// exits 7 when memory runs out, 11 when the result can't be written, 111 on unusable
+// parameter, bank or query data (as the engine does), 99 for a bank of the list in no known
+// format.
 int run_tervex(int argc, char **argv);
 
 // ---------------------------------------------------------------- inputs

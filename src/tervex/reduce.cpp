@@ -132,7 +132,8 @@ void addToBeg(Supermotif *sup, int qShift, int bShift) {
 
 // ---------------------------------------------------------------- the method
 
-int red_tervex(SearchHomolParams &par, const char *inpFileName, const char *outFileName) {
+int red_tervex(SearchHomolParams &par, const char *inpFileName, const char *outFileName,
+               EntryLog &log) {
   unlink(outFileName);
   // The blocks are read once; the pairs are walked in file order.
   std::vector<std::unique_ptr<Supermotif>> blocks;
@@ -145,7 +146,7 @@ int red_tervex(SearchHomolParams &par, const char *inpFileName, const char *outF
     fclose(f);
   }
 
-  SeqCache cache;
+  SeqCache cache(log);
   Weight_matrix wm;
   bool ready = false;
   int homFac = 0;

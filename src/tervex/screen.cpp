@@ -25,21 +25,28 @@ void reportUnreadable(const char *path, int num) {
 
 }  // namespace
 
-bool readEntry(WorkSeq &s, const char *path, int num) {
-  return path && s.readSeq(path, num) > 0;
+bool readEntry(WorkSeq &s, const char *path, int num, EntryLog &log) {
+  return s.readSeq(path, num, &log) > 0;
 }
 
-const WorkSeq *SeqCache::get(const char *path, int num) {
+const WorkSeq *SeqCache::get(const char *path, int num, bool *unreadable) {
   auto key = std::make_pair(std::string(path ? path : ""), num);
   auto it = seqs_.find(key);
-  if (it != seqs_.end()) return it->second.get();
-  std::unique_ptr<WorkSeq> s(new WorkSeq);
-  // A failed read keeps nothing of an earlier sequence: the object is new.
-  if (!readEntry(*s, path, num)) s.reset();
-  return seqs_.emplace(key, std::move(s)).first->second.get();
+  if (it == seqs_.end()) {
+    Cached c;
+    c.seq.reset(new WorkSeq);
+    // A failed read keeps nothing of an earlier sequence: the object is new.
+    if (!readEntry(*c.seq, path, num, log_)) {
+      c.seq.reset();
+      c.unreadable = log_.lastFailed();
+    }
+    it = seqs_.emplace(key, std::move(c)).first;
+  }
+  if (unreadable) *unreadable = it->second.unreadable;
+  return it->second.seq.get();
 }
 
-ScreenWork::ScreenWork() {
+ScreenWork::ScreenWork(EntryLog &log) : cache(log) {
   mot = new (std::nothrow) MotifWei[kMaxMotifs];
   if (!mot) noRoom((long long)kMaxMotifs * (long long)sizeof(MotifWei));
   // motSplit2 writes at most three pieces of a motif.
@@ -174,15 +181,16 @@ std::vector<std::pair<int, int>> fullWindows(int L) {
 }
 
 int full_tervex(int nSeqLoop, SeqAddrPow *sa, SearchHomolParams &search, int &allLen,
-                const char *fileName) {
+                const char *fileName, EntryLog &log) {
   if (!createResult(fileName)) return kTervexNoResultFile;
   allLen = 0;
-  ScreenWork work;
+  ScreenWork work(log);
   std::vector<Supermotif *> result;
   for (int i = 0; i < nSeqLoop; i++) {
-    const WorkSeq *seq = work.cache.get(sa[i].name, sa[i].num);
+    bool unreadable = false;
+    const WorkSeq *seq = work.cache.get(sa[i].name, sa[i].num, &unreadable);
     if (!seq) {
-      reportUnreadable(sa[i].name, sa[i].num);
+      if (unreadable) reportUnreadable(sa[i].name, sa[i].num);
       continue;
     }
     const int L = seq->len();
@@ -207,7 +215,8 @@ int pieceOffset(int L, int maxQueLen, LibcRandom &rnd) {
 }
 
 int full_search(SearchHomolParams &search, char **bankList, int nSeq, SeqAddrPow *sa,
-                const char *outFileName, const std::vector<std::string> *glue, int maxQueLen) {
+                const char *outFileName, const std::vector<std::string> *glue, int maxQueLen,
+                EntryLog &log) {
   FILE *f = nullptr;
   if (!createResult(outFileName, &f)) return kTervexNoResultFile;
   fputs("Motif file obtained from the SubBase:\n", f);
@@ -223,8 +232,8 @@ int full_search(SearchHomolParams &search, char **bankList, int nSeq, SeqAddrPow
   std::vector<Supermotif *> sups;
   for (int i = 0; i < nSeq; i++) {
     WorkSeq seq;
-    if (!readEntry(seq, sa[i].name, sa[i].num)) {
-      reportUnreadable(sa[i].name, sa[i].num);
+    if (!readEntry(seq, sa[i].name, sa[i].num, log)) {
+      if (log.lastFailed()) reportUnreadable(sa[i].name, sa[i].num);
       continue;
     }
     const int L = seq.len();

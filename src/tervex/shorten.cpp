@@ -9,8 +9,10 @@
 #include "inv_sqrt.h"
 #include "seqbase.h"
 
-bool makeSegm(std::vector<Shift> &regions, SeqList &list, const char *motifName) {
+bool makeSegm(std::vector<Shift> &regions, SeqList &list, const char *motifName, EntryLog &log,
+              int &banksRead) {
   regions.clear();
+  banksRead = 0;
   FILE *f = fopen(motifName, "rb");
   Supermotif sup;
   if (!f || !sup.load(f)) {
@@ -19,7 +21,7 @@ bool makeSegm(std::vector<Shift> &regions, SeqList &list, const char *motifName)
     return false;
   }
   WorkSeq seq;
-  if (!readEntry(seq, sup.qAdr, sup.qNum)) {
+  if (!readEntry(seq, sup.qAdr, sup.qNum, log)) {
     printf("\n tervex: SHORTEN variant can't read qery sequence %s %d\n", sup.qAdr, sup.qNum);
     fclose(f);
     return false;
@@ -30,8 +32,12 @@ bool makeSegm(std::vector<Shift> &regions, SeqList &list, const char *motifName)
 
   while (sup.load(f)) {
     WorkSeq bank;
-    if (!readEntry(bank, sup.bAdr, sup.bNum)) {
-      printf("\n tervex: SHORTEN variant can't read bank sequence %s %d\n", sup.bAdr, sup.bNum);
+    const bool letters = readEntry(bank, sup.bAdr, sup.bNum, log);
+    if (!log.lastFailed()) banksRead++;
+    if (!letters) {
+      // An entry without letters gives no region, and no word.
+      if (log.lastFailed())
+        printf("\n tervex: SHORTEN variant can't read bank sequence %s %d\n", sup.bAdr, sup.bNum);
       sup.del();
       continue;
     }
@@ -60,18 +66,21 @@ bool makeSegm(std::vector<Shift> &regions, SeqList &list, const char *motifName)
 }
 
 int sho_tervex(int nSeq, SearchHomolParams &search, const char *inpFileName,
-               const char *outFileName, int theSame) {
+               const char *outFileName, int theSame, EntryLog &log) {
   std::vector<Shift> regions;
   SeqList list;
-  if (!makeSegm(regions, list, inpFileName)) {
+  int banksRead = 0;
+  if (!makeSegm(regions, list, inpFileName, log, banksRead)) {
     printf("\n tervex: SHORTEN variant can't read input motifs...");
     return 0;
   }
+  // The query gave its molecule type, but nothing is left to screen.
+  if (banksRead == 0) return kTervexNoEntry;
   unlink(outFileName);
   const int nAdr = list.size();
   const int n = nSeq > 0 ? std::min(nSeq, nAdr) : nAdr;
 
-  ScreenWork work;
+  ScreenWork work(log);
   std::vector<Supermotif *> result;
   WorkSeq region;
   for (int j = 0; j < n; j++) {

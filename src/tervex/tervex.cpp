@@ -164,7 +164,7 @@ int parseOptions(int argc, char **argv, TervexOptions &opt) {
     switch (toupper((unsigned char)argv[i][1])) {
       case 'B': {
         opt.method = kMethodBase;
-        FILE *f = next ? fopen(next, "rb") : nullptr;
+        FILE *f = next ? openInput(next) : nullptr;
         if (!f) {
           printf("\n Can't open file with base list %s", next ? next : "(null)");
           return kTervexNoBankList;
@@ -215,15 +215,18 @@ namespace {
 // The progress file that Base's bank search writes in the working directory.
 constexpr char kProgressFile[] = "ctr";
 
+// The end of a run that could read no sequence of its set.
+constexpr char kNoEntryMsg[] = "\n No sequence to screen could be read";
+
 // Opens and reads the parameter file into search. 0, or kTervexNoParamFile /
 // kTervexBadParamFile after the message.
 int loadParams(const char *paramName, SearchHomol &search) {
-  FILE *f = fopen(paramName, "rb");
+  FILE *f = openInput(paramName);
   if (!f) {
     printf("\n Can't open file with parameters %s \n", paramName);
     return kTervexNoParamFile;
   }
-  // A file that opens but can't be read (a directory) would leave every default in place.
+  // A refused value, or a read error that would leave every default in place.
   const bool bad = search.freadParam(f) != 0 || ferror(f);
   fclose(f);
   if (bad) {
@@ -262,7 +265,7 @@ int scanBlocks(FILE *f, std::vector<std::string> &paths, std::string &firstQuery
 // Reads the input file. 0, or kTervexNoInput / kTervexUnknownInput / kTervexBadSubBase after
 // the message.
 int readInput(const char *inputName, Input &in) {
-  FILE *f = fopen(inputName, "rb");
+  FILE *f = openInput(inputName);
   if (!f) {
     printf("\n Can't open file with motifs %s", inputName);
     return kTervexNoInput;
@@ -286,16 +289,19 @@ int readInput(const char *inputName, Input &in) {
   return rc;
 }
 
-// Every file the method reads, each path once: the parameter file, the input, the banks of
-// the sequence set, the query file that Shorten reads, option B's list and its banks.
-std::vector<std::string> filesRead(const char *paramName, const char *inputName,
-                                   const Input &in, const TervexOptions &opt) {
+// Every file the method reads, each path once: the parameter file and the files it names, the
+// input, the banks of the sequence set, the query file that Shorten reads, option B's list and
+// its banks.
+std::vector<std::string> filesRead(const char *paramName, const SearchHomolParams &search,
+                                   const char *inputName, const Input &in,
+                                   const TervexOptions &opt) {
   std::vector<std::string> files;
   std::set<std::string> seen;
   auto add = [&](const std::string &path) {
     if (seen.insert(path).second) files.push_back(path);
   };
   add(paramName);
+  for (const std::string &named : search.namedFiles()) add(named);
   add(inputName);
   for (const SeqAddrPow &a : in.list.sa) add(a.name);
   for (const std::string &b : in.banks) add(b);
@@ -345,31 +351,39 @@ int run_tervex(int argc, char **argv) {
   if (opt.method != kMethodReduce) search.requireColors();
   if (opt.method == kMethodBase) search.baseMolType = getBaseMolType(opt.bankList);
 
-  if (outputOverInput(resultName, opt.method, filesRead(paramName, inputName, in, opt)))
+  if (outputOverInput(resultName, opt.method, filesRead(paramName, search, inputName, in, opt)))
     return kTervexNoResultFile;
 
   const int n = in.list.size();
   search.thSubalignPower = subalignThreshold(minPowerExt(inputName), opt.skipTheSame);
   const int nSeqLoop = opt.nSeq > 0 ? std::min(opt.nSeq, n) : n;
 
+  EntryLog log;
   int status = 0;
   switch (opt.method) {
     case kMethodFull: {
       int allLen = 0;
-      status = full_tervex(nSeqLoop, in.list.sa.data(), search, allLen, resultName);
+      status = full_tervex(nSeqLoop, in.list.sa.data(), search, allLen, resultName, log);
       break;
     }
-    case kMethodReduce: status = red_tervex(search, inputName, resultName); break;
+    case kMethodReduce: status = red_tervex(search, inputName, resultName, log); break;
     case kMethodShorten:
       // Shorten has a region per supermotif, more than the distinct sequences counted here.
       status = sho_tervex(opt.nSeq > 0 ? opt.nSeq : 0, search, inputName, resultName,
-                          opt.skipTheSame);
+                          opt.skipTheSame, log);
       break;
     case kMethodBase:
       status = full_search(search, opt.bankList, n, in.list.sa.data(), resultName,
-                           in.kind == kInputSubBase ? &in.glue : nullptr, 400);
+                           in.kind == kInputSubBase ? &in.glue : nullptr, 400, log);
       break;
   }
+  // A run that could read nothing it asked for is no success, whatever it wrote (an empty
+  // motif file, Base's header): that is left in place.
+  if (status == 0 && log.allUnreadable()) status = kTervexNoEntry;
+  if (status == kTervexNoEntry)
+    fputs(kNoEntryMsg, stdout);
+  else if (status == 0)
+    log.printEnd();
   fflush(stdout);
   return status;
 }

@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "bank_file.h"
 #include "motif.h"
 #include "seahom_params.h"
 #include "seq_adr.h"
@@ -34,7 +35,8 @@ enum TervexCode {
   kTervexNoInput = 4,
   kTervexUnknownInput = 5,   // neither a motif file (no supermotif block) nor a SubBase file
   kTervexNoResultFile = 6,   // a result or progress file would overwrite an input, or can't be made
-  kTervexBadParamFile = 9,   // the parameter file opens but can't be read
+  kTervexBadParamFile = 9,   // the parameter file can't be read, or a value in it is refused
+  kTervexNoEntry = 10,       // no sequence of the set to screen could be read
   kTervexNoBankList = -4,
   kTervexNoBanks = -5,
 };
@@ -44,8 +46,12 @@ enum TervexMethod { kMethodFull = 0, kMethodReduce = 1, kMethodShorten = 2, kMet
 
 // Runs the program: param_file motif_OR_subbase_file result_motif_file [options]. Every input
 // is opened and checked before any output (the result, Base's progress file "ctr") is made,
-// emptied or deleted. Returns one of TervexCode; exits 7 when memory runs out, 11 when the
-// result can't be written, 111 on unusable parameter, bank or query data (as the engine does).
+// emptied or deleted. Every entry is read through one EntryLog: its faults are told once per
+// bank; a run that could not read some entries ends with a line saying how many, one that
+// could read none ends with kTervexNoEntry after its message. Returns one of TervexCode;
+// exits 7 when memory runs out, 11 when the result can't be written, 111 on unusable
+// parameter, bank or query data (as the engine does), 99 for a bank of the list in no known
+// format.
 int run_tervex(int argc, char **argv);
 
 // ---------------------------------------------------------------- inputs
@@ -125,19 +131,28 @@ class LibcRandom {
 
 // ---------------------------------------------------------------- screening work
 
-// Reads the sequence at an address into s: every read of an entry by tervex goes through it.
-// False when it can't be read (a null path included).
-bool readEntry(WorkSeq &s, const char *path, int num);
+// Reads the sequence at an address into s: every read of an entry by tervex goes through it,
+// and the run's log counts it. True when it holds letters; false when it can't be read (a
+// null path included; log.lastFailed() is then set) or holds none (an entry with nothing to
+// screen, which is passed over without a word).
+bool readEntry(WorkSeq &s, const char *path, int num, EntryLog &log);
 
 // Sequences read by address, each once: a read that failed is remembered as such. Banks do
 // not change during a run, so the output is that of reading them every time.
 class SeqCache {
  public:
-  // The sequence, or null when it can't be read.
-  const WorkSeq *get(const char *path, int num);
+  explicit SeqCache(EntryLog &log) : log_(log) {}
+  // The sequence, or null when it can't be read or holds no letters; unreadable (when given)
+  // is set for the first.
+  const WorkSeq *get(const char *path, int num, bool *unreadable = nullptr);
 
  private:
-  std::map<std::pair<std::string, int>, std::unique_ptr<WorkSeq>> seqs_;
+  struct Cached {
+    std::unique_ptr<WorkSeq> seq;
+    bool unreadable = false;
+  };
+  EntryLog &log_;
+  std::map<std::pair<std::string, int>, Cached> seqs_;
 };
 
 // One region of a sequence or one pair of facing regions: starts x and y, common length.
@@ -152,7 +167,7 @@ struct ScreenWork {
   SeqCache cache;
   MotifWei *mot;   // kMaxMotifs records, filled by the engine
   Motif *newMot;   // room for motSplit2's pieces
-  ScreenWork();
+  explicit ScreenWork(EntryLog &log);
   ScreenWork(const ScreenWork &) = delete;
   ScreenWork &operator=(const ScreenWork &) = delete;
   ~ScreenWork();
@@ -176,13 +191,15 @@ std::vector<std::pair<int, int>> fullWindows(int L);
 // others; a sequence that can't be read is named and passed over. allLen receives the total
 // length read. 0, or kTervexNoResultFile after its message.
 int full_tervex(int nSeqLoop, SeqAddrPow *sa, SearchHomolParams &search, int &allLen,
-                const char *fileName);
+                const char *fileName, EntryLog &log);
 
 // Base: a piece of at most maxQueLen letters of every listed sequence (placed by LibcRandom)
-// against the banks of bankList, without selection. glue: the SubBase header or null. 0, or
-// kTervexNoResultFile after its message.
+// against the banks of bankList, without selection; a sequence that can't be read is named
+// and passed over. glue: the SubBase header or null. 0, or kTervexNoResultFile after its
+// message.
 int full_search(SearchHomolParams &search, char **bankList, int nSeq, SeqAddrPow *sa,
-                const char *outFileName, const std::vector<std::string> *glue, int maxQueLen);
+                const char *outFileName, const std::vector<std::string> *glue, int maxQueLen,
+                EntryLog &log);
 
 // The offset of Base's piece in a sequence of L letters: 0 when L <= maxQueLen (nothing is
 // drawn), else the next draw scaled to L - maxQueLen.
@@ -240,17 +257,22 @@ int theSameBankSeq(const Supermotif *sup_1, const Supermotif *sup_2);
 void addToBeg(Supermotif *sup, int qShift, int bShift);
 
 // Reduce: every ordered pair of supermotifs on different bank sequences, scored over the
-// regions they imply. The result file is deleted first. 0, or kTervexNoResultFile.
-int red_tervex(SearchHomolParams &par, const char *inpFileName, const char *outFileName);
+// regions they imply; a sequence that can't be read is passed over (the log tells its bank's
+// faults). The result file is deleted first. 0, or kTervexNoResultFile.
+int red_tervex(SearchHomolParams &par, const char *inpFileName, const char *outFileName,
+               EntryLog &log);
 
 // ---------------------------------------------------------------- Shorten
 
 // One region per supermotif of the motif file (its bank span widened by 10 letters each side,
 // kept inside the sequence) and the list of their addresses. False after a message when the
-// file holds no supermotif or its first query can't be read.
-bool makeSegm(std::vector<Shift> &regions, SeqList &list, const char *motifName);
+// file holds no supermotif or its first query can't be read. banksRead receives the number of
+// supermotifs whose bank sequence could be read (one without letters gives no region).
+bool makeSegm(std::vector<Shift> &regions, SeqList &list, const char *motifName, EntryLog &log,
+              int &banksRead);
 
 // Shorten: each region against the regions of the others. nSeq > 0 screens the first nSeq
-// regions, otherwise all. 0, or kTervexNoResultFile.
+// regions, otherwise all. 0; kTervexNoResultFile after its message; kTervexNoEntry, with the
+// result left as it was, when no bank sequence of the supermotifs could be read.
 int sho_tervex(int nSeq, SearchHomolParams &search, const char *inpFileName,
-               const char *outFileName, int theSame);
+               const char *outFileName, int theSame, EntryLog &log);

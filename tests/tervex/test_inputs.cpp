@@ -311,15 +311,21 @@ TEST(BaseGenerator, PieceOffsets) {
 TEST(SeqCache, EachAddressIsReadOnceAndAFailureIsRemembered) {
   testutil::TempDir dir;
   const std::string bank = dir.file("b.fa");
-  testutil::writeFile(bank, ">s0\nACDEFGHIK\n>s1\nLMNPQ\n");
+  testutil::writeFile(bank, ">s0\nACDEFGHIK\n>s1\nLMNPQ\n>empty\n");
   ASSERT_TRUE(testutil::makeIndex(bank));
-  SeqCache cache;
+  EntryLog log;
+  SeqCache cache(log);
   const WorkSeq *s1 = cache.get(bank.c_str(), 1);
   ASSERT_TRUE(s1);
   EXPECT_EQ(std::string(s1->seq(), (size_t)s1->len()), "LMNPQ");
-  EXPECT_EQ(cache.get(dir.file("none.fa").c_str(), 0), nullptr);
+  bool unreadable = false;
+  EXPECT_EQ(cache.get(dir.file("none.fa").c_str(), 0, &unreadable), nullptr);
+  EXPECT_TRUE(unreadable);
   EXPECT_EQ(cache.get(bank.c_str(), 5), nullptr);
   EXPECT_EQ(cache.get(nullptr, 0), nullptr);
+  // An entry without letters is no sequence to screen, but it was read.
+  EXPECT_EQ(cache.get(bank.c_str(), 2, &unreadable), nullptr);
+  EXPECT_FALSE(unreadable);
   // The bank is not opened again: its files may go, and a new one under a failed name is not
   // looked at.
   std::filesystem::remove(bank);

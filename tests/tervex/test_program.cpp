@@ -78,7 +78,7 @@ TEST(TervexProgram, UsageAndReturnCodes) {
       {{"params.txt", "nope.sub", "r.mot", "-B", "nope.lst"}, 4, "\n Can't open file with motifs nope.sub"},
       {{"params.txt", "none.txt", "r.mot"}, 5, "\n Given file none.txt neither MOTIFS nor SUB_BASE"},
       {{"params.txt", "report.txt", "r.mot"}, 5, "\n Given file report.txt neither MOTIFS nor SUB_BASE"},
-      {{".", "ok.sub", "r.mot"}, 9, "\n Can't load parameter file ."},
+      {{".", "ok.sub", "r.mot"}, 2, "\n Can't open file with parameters . \n"},
       {{"params.txt", "empty.sub", "r.mot"}, 3, "\n Given file empty.sub isn't the SubBase"},
       {{"params.txt", "ok.sub", "r.mot", "-B", "nope.lst"}, 252, "\n Can't open file with base list nope.lst"},
       {{"params.txt", "ok.sub", "r.mot", "-B"}, 252, "\n Can't open file with base list (null)"},
@@ -264,6 +264,7 @@ TEST(TervexBase, RandomPiecesAgainstTheBanksAreTheSameEveryRun) {
   tvx::RunResult r = w.tervex({"params.txt", "set.sub", "base.mot", "-B", "banks.lst"});
   ASSERT_EQ(r.rc, 0) << r.out;
   EXPECT_NE(r.out.find("\n Can't read sequence from address bank.fa 9"), std::string::npos);
+  EXPECT_EQ(r.out.substr(r.out.rfind('\n')), "\n 1 of the 3 entries asked for could not be read");
   const std::string first = testutil::readFile(w.file("base.mot"));
   const std::string head = "Motif file obtained from the SubBase:\nSubBase of the family\n"
                            "second header line\n\n";
@@ -441,12 +442,15 @@ TEST(TervexShorten, RegionsOfTheSupermotifs) {
   testing::internal::CaptureStdout();
   const std::string cwd = std::filesystem::current_path().string();
   std::filesystem::current_path(w.dir.path());
-  const bool ok = makeSegm(regions, list, "in.mot");
+  EntryLog log;
+  int banksRead = 0;
+  const bool ok = makeSegm(regions, list, "in.mot", log, banksRead);
   std::filesystem::current_path(cwd);
   const std::string out = testing::internal::GetCapturedStdout();
   ASSERT_TRUE(ok);
   EXPECT_EQ(out, "\n tervex: SHORTEN variant can't read bank sequence n.fa 7\n");
   ASSERT_EQ(regions.size(), 3u);
+  EXPECT_EQ(banksRead, 3);
   EXPECT_EQ((std::vector<int>{regions[0].x, regions[0].len}), (std::vector<int>{0, 60}));
   EXPECT_EQ((std::vector<int>{regions[1].x, regions[1].len}), (std::vector<int>{40, 45}));
   // Frame e of a protein query: bank positions tripled (30, 60), mirrored on 300 (210).
@@ -536,9 +540,15 @@ TEST(TervexShorten, NothingToReadLeavesTheResultAlone) {
   testutil::writeFile(w.file("in.mot"),
                       tvx::block("bank.fa", 7, "bank.fa", 0, "20.00", {{'+', 0, 0, 100}}));
   r = w.tervex({"params.txt", "in.mot", "sho.mot", "-S"});
+  EXPECT_EQ(r.rc, kTervexNoEntry);
   EXPECT_EQ(r.out,
             "\n tervex: SHORTEN variant can't read qery sequence bank.fa 7\n"
-            "\n tervex: SHORTEN variant can't read input motifs...");
+            "\n tervex: SHORTEN variant can't read input motifs..."
+            "\n No sequence to screen could be read");
+  EXPECT_EQ(testutil::readFile(w.file("sho.mot")), "kept\n");
+  // A query read, and no bank sequence: nothing to screen.
+  testutil::writeFile(w.file("in.mot"), tvx::block("bank.fa", 0, "bank.fa", 9, "20.00", {{'+', 0, 0, 100}}));
+  EXPECT_EQ(w.tervex({"params.txt", "in.mot", "sho.mot", "-S"}).rc, kTervexNoEntry);
   EXPECT_EQ(testutil::readFile(w.file("sho.mot")), "kept\n");
 }
 

@@ -115,8 +115,8 @@ int readInputs(const VantelOptions &opt, Inputs &in) {
     printf("\n Can't open statistics file %s", opt.statFile);
     return kVantelNoFile;
   }
-  // A report, a motif file, an empty file or a directory holds no statistics: a prediction
-  // from it would be empty and pass for a real one.
+  // A report, a motif file, an empty file, a directory or a learning that kept no block holds
+  // no statistics: a prediction from it would be empty and pass for a real one.
   const bool stats = hasStatistics(fst);
   if (stats) {
     rewind(fst);

@@ -145,6 +145,7 @@ TEST_F(RobustLearning, VantelInputsAndOptions) {
   put("noblock.sta", golden.substr(0, golden.find("\n\n", golden.find("dividing"))));
   put("x.inf", readFile(path("m.txt")));
   put("y.pro", readFile(path("golden.sta")));
+  for (const std::string &n : putUnreadable(dir)) inputs.push_back(n);
   const std::string abs = path("golden.sta");
   std::vector<Row> rows = {
       {"no words", {}, 1, "USAGE: vantel"},
@@ -158,12 +159,14 @@ TEST_F(RobustLearning, VantelInputsAndOptions) {
        "Can't read sequnece number 77 from file b.sp"},
       {"empty statistics", {"empty", "m.txt", "p.txt"}, 5, "Can't read any statistics from file empty"},
       {"garbage statistics", {"garbage", "m.txt", "p.txt"}, 5, "Can't read any statistics from file garbage"},
-      {"directory as statistics", {"adir", "m.txt", "p.txt"}, 5, "Can't read any statistics from file adir"},
+      {"directory as statistics", {"adir", "m.txt", "p.txt"}, 2, "Can't open statistics file adir"},
       {"report as statistics", {"report.txt", "m.txt", "p.txt"}, 5,
        "Can't read any statistics from file report.txt"},
       {"statistics without a block", {"noblock.sta", "m.txt", "p.txt"}, 5,
        "Can't read any statistics from file noblock.sta"},
-      {"directory as motif file", {"golden.sta", "adir", "p.txt"}, 3, "Can't read any motif from file adir"},
+      {"directory as motif file", {"golden.sta", "adir", "p.txt"}, 2, "Can't open motif file adir"},
+      {"directory as query bank", {"golden.sta", "adir.1", "p.txt"}, 4,
+       "Can't read sequnece number 1 from file adir"},
       {"absurd numPow", {"absurd.sta", "m.txt", "p.txt"}, 0, ""},
       {"negative numPow", {"negnum.sta", "m.txt", "p.txt"}, 0, "Motif number 0"},
       {"least int numPow", {"minnum.sta", "m.txt", "p.txt"}, 0, "Motif number 0"},
@@ -182,12 +185,15 @@ TEST_F(RobustLearning, VantelInputsAndOptions) {
       {"M and C valueless", {"golden.sta", "m.txt", "p.txt", "-M", "-C"}, 0, ""},
       {"garbage thesaurus", {"golden.sta", "m.txt", "p.txt", "-M", "garbage"}, 6, "Can't read thesaurus garbage"},
       {"missing thesaurus", {"golden.sta", "m.txt", "p.txt", "-M", "nope.mesh"}, 6, "Can't read thesaurus nope.mesh"},
-      {"directory as thesaurus", {"golden.sta", "m.txt", "p.txt", "-M", "adir"}, 6, "Can't read thesaurus adir"},
+      {"directory as thesaurus", {"golden.sta", "m.txt", "p.txt", "-M", "adir"}, 6,
+       "Cant't open mesh file adir\n Can't read"},
       {"absolute paths", {abs, path("m.txt"), path("p.txt"), "-D", "-S"}, 0, ""},
       {"result in a missing directory", {"golden.sta", "m.txt", "nodir/p.txt"}, 2,
        "Can't create result file nodir/p.txt"},
       {"result is a directory", {"golden.sta", "m.txt", "adir"}, 2, "Can't create result file adir"},
   };
+  for (const auto &x : kUnreadable)
+    rows.push_back({"no similar entry", {"golden.sta", std::string(x[0]) + ".0", "p.txt", "-D"}, 10, x[1]});
   runRows(kVantel, rows);
 }
 
@@ -272,5 +278,7 @@ TEST_F(RobustLearning, RunsThatStopOnAnInputLeaveTheOutputs) {
       {"report as statistics", vantel("report.txt", "m.txt", ""), 5, ""},
       {"no supermotif", vantel("golden.sta", "empty", ""), 3, ""},
       {"query not in its bank", vantel("golden.sta", "noquery.mot", ""), 4, ""},
+      {"no similar entry readable", vantel("golden.sta", "c.sp.0", ""), 10,
+       "\n Can't read any of the 1 similar entries named in c.sp.0: nothing to predict"},
   });
 }

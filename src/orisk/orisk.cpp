@@ -63,6 +63,7 @@ class OriskRun {
   Mesh mesh;
   Mesh *meshUsed = nullptr;
   bool meshFailed = false;
+  EntryLog log;  // every entry the run reads
 
   // Sequence list.
   int nSeq = 0;
@@ -123,7 +124,7 @@ int OriskRun::readInputs(int kind) {
     printf("\n Can't read thesaurus %s", opt.meshPath);
     return kOriskNoThesaurus;
   }
-  FILE *f = fopen(motFname, "rb");
+  FILE *f = openInput(motFname);
   if (!f) {
     if (kind == kRangeEstimate)
       fatalExit(kOriskNoPowFile, "\n Can't open motifs file %s.", motFname);
@@ -137,8 +138,8 @@ int OriskRun::readInputs(int kind) {
   store.read(f);
   fclose(f);
   sa.resize(nSeq);
-  // A report, a statistics file, an empty file or a directory names no supermotif: nothing
-  // can be learned from it, and the result name may well be the motif file the user meant.
+  // A report, a statistics file or an empty file names no supermotif: nothing can be learned
+  // from it, and the result name may well be the motif file the user meant.
   if (store.blocks.empty()) {
     printf("\n Can't read any motif from file %s", motFname);
     return kOriskNoSupermotif;
@@ -172,7 +173,7 @@ int OriskRun::checkOutputs() const {
 
 // The header of a bank entry by its address: every entry the run reads comes through here.
 bool OriskRun::readEntry(const char *bank, int num, SeqInfo &info) {
-  return info.readSeq(bank, num) != 0;
+  return info.readSeq(bank, num, &log) != 0;
 }
 
 // Pass 1: feature types and keywords of every list sequence, with their presence marks.
@@ -435,10 +436,17 @@ int OriskRun::writeBlocks() {
 }
 
 void OriskRun::loadMesh() {
-  if (opt.meshPath) {
-    meshFailed = mesh.load(opt.meshPath) != 0;
-    meshUsed = &mesh;
+  if (!opt.meshPath) return;
+  meshUsed = &mesh;
+  // The loader would take a directory for an empty thesaurus: it can't be opened as one.
+  FILE *f = openInput(opt.meshPath);
+  if (!f) {
+    printf("Cant't open mesh file %s", opt.meshPath);
+    meshFailed = true;
+    return;
   }
+  fclose(f);
+  meshFailed = mesh.load(opt.meshPath) != 0;
 }
 
 int OriskRun::run(int kind) {
@@ -446,6 +454,12 @@ int OriskRun::run(int kind) {
   if (rc == kOriskDone) rc = checkOutputs();
   if (rc != kOriskDone) return rc;
   pass1();
+  // Nothing can be learned, and an empty statistics file would pass for a learned one.
+  if (log.allUnreadable()) {
+    printf("\n Can't read any of the %d entries named in %s: nothing to learn", log.asked(),
+           motFname);
+    return kOriskNoEntry;
+  }
   // The outputs, once every input is read.
   rc = openColumnFile();
   if (rc == kOriskDone) rc = writeTables();
@@ -473,7 +487,9 @@ int OriskRun::run(int kind) {
   }
   if (opt.zerInfMot)
     addZerInf(opt.numKW, nSeq, numKwAll, kwSign, histKW, hasMot, maxPowSup, minPowMot);
-  return writeBlocks();
+  rc = writeBlocks();
+  if (rc == kOriskDone) log.printEnd();
+  return rc;
 }
 
 }  // namespace

@@ -14,5 +14,7 @@
 // Returns one of OriskCode; exits 4 when the motif file the grids are to be estimated from
 // can't be opened, 7 when memory runs out, 11 when a write fails or a header has no length
 // line, 111 for a short thesaurus file. Every input is read before the statistics file or
-// the column file is created: a run that stops on an input leaves both as they were.
+// the column file is created: a run that stops on an input (kOriskNoEntry too: not one entry
+// of the list could be read) leaves both as they were. A run that could read only some of
+// its entries says how many it could not in its last line.
 int run_orisk(int argc, char **argv);

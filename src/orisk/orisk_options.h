@@ -20,6 +20,7 @@ enum OriskCode {
   kOriskNoPowFile = 4,     // exit code: the motif file can't be opened for the estimation
   kOriskNoSupermotif = 5,  // the motif file holds no supermotif
   kOriskNoThesaurus = 6,   // the thesaurus of -M can't be read
+  kOriskNoEntry = 10,      // not one entry of the list could be read
 };
 
 // Comment topics a "CC" keyword type stands for; only the first numCC are learned.

@@ -23,7 +23,7 @@ SeqInfo *EntryHeaders::get(const char *bank, int num) {
   auto it = held_.find(key);
   if (it != held_.end()) return it->second.get();
   std::unique_ptr<SeqInfo> h(allocObject<SeqInfo>());
-  if (!h->readSeq(key.first.c_str(), num)) h.reset();
+  if (!h->readSeq(key.first.c_str(), num, log_)) h.reset();
   return held_.emplace(std::move(key), std::move(h)).first->second.get();
 }
 

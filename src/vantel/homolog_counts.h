@@ -14,6 +14,7 @@
 #include "seqinfo.h"
 #include "stat_tables.h"
 
+class EntryLog;
 class Mesh;
 class Supermotif;
 struct Motif;
@@ -23,11 +24,14 @@ struct Motif;
 // file is created.
 class EntryHeaders {
  public:
+  // log: the run's log of the entries read (not owned; it outlives this object).
+  explicit EntryHeaders(EntryLog *log) : log_(log) {}
   // The header of entry num of bank, read on the first request; null when it can't be read.
   // The header lives as long as this object.
   SeqInfo *get(const char *bank, int num);
 
  private:
+  EntryLog *log_;
   std::map<std::pair<std::string, int>, std::unique_ptr<SeqInfo>> held_;  // null: unreadable
 };
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "bank_file.h"
 #include "errormsg.h"
 #include "inv_sqrt.h"
 #include "motif.h"
@@ -75,7 +76,7 @@ void makeMean(int len, int num, int *all, int *ksi) {
 }
 
 std::string getFrames(const char *motFile) {
-  FILE *f = fopen(motFile, "rb");
+  FILE *f = openInput(motFile);
   if (!f) return std::string();
   char held[7] = {0};
   int n = 0;

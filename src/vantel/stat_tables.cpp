@@ -26,10 +26,7 @@ int loadBlocks(FILE *f, const char *type, std::vector<HistPtr> &out) {
 bool hasStatistics(FILE *f) {
   std::string line;
   while (readLine(f, line))
-    if (line.find("_statistics") != std::string::npos ||
-        line.rfind("        Monotonous segment dividing", 0) == 0 ||
-        line.rfind("        Increments equivalence dividing", 0) == 0)
-      return true;
+    if (line.find("_statistics") != std::string::npos) return true;
   return false;
 }
 

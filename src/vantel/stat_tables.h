@@ -25,9 +25,9 @@ struct Stats {
 // are read past so that they can't be taken for another type. Returns the number passed over.
 int loadBlocks(FILE *f, const char *type, std::vector<HistPtr> &out);
 
-// True when the file holds a statistics block header, or the segmentation line that orisk
-// writes before its blocks (a learning that kept no block still wrote a statistics file);
-// read from the current position up to the first such line.
+// True when the file holds a statistics block header (a learning that kept no block wrote
+// only the tables and the segmentation line: nothing to predict with); read from the
+// current position up to the first such line.
 bool hasStatistics(FILE *f);
 
 // Every "FT" block, then, type by type in file order, the keyword blocks. A type that yields

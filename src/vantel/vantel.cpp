@@ -83,6 +83,7 @@ struct AddrList {
 
 // Everything the run reads, read before the first file is created.
 struct Inputs {
+  EntryLog log;  // every entry the run reads: the query and the similar entries
   std::unique_ptr<Mesh> mesh;
   Stats st;
   FILE *mot = nullptr;  // the motif file, open for the counting passes
@@ -93,7 +94,7 @@ struct Inputs {
   int L = 0;
   std::string qName = " ";
   std::string frames;
-  EntryHeaders headers;
+  EntryHeaders headers{&log};
   ~Inputs() {
     if (mot) fclose(mot);
   }
@@ -104,19 +105,26 @@ struct Inputs {
 int readInputs(const VantelOptions &opt, Inputs &in) {
   if (opt.meshPath) {
     in.mesh.reset(allocObject<Mesh>());
-    if (in.mesh->load(opt.meshPath) != 0) {
+    // The loader would take a directory for an empty thesaurus: it can't be opened as one.
+    FILE *fm = openInput(opt.meshPath);
+    const bool opens = fm != nullptr;
+    if (opens)
+      fclose(fm);
+    else
+      printf("Cant't open mesh file %s", opt.meshPath);
+    if (!opens || in.mesh->load(opt.meshPath) != 0) {
       printf("\n Can't read thesaurus %s", opt.meshPath);
       return kVantelNoThesaurus;
     }
   }
 
-  FILE *fst = fopen(opt.statFile, "r");
+  FILE *fst = openInput(opt.statFile, "r");
   if (!fst) {
     printf("\n Can't open statistics file %s", opt.statFile);
     return kVantelNoFile;
   }
-  // A report, a motif file, an empty file or a directory holds no statistics: a prediction
-  // from it would be empty and pass for a real one.
+  // A report, a motif file, an empty file or a learning that kept no block holds no
+  // statistics: a prediction from it would be empty and pass for a real one.
   const bool stats = hasStatistics(fst);
   if (stats) {
     rewind(fst);
@@ -128,7 +136,7 @@ int readInputs(const VantelOptions &opt, Inputs &in) {
     return kVantelNoStatistics;
   }
 
-  if (!(in.mot = fopen(opt.motFile, "r"))) {
+  if (!(in.mot = openInput(opt.motFile, "r"))) {
     printf("\n Can't open motif file %s", opt.motFile);
     return kVantelNoFile;
   }
@@ -145,21 +153,28 @@ int readInputs(const VantelOptions &opt, Inputs &in) {
     in.seqNum = first.qNum;
     rewind(in.mot);
   }
-  in.L = in.query.readSeq(in.seqAdr.c_str(), in.seqNum);
+  in.L = in.query.readSeq(in.seqAdr.c_str(), in.seqNum, &in.log);
   if (in.L <= 0) {
     printf("\n Can't read sequnece number %d from file %s", in.seqNum, in.seqAdr.c_str());
     return kVantelNoQuery;
   }
   {
     SeqInfo qInfo;
-    if (qInfo.readSeq(in.seqAdr.c_str(), in.seqNum)) {
+    if (qInfo.readSeq(in.seqAdr.c_str(), in.seqNum, &in.log)) {
       std::unique_ptr<char[]> id(qInfo.getID());
       if (id) in.qName = id.get();
     }
   }
   in.frames = getFrames(opt.motFile);
+  bool anyRead = false;
   for (int i = 0; i < in.list.n; i++)
-    in.headers.get(in.list.sa[(size_t)i].name, in.list.sa[(size_t)i].num);
+    anyRead |= in.headers.get(in.list.sa[(size_t)i].name, in.list.sa[(size_t)i].num) != nullptr;
+  // Without one similar entry the prediction would be empty and pass for a real one.
+  if (in.list.n > 0 && !anyRead) {
+    printf("\n Can't read any of the %d similar entries named in %s: nothing to predict",
+           in.list.n, opt.motFile);
+    return kVantelNoEntry;
+  }
   return 0;
 }
 
@@ -204,7 +219,7 @@ int writeSideFiles(const char *statFile, const char *inf, const char *pro, Input
     delete[] ac;
   }
   int bad = closeChecked(finf);
-  FILE *fst = fopen(statFile, "r");
+  FILE *fst = openInput(statFile, "r");
   if (!fst) {
     fclose(fpro);
     printf("\n Can't open statistics file %s", statFile);
@@ -320,5 +335,6 @@ int run_vantel(int argc, char **argv) {
   in.query.print(fres, nucleic ? kFormatGenBank : kFormatSwiss, nucleic ? "BP" : "AA");
   files.res = nullptr;
   closeOutput(fres, opt.resFile);
+  in.log.printEnd();
   return kVantelDone;
 }

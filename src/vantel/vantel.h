@@ -17,6 +17,7 @@ enum VantelCode {
   kVantelNoQuery = 4,
   kVantelNoStatistics = 5,  // the statistics file holds no statistics
   kVantelNoThesaurus = 6,   // the thesaurus of -M can't be read
+  kVantelNoEntry = 10,      // not one similar entry could be read
 };
 
 // Usage text, written to standard output when fewer than three file names are given.
@@ -40,4 +41,7 @@ int getOptions(int argc, char **argv, VantelOptions &opt);
 
 // Runs the program. Returns one of VantelCode; exits 7 when memory runs out, 11 when the
 // prediction file can't be written, 111 at more than 10000 results of one keyword type.
+// Every input is read before the first output is created (kVantelNoEntry too: not one
+// similar entry could be read). A run that could read only some of the entries it asked
+// for says how many it could not in its last line.
 int run_vantel(int argc, char **argv);

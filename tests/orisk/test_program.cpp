@@ -489,6 +489,7 @@ TEST_F(OriskFiles, UnreadableListSequence) {
   ASSERT_EQ(r.rc, 0) << r.out;
   EXPECT_TRUE(contains(r.out, "Can't read sequnce b.sp 7\n"));
   EXPECT_TRUE(contains(r.out, "\n There are 7 motifs in 5 sequnces"));
+  EXPECT_EQ(r.out.substr(r.out.rfind("\n ")), "\n 1 of the 5 entries asked for could not be read");
   const std::string got = w.read("s.txt");
   EXPECT_TRUE(contains(got, "\n                ZINC;    1 1 0 0 0"));
   EXPECT_TRUE(contains(got, "\n           TRANSPORT;    0 0 1 1 0"));

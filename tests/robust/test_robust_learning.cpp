@@ -1,10 +1,41 @@
 // Bad inputs for orisk and vantel, one table row each: truncated and garbage motif files,
 // statistics files cut short or absurd, option words at the end of the line, absolute paths in
-// file positions, colliding side and column files, runs that stop on an input.
+// file positions, colliding side and column files, entries that can't be read, runs that stop
+// on an input.
 #include "robust_programs.h"
 
 using namespace robust;
 using testutil::readFile;
+
+namespace {
+
+// Banks whose entries past 0 can't be read, with the run's word on each: c.sp has no index,
+// prot.sp lies beside the index mkidx.py made for prot.dat, b.dat is b.sp edited after b.idx.
+const char *const kUnreadable[][2] = {
+    {"c.sp",
+     "\n No index file c.idx: entries of c.sp past 0 can't be read; make it with tools/mkidx.py"},
+    {"prot.sp", "\n Index prot.idx of bank prot.sp does not fit; remake it with tools/mkidx.py"},
+    {"b.dat", "\n Index b.idx of bank b.dat does not fit; remake it with tools/mkidx.py"},
+    {"adir", "\n Can't read any of the "}};
+
+// Writes those banks and, per bank X, the motif files "X.1" (entry 1 of X against its entry 2)
+// and "X.0" (b.sp 0 against entry 2 of X); returns the names written.
+std::vector<std::string> putUnreadable(const testutil::TempDir &dir) {
+  const std::string b = readFile(dir.file("b.sp"));
+  std::vector<std::string> names = {"c.sp", "prot.sp", "b.dat"};
+  for (const std::string &n : names)
+    testutil::writeFile(dir.file(n), n == "b.dat" ? "ID   NEW\n//\n" + b : b);
+  for (const auto &x : kUnreadable) {
+    const std::string bank = x[0];
+    const std::string tail = " " + bank + " 2 20.00 1 query-bank\n     '+' 0 0 12 5000 5910000\n";
+    testutil::writeFile(dir.file(bank + ".1"), "Supermotif " + bank + " 1" + tail);
+    testutil::writeFile(dir.file(bank + ".0"), "Supermotif b.sp 0" + tail);
+    names.insert(names.end(), {bank + ".1", bank + ".0"});
+  }
+  return names;
+}
+
+}  // namespace
 
 // ---- orisk and vantel ----
 
@@ -12,6 +43,7 @@ TEST_F(RobustLearning, OriskInputsAndOptions) {
   const std::string absMot = path("m.txt");
   put("mesh.idx", readFile(testutil::dataPath("vantel/fixture/mesh.idx")));
   put("report.txt", readFile(testutil::dataPath("pipeline/report.txt")));
+  for (const std::string &n : putUnreadable(dir)) inputs.push_back(n);
   std::vector<Row> rows = {
       {"no words", {}, 1, "USAGE: orisk"},
       {"motif file alone", {"m.txt"}, 1, "USAGE: orisk"},
@@ -23,7 +55,7 @@ TEST_F(RobustLearning, OriskInputsAndOptions) {
       {"missing motif file", {"nope.mot", "s.sta"}, 4, "Can't open motifs file nope.mot"},
       {"empty motif file", {"empty", "s.sta"}, 5, "Can't read any motif from file empty"},
       {"garbage motif file", {"garbage", "s.sta"}, 5, "Can't read any motif from file garbage"},
-      {"directory as motif file", {"adir", "s.sta"}, 5, "Can't read any motif from file adir"},
+      {"directory as motif file", {"adir", "s.sta"}, 4, "\n Can't open motifs file adir."},
       {"statistics as motif file", {"golden.sta", "m.txt", "-KW", "KW"}, 5,
        "Can't read any motif from file golden.sta"},
       {"report as motif file", {"report.txt", "0", "20", "1", "m.txt"}, 5,
@@ -42,7 +74,9 @@ TEST_F(RobustLearning, OriskInputsAndOptions) {
       {"KW without types", {"m.txt", "s.sta", "-KW"}, 0, ""},
       {"missing thesaurus", {"m.txt", "s.sta", "-M", "nope.mesh"}, 6, "Can't read thesaurus nope.mesh"},
       {"garbage thesaurus", {"m.txt", "s.sta", "-M", "garbage"}, 6, "Can't read thesaurus garbage"},
-      {"directory as thesaurus", {"m.txt", "s.sta", "-M", "adir"}, 6, "Can't read thesaurus adir"},
+      {"directory as thesaurus", {"m.txt", "s.sta", "-M", "adir"}, 6,
+       "Cant't open mesh file adir\n Can't read thesaurus"},
+      {"directory as column file", {"m.txt", "s.sta", "-C", "adir"}, 3, "Can't create column file adir"},
       {"column file is the result", {"m.txt", "s.sta", "-C", "s.sta"}, 3, "Column file s.sta would overwrite s.sta"},
       {"column file is the motif file", {"m.txt", "s.sta", "-C", "m.txt"}, 3,
        "Column file m.txt would overwrite m.txt"},
@@ -51,7 +85,10 @@ TEST_F(RobustLearning, OriskInputsAndOptions) {
       {"result is a directory", {"m.txt", "adir"}, 3, "Can't create file adir"},
       {"result in a missing directory", {"m.txt", "nodir/s.sta"}, 3, "Can't create file nodir/s.sta"},
   };
+  for (const auto &x : kUnreadable)
+    rows.push_back({"no entry readable", {std::string(x[0]) + ".1", "s.sta", "-C", "c.col"}, 10, x[1]});
   runRows(kOrisk, rows);
+  EXPECT_FALSE(exists("c.col"));
   EXPECT_TRUE(exists("c.txt"));  // an absolute path after -C names the column file
   EXPECT_NE(readFile(path("abs.sta")).find(" Feature Table"), std::string::npos);
 }
@@ -108,6 +145,7 @@ TEST_F(RobustLearning, VantelInputsAndOptions) {
   put("noblock.sta", golden.substr(0, golden.find("\n\n", golden.find("dividing"))));
   put("x.inf", readFile(path("m.txt")));
   put("y.pro", readFile(path("golden.sta")));
+  for (const std::string &n : putUnreadable(dir)) inputs.push_back(n);
   const std::string abs = path("golden.sta");
   std::vector<Row> rows = {
       {"no words", {}, 1, "USAGE: vantel"},
@@ -121,11 +159,14 @@ TEST_F(RobustLearning, VantelInputsAndOptions) {
        "Can't read sequnece number 77 from file b.sp"},
       {"empty statistics", {"empty", "m.txt", "p.txt"}, 5, "Can't read any statistics from file empty"},
       {"garbage statistics", {"garbage", "m.txt", "p.txt"}, 5, "Can't read any statistics from file garbage"},
-      {"directory as statistics", {"adir", "m.txt", "p.txt"}, 5, "Can't read any statistics from file adir"},
+      {"directory as statistics", {"adir", "m.txt", "p.txt"}, 2, "Can't open statistics file adir"},
       {"report as statistics", {"report.txt", "m.txt", "p.txt"}, 5,
        "Can't read any statistics from file report.txt"},
-      {"statistics without a block", {"noblock.sta", "m.txt", "p.txt"}, 0, "Motif number 0"},
-      {"directory as motif file", {"golden.sta", "adir", "p.txt"}, 3, "Can't read any motif from file adir"},
+      {"statistics without a block", {"noblock.sta", "m.txt", "p.txt"}, 5,
+       "Can't read any statistics from file noblock.sta"},
+      {"directory as motif file", {"golden.sta", "adir", "p.txt"}, 2, "Can't open motif file adir"},
+      {"directory as query bank", {"golden.sta", "adir.1", "p.txt"}, 4,
+       "Can't read sequnece number 1 from file adir"},
       {"absurd numPow", {"absurd.sta", "m.txt", "p.txt"}, 0, ""},
       {"negative numPow", {"negnum.sta", "m.txt", "p.txt"}, 0, "Motif number 0"},
       {"least int numPow", {"minnum.sta", "m.txt", "p.txt"}, 0, "Motif number 0"},
@@ -144,20 +185,23 @@ TEST_F(RobustLearning, VantelInputsAndOptions) {
       {"M and C valueless", {"golden.sta", "m.txt", "p.txt", "-M", "-C"}, 0, ""},
       {"garbage thesaurus", {"golden.sta", "m.txt", "p.txt", "-M", "garbage"}, 6, "Can't read thesaurus garbage"},
       {"missing thesaurus", {"golden.sta", "m.txt", "p.txt", "-M", "nope.mesh"}, 6, "Can't read thesaurus nope.mesh"},
-      {"directory as thesaurus", {"golden.sta", "m.txt", "p.txt", "-M", "adir"}, 6, "Can't read thesaurus adir"},
+      {"directory as thesaurus", {"golden.sta", "m.txt", "p.txt", "-M", "adir"}, 6,
+       "Cant't open mesh file adir\n Can't read"},
       {"absolute paths", {abs, path("m.txt"), path("p.txt"), "-D", "-S"}, 0, ""},
       {"result in a missing directory", {"golden.sta", "m.txt", "nodir/p.txt"}, 2,
        "Can't create result file nodir/p.txt"},
       {"result is a directory", {"golden.sta", "m.txt", "adir"}, 2, "Can't create result file adir"},
   };
+  for (const auto &x : kUnreadable)
+    rows.push_back({"no similar entry", {"golden.sta", std::string(x[0]) + ".0", "p.txt", "-D"}, 10, x[1]});
   runRows(kVantel, rows);
 }
 
 TEST_F(RobustLearning, VantelCutStatisticsAndMotifFiles) {
   std::vector<Row> rows;
   for (const std::string &n : cuts("golden.sta", ".sta", false)) {
-    // A cut holds statistics once it holds the line orisk writes before its blocks.
-    const bool stats = readFile(path(n)).find("equivalence dividing") != std::string::npos;
+    // A cut holds statistics once it holds the header line of a block.
+    const bool stats = readFile(path(n)).find("_statistics") != std::string::npos;
     rows.push_back({"cut statistics", {n, "m.txt", "p.txt", "-S"}, stats ? 0 : 5, ""});
   }
   // A cut motif file names its query once it holds the first block's first motif line.
@@ -214,10 +258,13 @@ TEST_F(RobustLearning, RunsThatStopOnAnInputLeaveTheOutputs) {
     put(f, std::string("an earlier ") + f + "\n");
   put("report.txt", readFile(testutil::dataPath("pipeline/report.txt")));
   put("noquery.mot", "Supermotif b.sp 77 b.sp 0 20.00 1 query-bank\n     '+' 0 0 12 5000 5910000\n");
+  for (const std::string &n : putUnreadable(dir)) inputs.push_back(n);
   runRows(kOrisk, {
       {"missing thesaurus", {"m.txt", "old.sta", "-C", "old.col", "-M", "nope.mesh"}, 6, ""},
       {"report as motif file", {"report.txt", "old.sta", "-C", "old.col"}, 5, ""},
       {"column file that can't be made", {"m.txt", "old.sta", "-C", "nodir/c.txt"}, 3, ""},
+      {"no entry readable", {"c.sp.1", "old.sta", "-C", "old.col"}, 10,
+       "\n Can't read any of the 2 entries named in c.sp.1: nothing to learn"},
   });
   const std::vector<std::string> outs = {"old.txt", "-C", "old.col", "-D"};
   auto vantel = [&](const char *sta, const char *mot, const char *more) {
@@ -231,5 +278,7 @@ TEST_F(RobustLearning, RunsThatStopOnAnInputLeaveTheOutputs) {
       {"report as statistics", vantel("report.txt", "m.txt", ""), 5, ""},
       {"no supermotif", vantel("golden.sta", "empty", ""), 3, ""},
       {"query not in its bank", vantel("golden.sta", "noquery.mot", ""), 4, ""},
+      {"no similar entry readable", vantel("golden.sta", "c.sp.0", ""), 10,
+       "\n Can't read any of the 1 similar entries named in c.sp.0: nothing to predict"},
   });
 }

@@ -133,7 +133,7 @@ TEST(VantelProgram, UnusableSupermotifsAddNothing) {
   Fixture::Outcome r = fx.run("stat.sta robust.mot out.txt");
   ASSERT_EQ(r.code, 0) << r.out;
   EXPECT_EQ(maskDate(fx.read("out.txt")), readFile(kExpected + "/golden.out"));
-  EXPECT_EQ(r.out, "\n Motif number 0\n Motif number 10");
+  EXPECT_EQ(r.out, "\n Motif number 0\n Motif number 10\n 1 of the 8 entries asked for could not be read");
 }
 
 TEST(VantelProgram, SideFilesNeverOverwriteInputs) {
@@ -423,13 +423,14 @@ TEST(VantelProgram, PredictionsWithoutEvidenceReportProbZero) {
 }
 
 TEST(VantelProgram, FilesThatCantBeCreated) {
-  // Directories in the place of the side files and the column file.
+  // Directories in the place of the side files, the column file and the listing.
   struct Case {
     std::string dir, args, out;
   } cases[] = {
       {"stat.inf", "stat.sta golden.mot out.txt", "\n Can't create file stat.inf"},
       {"stat.pro", "stat.sta golden.mot out.txt", "\n Can't create file stat.pro"},
       {"col.txt", "stat.sta golden.mot out.txt -C col.txt", "\n Can't create column file col.txt"},
+      {"fun_dist.txt", "stat.sta golden.mot out.txt -D", "\n Can't open file fun_dist.txt"},
   };
   for (const Case &c : cases) {
     Fixture fx;

@@ -218,6 +218,7 @@ FILE *openBankEntry(const char *adrBase, int _num, EntryLog *log, int *format) {
   const RecordFault fault = seekRecord(idx, bank, _num, fmt);
   fclose(idx);
   if (fault == kRecordUnfit && log) log->unfit(adrBase, idxName);
+  if (fault == kRecordMissing && log) log->noRecord(adrBase, idxName, _num);
   delete[] idxName;
   return fault == kRecordOk ? bank : fail(bank);
 }
@@ -247,6 +248,10 @@ void EntryLog::noIndex(const char *bank, const char *idx) {
 void EntryLog::unfit(const char *bank, const char *idx) {
   if (tellOnce('u', bank))
     printf("\n Index %s of bank %s does not fit; remake it with tools/mkidx.py", idx, bank);
+}
+
+void EntryLog::noRecord(const char *bank, const char *idx, int num) {
+  if (tellOnce('r', bank)) printf("\n Index %s of bank %s holds no entry %d", idx, bank, num);
 }
 
 void EntryLog::unknownFormat(const char *bank, int kind) {

@@ -61,6 +61,7 @@ int getFormat(FILE *fin);
 // log keeps them silent). It tells each fault once per bank:
 //   "\n No index file <idx>: entries of <bank> past 0 can't be read; make it with tools/mkidx.py"
 //   "\n Index <idx> of bank <bank> does not fit; remake it with tools/mkidx.py"
+//   "\n Index <idx> of bank <bank> holds no entry <num>" (the first such entry of the bank)
 //   "\n Unknown bank format: <bank>" (compressed: "... is gzip-compressed; decompress it first")
 // and counts the distinct entries (bank path as written, number) asked for and those that
 // could not be read. An entry without residues was read: it is not counted as unreadable.
@@ -77,6 +78,8 @@ class EntryLog {
   bool allUnreadable() const { return !asked_.empty() && bad_.size() == asked_.size(); }
   // True when the latest entry asked for could not be read.
   bool lastFailed() const { return lastFailed_; }
+  // Messages told so far (each begins a line and ends none).
+  int told() const { return (int)told_.size(); }
   // The one end line, "\n N of the M entries asked for could not be read", when N > 0;
   // nothing otherwise.
   void printEnd() const;
@@ -86,6 +89,7 @@ class EntryLog {
   void fail(const char *bank, int num);
   void noIndex(const char *bank, const char *idx);
   void unfit(const char *bank, const char *idx);
+  void noRecord(const char *bank, const char *idx, int num);
   void unknownFormat(const char *bank, int kind);
 
  private:

@@ -188,7 +188,9 @@ void OriskRun::pass1() {
   int beg[SeqInfo::kMaxRanges], end[SeqInfo::kMaxRanges];
   for (int i = 0; i < nSeq; i++) {
     std::unique_ptr<SeqInfo> info(new SeqInfo);
+    const int told = log.told();
     if (!readEntry(sa[i].name, sa[i].num, *info)) {
+      if (log.told() != told) putchar('\n');  // the log's message ends no line
       printf("Can't read sequnce %s %d\n", sa[i].name, sa[i].num);
       continue;
     }

@@ -487,7 +487,7 @@ TEST_F(OriskFiles, UnreadableListSequence) {
                         "     '+'      0      0     10       3000    3885000\n");
   RunResult r = w.orisk({"m7.txt", "0", "20", "1", "s.txt", "-KW", "KW"});
   ASSERT_EQ(r.rc, 0) << r.out;
-  EXPECT_TRUE(contains(r.out, "Can't read sequnce b.sp 7\n"));
+  EXPECT_TRUE(contains(r.out, "\n Index b.idx of bank b.sp holds no entry 7\nCan't read sequnce b.sp 7\n"));
   EXPECT_TRUE(contains(r.out, "\n There are 7 motifs in 5 sequnces"));
   EXPECT_EQ(r.out.substr(r.out.rfind("\n ")), "\n 1 of the 5 entries asked for could not be read");
   const std::string got = w.read("s.txt");

@@ -470,7 +470,8 @@ TEST_F(RobustPlevit, MissingEmptyDirectoryAndGarbageFiles) {
        "Can't load Translation_code: garbage"},
       {"no index, every entry unreadable", {"unread.mot", "rep.txt"}, 10,
        "\n No index file noidx.idx: entries of noidx.dat past 0 can't be read; make it with "
-       "tools/mkidx.py\n Can't read query sequence: query.dat 7\n Nothing could be printed: 2 of "
+       "tools/mkidx.py\n Index query.idx of bank query.dat holds no entry 7\n Can't read query "
+       "sequence: query.dat 7\n Nothing could be printed: 2 of "
        "the 2 entries asked for could not be read"},
       {"index of another file", {"selfhit.mot", "rep.txt"}, 10,
        "\n Index x.idx of bank x.fa does not fit; remake it with tools/mkidx.py"},

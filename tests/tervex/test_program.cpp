@@ -448,7 +448,8 @@ TEST(TervexShorten, RegionsOfTheSupermotifs) {
   std::filesystem::current_path(cwd);
   const std::string out = testing::internal::GetCapturedStdout();
   ASSERT_TRUE(ok);
-  EXPECT_EQ(out, "\n tervex: SHORTEN variant can't read bank sequence n.fa 7\n");
+  EXPECT_EQ(out, "\n Index n.idx of bank n.fa holds no entry 7"
+                 "\n tervex: SHORTEN variant can't read bank sequence n.fa 7\n");
   ASSERT_EQ(regions.size(), 3u);
   EXPECT_EQ(banksRead, 3);
   EXPECT_EQ((std::vector<int>{regions[0].x, regions[0].len}), (std::vector<int>{0, 60}));
@@ -542,6 +543,7 @@ TEST(TervexShorten, NothingToReadLeavesTheResultAlone) {
   r = w.tervex({"params.txt", "in.mot", "sho.mot", "-S"});
   EXPECT_EQ(r.rc, kTervexNoEntry);
   EXPECT_EQ(r.out,
+            "\n Index bank.idx of bank bank.fa holds no entry 7"
             "\n tervex: SHORTEN variant can't read qery sequence bank.fa 7\n"
             "\n tervex: SHORTEN variant can't read input motifs..."
             "\n No sequence to screen could be read");

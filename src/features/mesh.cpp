@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bank_file.h"
 #include "errormsg.h"
 #include "params.h"
 
@@ -57,7 +58,7 @@ void Mesh::clear() {
 
 int Mesh::load(const char *file_name) {
   clear();
-  FILE *f = fopen(file_name, "rb");
+  FILE *f = openInput(file_name);  // a directory would read as an empty thesaurus
   if (!f) {
     printf("Cant't open mesh file %s", file_name);
     return 1;

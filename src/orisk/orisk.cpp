@@ -440,14 +440,6 @@ int OriskRun::writeBlocks() {
 void OriskRun::loadMesh() {
   if (!opt.meshPath) return;
   meshUsed = &mesh;
-  // The loader would take a directory for an empty thesaurus: it can't be opened as one.
-  FILE *f = openInput(opt.meshPath);
-  if (!f) {
-    printf("Cant't open mesh file %s", opt.meshPath);
-    meshFailed = true;
-    return;
-  }
-  fclose(f);
   meshFailed = mesh.load(opt.meshPath) != 0;
 }
 

@@ -105,14 +105,7 @@ struct Inputs {
 int readInputs(const VantelOptions &opt, Inputs &in) {
   if (opt.meshPath) {
     in.mesh.reset(allocObject<Mesh>());
-    // The loader would take a directory for an empty thesaurus: it can't be opened as one.
-    FILE *fm = openInput(opt.meshPath);
-    const bool opens = fm != nullptr;
-    if (opens)
-      fclose(fm);
-    else
-      printf("Cant't open mesh file %s", opt.meshPath);
-    if (!opens || in.mesh->load(opt.meshPath) != 0) {
+    if (in.mesh->load(opt.meshPath) != 0) {
       printf("\n Can't read thesaurus %s", opt.meshPath);
       return kVantelNoThesaurus;
     }

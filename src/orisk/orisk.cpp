@@ -448,10 +448,16 @@ int OriskRun::run(int kind) {
   if (rc == kOriskDone) rc = checkOutputs();
   if (rc != kOriskDone) return rc;
   pass1();
-  // Nothing can be learned, and an empty statistics file would pass for a learned one.
-  if (log.allUnreadable()) {
-    printf("\n Can't read any of the %d entries named in %s: nothing to learn", log.asked(),
-           motFname);
+  // Nothing can be learned, and an empty statistics file would pass for a learned one: no
+  // entry could be read, or a single one (a query whose bank has no index, say).
+  const int readable = log.asked() - log.unreadable();
+  if (log.unreadable() > 0 && readable < 2) {
+    if (readable == 0)
+      printf("\n Can't read any of the %d entries named in %s: nothing to learn", log.asked(),
+             motFname);
+    else
+      printf("\n Can read only one of the %d entries named in %s: nothing to learn",
+             log.asked(), motFname);
     return kOriskNoEntry;
   }
   // The outputs, once every input is read.

@@ -87,6 +87,8 @@ TEST_F(RobustLearning, OriskInputsAndOptions) {
   };
   for (const auto &x : kUnreadable)
     rows.push_back({"no entry readable", {std::string(x[0]) + ".1", "s.sta", "-C", "c.col"}, 10, x[1]});
+  rows.push_back({"the query alone readable", {"c.sp.0", "s.sta"}, 10,
+                  "Can read only one of the 2 entries named in c.sp.0: nothing to learn"});
   runRows(kOrisk, rows);
   EXPECT_FALSE(exists("c.col"));
   EXPECT_TRUE(exists("c.txt"));  // an absolute path after -C names the column file

@@ -63,21 +63,23 @@ def read_pairs(times_dir, setting):
 def pairs_table(times_dir, settings):
     """The medians of wall and CPU seconds of both modes and the ratios -2/-1
     taken pair by pair (median/min/max), one row per (setting, label)."""
-    head = "%-24s %5s %9s %9s %9s %9s  %-22s %s" % (
-        "setting", "pairs", "-1 wall", "-2 wall", "-1 cpu", "-2 cpu",
+    # The setting column is as wide as its longest label (a long processor list).
+    width = max([24] + [len(label) for _, label in settings])
+    head = "%-*s %5s %9s %9s %9s %9s  %-22s %s" % (
+        width, "setting", "pairs", "-1 wall", "-2 wall", "-1 cpu", "-2 cpu",
         "wall -2/-1 med/min/max", "cpu -2/-1 med/min/max")
     lines = [head, "-" * len(head)]
     for setting, label in settings:
         pairs = read_pairs(times_dir, setting)
         if not pairs:
-            lines.append("%-24s %5d  (no pair)" % (label, 0))
+            lines.append("%-*s %5d  (no pair)" % (width, label, 0))
             continue
         med = [spread([p[m][k] for p in pairs])[0] for m in (0, 1) for k in (0, 1)]
         # A run that took no measurable time gives no ratio.
         ratios = ["%.2f/%.2f/%.2f" % spread(r) if r else "n/a" for r in (
             [p[1][k] / p[0][k] for p in pairs if p[0][k] > 0] for k in (0, 1))]
-        lines.append("%-24s %5d %9.2f %9.2f %9.2f %9.2f  %-22s %s" % (
-            label, len(pairs), med[0], med[2], med[1], med[3], ratios[0], ratios[1]))
+        lines.append("%-*s %5d %9.2f %9.2f %9.2f %9.2f  %-22s %s" % (
+            width, label, len(pairs), med[0], med[2], med[1], med[3], ratios[0], ratios[1]))
     return "\n".join(lines) + "\n"
 
 

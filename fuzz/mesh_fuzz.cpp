@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (num > 20000) return 0;
     long long have = (long long)lines.size() - (numF + 3);
     if (!text.empty() && text.back() != '\n') text += '\n';
-    for (long long i = have; i < 2 * num; i++) text += "PAD\n";
+    for (long long i = have; num > 0 && i < 2 * num; i++) text += "PAD\n";  // a count below 0 pads nothing
   }
   fuzzutil::writeFile(kIndex, text);
   Mesh m;

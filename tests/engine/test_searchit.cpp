@@ -111,8 +111,7 @@ Outcome runMode(bool threaded, const SearchHomolParams &params, char **list,
   SearchHomolParams p(params);
   std::vector<Supermotif *> res;
   Outcome o;
-  o.n = threaded ? searchOnBankMultyThread(p, list, query, res, select, batch.seqs,
-                                           batch.letters)
+  o.n = threaded ? searchOnBankMultyThread(p, list, query, res, select, batch.seqs, batch.letters)
                  : searchOnBank(p, list, query, res, select);
   EXPECT_EQ(o.n, (int)res.size());
   char *buf = nullptr;
@@ -347,10 +346,8 @@ TEST_F(ThreadPipeline, WorkRecordsCarryBatchesInReadingOrder) {
       {2, 12, kBatchSeqs, kBatchLetters, {15}},
   };
   for (const Row &row : rows) {
-    SCOPED_TRACE(testing::Message() << row.counters << " counters, pool " << row.pool
-                                    << ", batch " << row.seqs << "/" << row.letters);
-    SearchHomolIterator it(row.counters, row.pool, pl.params, list.get(), pl.query, 0, 0, 0,
-                           row.seqs, row.letters);
+    SCOPED_TRACE(testing::Message() << "counters/pool/batch " << row.counters << "/" << row.pool << "/" << row.seqs);
+    SearchHomolIterator it(row.counters, row.pool, pl.params, list.get(), pl.query, 0, 0, 0, row.seqs, row.letters);
     ASSERT_EQ(it.running(), row.counters);
     std::map<long long, searchCountBatch *> records;
     int markers = 0;
@@ -363,24 +360,21 @@ TEST_F(ThreadPipeline, WorkRecordsCarryBatchesInReadingOrder) {
         EXPECT_TRUE(records.emplace(r->ordinal, r).second);
     }
     std::vector<int> sizes;
-    std::vector<std::string> order;
+    std::string order, reading;
     int supers = 0;
     for (auto &p : records) {
       EXPECT_EQ(p.first, (long long)sizes.size());
       sizes.push_back(p.second->numSeqs);
       for (int k = 0; k < p.second->numSeqs; k++) {
         const searchCountParameters &c = p.second->res[k];
-        order.push_back(std::string(c.baseName) + " " + std::to_string(c.nSeq));
+        order += std::string(c.baseName) + " " + std::to_string(c.nSeq) + ";";
         EXPECT_EQ(c.numSupers, 1);  // a protein pair is clustered once
         for (int g = 0; g < c.numSupers; g++) supers += c.numSuper[g];
       }
       delete p.second;
     }
     EXPECT_EQ(sizes, row.sizes);
-    std::vector<std::string> reading;
-    for (int b = 0; b < 3; b++)
-      for (int n = 0; n < 5; n++)
-        reading.push_back(std::string(list.list[b]) + " " + std::to_string(n));
+    for (int k = 0; k < 15; k++) reading += std::string(list.list[k / 5]) + " " + std::to_string(k % 5) + ";";
     EXPECT_EQ(order, reading);
     EXPECT_GT(supers, 0);
   }

@@ -39,8 +39,7 @@ TEST_F(RobustLearning, NoResultOverAnInput) {
        "would overwrite prot.dat"},
       {"the list of B", {"p.prm", "m.txt", "./banks.lst", "-B", "banks.lst"}, 6, "./banks.lst would overwrite banks.lst"},
       {"query file that Shorten reads", {"p.prm", "three.mot", "query.dat", "-S"}, 6, "would overwrite query.dat"},
-      {"progress file over the input", {"p.prm", "adir/../ctr", "r.mot", "-B", "banks.lst"}, 6,
-       "Progress file ctr would overwrite adir/../ctr"},
+      {"progress file over the input", {"p.prm", "adir/../ctr", "r.mot", "-B", "banks.lst"}, 6, "ctr would overwrite adir/../ctr"},
       {"progress file over the result", {"p.prm", "m.txt", "./ctr", "-B", "banks.lst"}, 6, "Progress file ctr would overwrite ./ctr"},
       {"named letter groups", {"p.prm", "m.txt", "colors.txt"}, 6, "would overwrite colors.txt"},
       {"named code, Base", {"p.prm", "m.txt", "./code.txt", "-B", "banks.lst"}, 6, "would overwrite code.txt"},
@@ -60,8 +59,7 @@ TEST_F(RobustLearning, NoResultOverAnInput) {
       {"thesaurus", {"golden.sta", "m.txt", "garbage", "-M", "garbage"}, 2, "would overwrite garbage"},
       {"bank", {"golden.sta", "m.txt", "b.sp"}, 2, "would overwrite b.sp"},
       {"listing over the statistics", {"fun_dist.txt", "m.txt", "p.txt", "-D"}, 2, "Side file fun_dist.txt would overwrite"},
-      {"listing over the thesaurus", {"golden.sta", "m.txt", "p.txt", "-D", "-M", "./fun_dist.txt"}, 2,
-       "Side file fun_dist.txt would overwrite ./fun_dist.txt"},
+      {"listing over the thesaurus", {"golden.sta", "m.txt", "p.txt", "-D", "-M", "./fun_dist.txt"}, 2, "would overwrite ./fun_dist.txt"},
       {"result over the listing", {"golden.sta", "m.txt", "fun_dist.txt", "-D"}, 2, "Result file fun_dist.txt would overwrite"},
   });
   runRows(kPlevit, {
@@ -86,52 +84,40 @@ TEST_F(RobustLearning, SearchAndTervexCheckEveryInputFirst) {
   };
   const std::string ok = "!c colors.txt\n!e code.txt\n";
   const struct {
+    bool list;  // in the bank list's place, else the parameter file's
     const char *what;
-    std::string prm;
-    int search, tervex;
+    std::string file;
+    int search, tervex;  // tervex 0: not for every method
     const char *message;
-  } prms[] = {
-      {"directory as parameter file", "adir", -2, 2, "\n Can't open file with parameters adir"},
-      {"no letter groups", "noc.prm", 111, 0, "\n Can't open file with color file (null)"},  // Reduce needs none
-      {"directory as letter groups", ok + "!c adir\n", 111, 111, "\n Can't open file with color file adir"},
-      {"directory as genetic code", ok + "!e adir\n", 111, 111, "\n Can't open file with translation code adir"},
-      {"directory as matrix", ok + "!m adir\n", -3, 9, "Weight matrix adir\n Can't load parameter file"},
-      {"missing matrix", ok + "!m nosuch.mat\n", -3, 9, "Weight matrix nosuch.mat\n Can't load parameter file"},
-      {"genetic code as matrix", ok + "!m code.txt\n", -3, 9, "\n File code.txt is no weight matrix"},
-      {"garbage as matrix", ok + "!m garbage\n", -3, 9, "\n File garbage is no weight matrix"},
-      {"a word for a number", ok + "!P four\n", -3, 9, "\n Parameter !P: four is not a number\n Can't load"},
-      {"words for integers", ok + "!L abc\n!M abc\n", -3, 9, "!L: abc is not a number\n Parameter !M: abc is not"},
+  } rows[] = {
+      {0, "directory as parameter file", "adir", -2, 2, "\n Can't open file with parameters adir"},
+      {0, "no letter groups", "noc.prm", 111, 0, "\n Can't open file with color file (null)"},
+      {0, "directory as letter groups", ok + "!c adir\n", 111, 111, "\n Can't open file with color file adir"},
+      {0, "directory as genetic code", ok + "!e adir\n", 111, 111, "\n Can't open file with translation code adir"},
+      {0, "directory as matrix", ok + "!m adir\n", -3, 9, "Weight matrix adir\n Can't load parameter file"},
+      {0, "missing matrix", ok + "!m nosuch.mat\n", -3, 9, "Weight matrix nosuch.mat\n Can't load parameter file"},
+      {0, "genetic code as matrix", ok + "!m code.txt\n", -3, 9, "\n File code.txt is no weight matrix"},
+      {0, "garbage as matrix", ok + "!m garbage\n", -3, 9, "\n File garbage is no weight matrix"},
+      {0, "a word for a number", ok + "!P four\n", -3, 9, "\n Parameter !P: four is not a number\n Can't load"},
+      {0, "words for integers", ok + "!L abc\n!M abc\n", -3, 9, "!L: abc is not a number\n Parameter !M: abc is not"},
+      {1, "missing bank list", "nope.lst", -4, -4, "\n Can't open file with base list nope.lst"},
+      {1, "directory as bank list", "adir", -4, -4, "\n Can't open file with base list adir"},
+      {1, "missing bank in the list", "nope.dat\n", 111, 111, "\n Base nope.dat isn't valid"},
+      {1, "directory in the list", "adir\n", 111, 111, "\n Base adir isn't valid"},
+      {1, "compressed bank in the list", "prot.dat\ngz.dat\n", 99, 99, "gz.dat is gzip-compressed; decompress it first"},
   };
-  const struct {
-    const char *what;
-    std::string list;
-    int code;
-    const char *message;
-  } lists[] = {
-      {"missing bank list", "nope.lst", -4, "\n Can't open file with base list nope.lst"},
-      {"directory as bank list", "adir", -4, "\n Can't open file with base list adir"},
-      {"missing bank in the list", "nope.dat\n", 111, "\n Base nope.dat isn't valid"},
-      {"directory in the list", "adir\n", 111, "\n Base adir isn't valid"},
-      {"compressed bank in the list", "prot.dat\ngz.dat\n", 99, "\n Unknown bank format: gz.dat is gzip-compressed; decompress"},
-  };
-  put("noc.prm", "!e code.txt\n");
-  std::vector<Row> search, tervex, eachTervex;
-  for (const auto &r : prms) {
-    const std::string f = file(r.prm);
-    search.push_back({r.what, {f, "banks.lst", "query.dat", "old.out"}, r.search, r.message});
-    if (r.tervex) eachTervex.push_back({r.what, {f, "m.txt", "old.out"}, r.tervex, r.message});
-  }
-  for (const auto &r : lists) {
-    const std::string f = file(r.list);
-    search.push_back({r.what, {"p.prm", f, "query.dat", "old.out"}, r.code, r.message});
-    tervex.push_back({r.what, {"p.prm", "m.txt", "old.out", "-B", f}, r.code, r.message});
-  }
-  for (const std::vector<std::string> &m : {std::vector<std::string>{"-F"}, {"-S"}, {"-B", "banks.lst"}}) {
-    tervex.push_back({"no letter groups", {"noc.prm", "m.txt", "old.out"}, 111, "\n Can't open file with color file (null)"});
-    tervex.back().args.insert(tervex.back().args.end(), m.begin(), m.end());
+  put("noc.prm", "!e code.txt\n");  // letter groups are for every method but Reduce
+  std::vector<Row> search, each, tervex = {{"no letter groups", {"noc.prm", "m.txt", "old.out", "-F"}, 111, "color file (null)"},
+                                           {"no letter groups", {"noc.prm", "m.txt", "old.out", "-S"}, 111, "color file (null)"},
+                                           {"no letter groups", {"noc.prm", "m.txt", "old.out", "-B", "banks.lst"}, 111, "(null)"}};
+  for (const auto &r : rows) {
+    const std::string f = file(r.file), prm = r.list ? "p.prm" : f;
+    search.push_back({r.what, {prm, r.list ? f : "banks.lst", "query.dat", "old.out"}, r.search, r.message});
+    if (r.list) tervex.push_back({r.what, {prm, "m.txt", "old.out", "-B", f}, r.tervex, r.message});
+    if (!r.list && r.tervex) each.push_back({r.what, {prm, "m.txt", "old.out"}, r.tervex, r.message});
   }
   // Inputs of the wrong kind, the motif file named as result (a mistake the issue saw emptied it).
-  eachTervex.insert(eachTervex.end(), {
+  each.insert(each.end(), {
       {"missing input", {"p.prm", "nope.mot", "m.txt"}, 4, "\n Can't open file with motifs nope.mot"},
       {"directory as input", {"p.prm", "adir", "m.txt"}, 4, "\n Can't open file with motifs adir"},
       {"a report as input", {"p.prm", "report.txt", "m.txt"}, 5, "\n Given file report.txt neither MOTIFS nor SUB_BASE"},
@@ -140,7 +126,7 @@ TEST_F(RobustLearning, SearchAndTervexCheckEveryInputFirst) {
   });
   runRows(kSearch, search);
   runRows(kTervex, tervex);
-  runRows(kTervex, eachMethod(eachTervex));
+  runRows(kTervex, eachMethod(each));
 }
 
 // ---- entries that can't be read ----

@@ -116,7 +116,7 @@ TEST_F(RobustLearning, SearchAndTervexCheckEveryInputFirst) {
     if (r.list) tervex.push_back({r.what, {prm, "m.txt", "old.out", "-B", f}, r.tervex, r.message});
     if (!r.list && r.tervex) each.push_back({r.what, {prm, "m.txt", "old.out"}, r.tervex, r.message});
   }
-  // Inputs of the wrong kind, the motif file named as result (a mistake the issue saw emptied it).
+  // Inputs of the wrong kind, the motif file named as result (a mistake that once emptied it).
   each.insert(each.end(), {
       {"missing input", {"p.prm", "nope.mot", "m.txt"}, 4, "\n Can't open file with motifs nope.mot"},
       {"directory as input", {"p.prm", "adir", "m.txt"}, 4, "\n Can't open file with motifs adir"},

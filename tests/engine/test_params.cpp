@@ -221,8 +221,7 @@ TEST(Params, QueryMatrix) {
   EXPECT_EQ(w->type, 1);
   EXPECT_EQ(w->orig_elem[3][3], 10);
 
-  // A file named by key m is checked as the parameters are read; one gone by the time a query
-  // needs it falls back as an unnamed one does.
+  // A matrix file checked as the parameters were read but gone by now falls back as none does.
   delete[] p.matrName;
   p.matrName = _strdup_("/nonexistent.mat");
   testing::internal::CaptureStdout();
@@ -263,9 +262,8 @@ TEST(Params, CopiesOwnTheirNameAndMatrix) {
   EXPECT_STREQ(r.matrName, "other.mat");
 }
 
-// A matrix file is checked by its shape as the parameters are read (files missing or of
-// another kind, and words for numbers, are rows of the search's bad-input table); the settings
-// after a refused one are still read.
+// A matrix file is checked by its shape as the parameters are read (other refusals are rows of
+// the bad-input tables); the settings after a refused one are still read.
 TEST(Params, MatrixFilesAreCheckedByShape) {
   testutil::TempDir dir;
   const std::string m = dir.file("x.mat");

@@ -92,8 +92,7 @@ class StdoutCapture {
   int saved_;
 };
 
-// Batch limits of the work records: the program's, one sequence a record (no batching),
-// records across bank ends, and records cut by letters or by count, whichever comes first.
+// Work record limits: the program's, none, across bank ends, cut by letters before the count.
 struct Batch {
   int seqs, letters;
 };
@@ -128,9 +127,8 @@ Outcome runMode(bool threaded, const SearchHomolParams &params, char **list,
   return o;
 }
 
-// Searches every query of `queryFile` in both modes, the threaded one under every batch limit,
-// and expects identical lists; returns the total number of supermotifs found (so a case can
-// show it is not empty).
+// Searches every query of `queryFile` in both modes and expects identical lists; returns the
+// total number of supermotifs found (so a case can show it is not empty).
 int compareModes(const std::string &extra, const std::string &queryFile,
                  std::vector<std::string> banks, int baseMolType, int select = 0) {
   testutil::TempDir dir;
@@ -326,9 +324,8 @@ struct Pipeline {
   }
 };
 
-// Every bank sequence travels once, in reading order across the records (numbered by their
-// ordinal), and a record leaves the reader at its count or its letters, whichever comes first,
-// or at the end of the banks; one end marker per counting thread.
+// Every bank sequence travels once, in reading order across the records (by ordinal); a record
+// leaves at its count or its letters, whichever comes first; one end marker per counter.
 TEST_F(ThreadPipeline, WorkRecordsCarryBatchesInReadingOrder) {
   Pipeline pl;
   BankList list({kData + "prot_a.fa", kData + "prot_b.fa", kData + "prot_c.fa"});

@@ -152,9 +152,8 @@ TEST(ThreadSemaphore, WaitBlocksAtZeroUntilARelease) {
   EXPECT_EQ(0, semValue(s));
 }
 
-// A stage with nothing to do must cost nothing: a wait that blocks sleeps in the kernel. One
-// sleep and wake-up takes a few microseconds of the waiter's time; spinning even 1500 tries
-// before sleeping took about fifty. The median is immune to the odd wait a busy machine slows.
+// A stage with nothing to do costs nothing: a blocked wait sleeps (a few microseconds of the
+// waiter's time; spinning first took about fifty). The median ignores a busy machine's odd wait.
 TEST(ThreadSemaphore, BlockedWaitSleepsInsteadOfSpinning) {
   struct Waiter {
     Semaphore sem{1, 0};

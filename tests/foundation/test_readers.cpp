@@ -430,9 +430,8 @@ TEST_F(IndexedBank, EveryFormatThroughItsIndex) {
   }
 }
 
-// An entry without residues between two others, in each of the six formats (LF and CRLF), is
-// an entry: read by number it gives 0 and is no failure, and the entry after it keeps its
-// number (the bank walk over one is a test of SeqBase).
+// An entry without residues, in each of the six formats (LF and CRLF), is an entry: read by
+// number it gives 0 and is no failure, and the entry after it keeps its number.
 TEST_F(IndexedBank, AnEmptyEntryInTheMiddleOfEachFormat) {
   const char *banks[][2] = {
       {"e.fa", ">a x\nACD\n>b empty\n>c\nKLM\n"},
@@ -459,9 +458,8 @@ TEST_F(IndexedBank, AnEmptyEntryInTheMiddleOfEachFormat) {
   }
 }
 
-// Faults of the index are told once per bank through a log (their words are rows of the
-// programs' bad-input tables) and each entry is counted once however often it is asked for;
-// without a log the same fetches fail silently.
+// Index faults are told once per bank through a log, each entry counted once however often it is
+// asked for; without a log they are silent. (Their words are rows of the bad-input tables.)
 TEST_F(IndexedBank, IndexFaultsAreToldOncePerBankAndCounted) {
   const std::string fasta = ">e0\nAC\n>e1\nKL\n>e2\nMN\n";
   put("x.dat", "ID   A\nSQ  \nAC\n//\nID   B\nSQ  \nKL\n//\n");  // x.idx fits x.dat, not x.fa

@@ -153,8 +153,7 @@ TEST_F(Banks, SwissAndGenBankIteration) {
   EXPECT_EQ(y[0].name, "TESTSEQ");
   EXPECT_EQ(y[1].seq, "ACGTACGT");
 
-  // A bank whose first entries are empty takes its molecule type from the first entry with
-  // residues, and yields every entry.
+  // Empty first entries: the molecule type of the first entry with residues, every entry given.
   SeqBase empty(put("empty1.dat", "ID   E\nSQ  \n//\nID   G\nSQ  \n//\nID   F\nSQ  \nACGT\n//\n").c_str());
   EXPECT_EQ(empty.getMolType(), 1);
   y = iterate(empty);

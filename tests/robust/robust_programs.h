@@ -1,6 +1,4 @@
-// The scratch directory of the bad-input tables of tervex, orisk, vantel and plevit: the small
-// banks of the plevit tests with their indexes, the search parameter files, and (for orisk and
-// vantel) the four-entry Swiss-Prot bank of the orisk tests with its motif file and statistics.
+// The scratch directory and the rows of the bad-input tables of the five programs.
 // Every row states its exit code and message; no row may crash, hang or leave a sanitizer
 // report, and no input file may change (checked by hash before and after).
 #pragma once
@@ -47,9 +45,8 @@ class RobustPrograms : public Scratch {
     put("garbage", garbage(3000));
     put("banks.lst", "prot.dat\n");
     mkdir(path("adir").c_str(), 0755);
-    // Banks whose entries past 0 can't be read (no index, the index of another file or of the
-    // bank before an edit) and a compressed one; "X.1" asks entries 1 and 2 of bank X, "X.0"
-    // entry 0 of query.dat and entry 2 of X.
+    // Banks whose entries past 0 can't be read (no index, another file's index, an edit since)
+    // and a compressed one; "X.1" asks entries 1 and 2 of X, "X.0" query.dat 0 and X 2.
     const std::string prot = readFile(path("prot.dat"));
     put("noidx.dat", prot);
     put("x.fa", ">X1 one\n" + std::string(400, 'A') + "\n>X2 two\nACDEFGHIKL\n");
@@ -64,9 +61,8 @@ class RobustPrograms : public Scratch {
     put("old.out", "an earlier result\n");  // the output of the rows that must stop
   }
 
-  // Runs every row and checks its outcome and that the inputs stayed as they were; a run that
-  // stopped on an input (any code but 0, and 10 and 12 of the two that still write then) left
-  // every file as it was (side files come before the result, which is made last).
+  // Runs every row and checks its outcome, the inputs unchanged, and every file unchanged when it
+  // stopped on an input (not 0, nor 10 or 12 of the two that still write, nor the last: the result).
   void runRows(const std::string &prog, const std::vector<Row> &rows) {
     const auto before = hashes();
     for (const Row &row : rows) {

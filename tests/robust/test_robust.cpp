@@ -95,8 +95,7 @@ struct FileRow {
   const char *message;
 };
 
-// Every input is checked before the result file is made: a run that stops on one leaves every
-// file as it was (no result, no "ctr").
+// Every input is checked before any output: a run that stops leaves every file as it was.
 TEST_F(RobustSearch, MissingEmptyDirectoryAndGarbageFiles) {
   put("garbage", garbage(3000, true));
   put("self", "self\n");
@@ -111,8 +110,7 @@ TEST_F(RobustSearch, MissingEmptyDirectoryAndGarbageFiles) {
   const FileRow rows[] = {
       {"missing parameter file", 0, "nope.prm", -2, "\n Can't open file with parameters nope.prm"},
       {"directory as parameter file", 0, "adir", -2, "\n Can't open file with parameters adir"},
-      // A file without settings reads as no setting: the letter groups, which have no default,
-      // are missing.
+      // A file without settings lacks the letter groups, which have no default.
       {"empty parameter file", 0, "empty", 111, "\n Can't open file with color file (null)"},
       {"garbage parameter file", 0, "garbage", 111, "\n Can't open file with color file (null)"},
       {"missing bank list", 1, "nope", -4, "\n Can't open file with base list nope"},
@@ -145,8 +143,8 @@ TEST_F(RobustSearch, MissingEmptyDirectoryAndGarbageFiles) {
   EXPECT_EQ(hashes(true), before);
 }
 
-// An entry without residues is an entry: the search goes on past it, and the entries after it
-// keep their numbers. An empty query finds nothing and leaves no trace.
+// An entry without residues is an entry: the search goes on, the entries after keep their
+// numbers; an empty query finds nothing and leaves no trace.
 TEST_F(RobustSearch, EmptyEntriesAreEntries) {
   std::string q1 = kQ1, fasta, swiss;
   q1.erase(std::remove(q1.begin(), q1.end(), '\n'), q1.end());
@@ -466,8 +464,7 @@ TEST_F(RobustPlevit, AbsurdMotifValues) {
     ASSERT_TRUE(r.exited) << "killed by signal " << r.code << "\n" << r.err;
     EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("runtime error"), std::string::npos) << r.err;
-    // The block is printed (0), the file holds no readable supermotif (3) or none of its
-    // entries can be read (10).
+    // Printed (0), no readable supermotif (3) or none of its entries readable (10).
     EXPECT_TRUE(r.code == 0 || r.code == 3 || r.code == 10) << r.code << r.out;
   }
 }

@@ -1,5 +1,4 @@
-// Bad inputs shared by the programs: no result written over a file the run reads, every input
-// checked before any output, entries that can't be read.
+// Bad inputs shared by the programs: results named like inputs, inputs, unreadable entries.
 #include "robust_programs.h"
 
 using namespace robust;
@@ -74,8 +73,7 @@ TEST_F(RobustLearning, NoResultOverAnInput) {
 
 // ---- every input before any output ----
 
-// Search and tervex (each method) read the parameter file, the files it names, the bank list
-// and its banks alike, and check them all, and tervex's input, before their first output.
+// Search and tervex (each method) check the parameter file, its files and the bank list alike.
 TEST_F(RobustLearning, SearchAndTervexCheckEveryInputFirst) {
   int n = 0;
   auto file = [&](const std::string &text) {  // a text that ends a line is a file's bytes
@@ -121,7 +119,6 @@ TEST_F(RobustLearning, SearchAndTervexCheckEveryInputFirst) {
       {"missing input", {"p.prm", "nope.mot", "m.txt"}, 4, "\n Can't open file with motifs nope.mot"},
       {"directory as input", {"p.prm", "adir", "m.txt"}, 4, "\n Can't open file with motifs adir"},
       {"a report as input", {"p.prm", "report.txt", "m.txt"}, 5, "\n Given file report.txt neither MOTIFS nor SUB_BASE"},
-      {"statistics as input", {"p.prm", "golden.sta", "m.txt"}, 5, "\n Given file golden.sta neither"},
       {"SubBase without a body", {"p.prm", file("SubBase\n\n"), "m.txt"}, 3, "isn't the SubBase"},
   });
   runRows(kSearch, search);
@@ -131,9 +128,8 @@ TEST_F(RobustLearning, SearchAndTervexCheckEveryInputFirst) {
 
 // ---- entries that can't be read ----
 
-// Bank by bank, each fault is told by name, and a run that could read none of the entries it
-// was asked for ends with 10 (plevit refuses a bank of its first supermotif that is no bank
-// before the report) and prints no alignment. The directory's rows show each program's last line.
+// Each bank's fault is told by name; a run that could read no entry ends with 10 and prints no
+// alignment (plevit refuses its first supermotif's banks of no kind). The directory shows last lines.
 TEST_F(RobustLearning, UnreadableEntries) {
   const struct {
     const char *bank, *message;

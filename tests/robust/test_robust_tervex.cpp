@@ -1,5 +1,4 @@
-// Bad inputs for tervex, one table row each: truncated and garbage motif files, SubBase files
-// at their limits, option words at the end of the line, absolute paths in file positions.
+// Bad inputs for tervex, one table row each: motif and SubBase files, options, absolute paths.
 #include "robust_programs.h"
 
 using namespace robust;
@@ -21,8 +20,7 @@ TEST_F(RobustPrograms, TervexInputsAndOptions) {
   put("missing-entry.sub", "SubBase\n\nprot.dat 1\nprot.dat 99\nnope.dat 0\n");
   put("cut.mot", "Query: x\n\nSupermotif query.dat 0 prot.dat 1 1.00 3 query-bank\n");
   put("empty.lst", "");
-  // Entries of the shared broken banks: each fault told once per bank (its words are rows of
-  // the unreadable-entry table), each entry named.
+  // Each fault told once per bank (its words are rows of the unreadable-entry table), each entry named.
   put("bad.sub", "SubBase\n\nnoidx.dat 1\nnoidx.dat 2\nadir 0\n");
   put("some.sub", "SubBase\n\nnoidx.dat 0\nnoidx.dat 1\n");
   const std::string at = "\n Can't read sequence from address ", bad = "with tools/mkidx.py" + at + "noidx.dat 1" + at +

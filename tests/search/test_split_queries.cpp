@@ -1,6 +1,5 @@
-// The README's recipe for more processors or machines, run as written on a copy of the example
-// data: the query file cut into parts, one search per part, the result files concatenated. The
-// concatenation holds the supermotifs of one run over the whole file.
+// The README's recipe for splitting the query file, run as written on a copy of the example: the
+// concatenated results hold the supermotifs of one run over the whole file.
 #include <gtest/gtest.h>
 
 #include <cstdio>

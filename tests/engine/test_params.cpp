@@ -267,10 +267,7 @@ TEST(Params, CopiesOwnTheirNameAndMatrix) {
 TEST(Params, MatrixFilesAreCheckedByShape) {
   testutil::TempDir dir;
   const std::string m = dir.file("x.mat");
-  const struct {
-    const char *text;
-    int bad;
-  } rows[] = {
+  const struct { const char *text; int bad; } rows[] = {
       {"title\n   A  R  *\nA  4\nR -1  5\n*  -4 -4  1\n\n", 0},  // a '*' row and a blank line
       {"title\n   A  R\n# only comments\n", 1},
       {"title\n   A  R\nA  4\nR -1  5\nend of matrix\n", 1},

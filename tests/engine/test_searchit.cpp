@@ -331,10 +331,7 @@ TEST_F(ThreadPipeline, WorkRecordsCarryBatchesInReadingOrder) {
   BankList list({kData + "prot_a.fa", kData + "prot_b.fa", kData + "prot_c.fa"});
   // Letters of the fifteen sequences: 150 120 122 90 140 | 70 200 120 120 120 | 80 70 120 120 120
   const int kAll = 1 << 30;
-  struct Row {
-    int counters, pool, seqs, letters;
-    std::vector<int> sizes;  // sequences per record, in ordinal order
-  } rows[] = {
+  struct Row { int counters, pool, seqs, letters; std::vector<int> sizes; /* a record's sequences */ } rows[] = {
       {2, 12, 1, 1, std::vector<int>(15, 1)},
       {1, 1, 4, kAll, {4, 4, 4, 3}},
       {5, 3, 2, kAll, {2, 2, 2, 2, 2, 2, 2, 1}},

@@ -467,11 +467,7 @@ TEST_F(IndexedBank, IndexFaultsAreToldOncePerBankAndCounted) {
   writeFile(y, ">new first entry\nWW\n" + fasta);  // edited after indexing
   const std::string gz = put("g.fa", "\x1f\x8b\x08" + fasta, false), bin = put("b.fa", fasta + '\0', false);
   mkdir(dir.file("d.fa").c_str(), 0755);
-  const struct {
-    std::string bank;
-    int num, len;
-    bool told;  // the first time only
-  } rows[] = {{z, 0, 2, false}, {z, 2, 0, true}, {z, 1, 0, false}, {x, 1, 0, true},
+  const struct { std::string bank; int num, len; bool told; /* the first time */ } rows[] = {{z, 0, 2, false}, {z, 2, 0, true}, {z, 1, 0, false}, {x, 1, 0, true},
               {x, 0, 2, false},  // record 0 points at the start, which begins an entry of x.fa too
               {y, 2, 0, true}, {gz, 0, 0, true}, {bin, 0, 0, true}, {dir.file("d.fa"), 0, 0, false},
               {dir.file("none.fa"), 0, 0, false}};

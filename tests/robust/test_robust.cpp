@@ -159,10 +159,7 @@ TEST_F(RobustSearch, EmptyEntriesAreEntries) {
   for (const char *b : {"e.fa", "e.dat", "first.dat"}) put(std::string(b) + ".lst", std::string(b) + "\n");
   put("mid.fa", ">q1\n" + q1 + "\n>empty query\n>q3\n" + q1 + "\n");
   const auto before = hashes();
-  const struct {
-    const char *list, *query;
-    std::vector<std::string> found, absent;
-  } rows[] = {
+  const struct { const char *list, *query; std::vector<std::string> found, absent; } rows[] = {
       {"e.fa.lst", "queries.fa", {" 0 e.fa      6 ", " 2 e.fa     44 "}, {"e.fa      5 "}},
       {"e.dat.lst", "queries.fa", {" 0 e.dat      6 ", " 2 e.dat     44 "}, {"e.dat      5 "}},  // 0 AA
       {"first.dat.lst", "queries.fa", {" 0 first.dat      7 ", " 0 first.dat     45 "}, {"first.dat      6 "}},

@@ -80,14 +80,9 @@ TEST_F(RobustLearning, SearchAndTervexCheckEveryInputFirst) {
     if (text.back() == '\n') put(std::to_string(++n) + ".in", text);
     return text.back() == '\n' ? std::to_string(n) + ".in" : text;
   };
+  // A file in the bank list's place (list 1) or the parameter file's; tervex 0: not every method.
   const std::string ok = "!c colors.txt\n!e code.txt\n";
-  const struct {
-    bool list;  // in the bank list's place, else the parameter file's
-    const char *what;
-    std::string file;
-    int search, tervex;  // tervex 0: not for every method
-    const char *message;
-  } rows[] = {
+  const struct { bool list; const char *what; std::string file; int search, tervex; const char *message; } rows[] = {
       {0, "directory as parameter file", "adir", -2, 2, "\n Can't open file with parameters adir"},
       {0, "no letter groups", "noc.prm", 111, 0, "\n Can't open file with color file (null)"},
       {0, "directory as letter groups", ok + "!c adir\n", 111, 111, "\n Can't open file with color file adir"},
@@ -131,10 +126,7 @@ TEST_F(RobustLearning, SearchAndTervexCheckEveryInputFirst) {
 // Each bank's fault is told by name; a run that could read no entry ends with 10 and prints no
 // alignment (plevit refuses its first supermotif's banks of no kind). The directory shows last lines.
 TEST_F(RobustLearning, UnreadableEntries) {
-  const struct {
-    const char *bank, *message;
-    int plevit;
-  } banks[] = {
+  const struct { const char *bank, *message; int plevit; } banks[] = {
       {"noidx.dat", "\n No index file noidx.idx: entries of noidx.dat past 0 can't be read; make it with tools/mkidx.py", 10},
       {"x.fa", "\n Index x.idx of bank x.fa does not fit; remake it with tools/mkidx.py", 10},
       {"edited.dat", "\n Index edited.idx of bank edited.dat does not fit; remake it with tools/mkidx.py", 10},

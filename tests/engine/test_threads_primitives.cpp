@@ -164,11 +164,10 @@ TEST(ThreadSemaphore, BlockedWaitSleepsInsteadOfSpinning) {
       return (double)t.tv_sec + (double)t.tv_nsec * 1e-9;
     }
     static void *rounds(void *arg) {
-      Waiter *w = static_cast<Waiter *>(arg);
-      for (double &c : w->cpu) {
-        const double before = now();
-        w->sem.Wait();
-        c = now() - before;
+      for (double &c : static_cast<Waiter *>(arg)->cpu) {
+        c = now();
+        static_cast<Waiter *>(arg)->sem.Wait();
+        c = now() - c;
       }
       return nullptr;
     }

@@ -92,8 +92,7 @@ class StdoutCapture {
   int saved_;
 };
 
-// Batch limits of the work records: the program's, one sequence a record (no batching),
-// records across bank ends, and records cut by letters or by count, whichever comes first.
+// Work record limits: the program's, none, across bank ends, cut by letters before the count.
 struct Batch {
   int seqs, letters;
 };
@@ -111,8 +110,7 @@ Outcome runMode(bool threaded, const SearchHomolParams &params, char **list,
   SearchHomolParams p(params);
   std::vector<Supermotif *> res;
   Outcome o;
-  o.n = threaded ? searchOnBankMultyThread(p, list, query, res, select, batch.seqs,
-                                           batch.letters)
+  o.n = threaded ? searchOnBankMultyThread(p, list, query, res, select, batch.seqs, batch.letters)
                  : searchOnBank(p, list, query, res, select);
   EXPECT_EQ(o.n, (int)res.size());
   char *buf = nullptr;
@@ -129,9 +127,8 @@ Outcome runMode(bool threaded, const SearchHomolParams &params, char **list,
   return o;
 }
 
-// Searches every query of `queryFile` in both modes, the threaded one under every batch limit,
-// and expects identical lists; returns the total number of supermotifs found (so a case can
-// show it is not empty).
+// Searches every query of `queryFile` in both modes and expects identical lists; returns the
+// total number of supermotifs found (so a case can show it is not empty).
 int compareModes(const std::string &extra, const std::string &queryFile,
                  std::vector<std::string> banks, int baseMolType, int select = 0) {
   testutil::TempDir dir;
@@ -147,8 +144,7 @@ int compareModes(const std::string &extra, const std::string &queryFile,
     Outcome one = runMode(false, params, list.get(), q, select);
     for (const Batch &b : kBatches) {
       Outcome two = runMode(true, params, list.get(), q, select, b);
-      EXPECT_EQ(one.n, two.n) << "query " << qi << " batch " << b.seqs << "/" << b.letters;
-      EXPECT_EQ(one.text, two.text) << "query " << qi << " batch " << b.seqs << "/" << b.letters;
+      EXPECT_EQ(std::make_pair(one.n, one.text), std::make_pair(two.n, two.text)) << "query " << qi << " batch " << b.seqs;
     }
     total += one.n;
     qi++;
@@ -328,18 +324,14 @@ struct Pipeline {
   }
 };
 
-// Every bank sequence travels once, in reading order across the records (numbered by their
-// ordinal), and a record leaves the reader at its count or its letters, whichever comes first,
-// or at the end of the banks; one end marker per counting thread.
+// Every bank sequence travels once, in reading order across the records (by ordinal); a record
+// leaves at its count or its letters, whichever comes first; one end marker per counter.
 TEST_F(ThreadPipeline, WorkRecordsCarryBatchesInReadingOrder) {
   Pipeline pl;
   BankList list({kData + "prot_a.fa", kData + "prot_b.fa", kData + "prot_c.fa"});
   // Letters of the fifteen sequences: 150 120 122 90 140 | 70 200 120 120 120 | 80 70 120 120 120
   const int kAll = 1 << 30;
-  struct Row {
-    int counters, pool, seqs, letters;
-    std::vector<int> sizes;  // sequences per record, in ordinal order
-  } rows[] = {
+  struct Row { int counters, pool, seqs, letters; std::vector<int> sizes; /* a record's sequences */ } rows[] = {
       {2, 12, 1, 1, std::vector<int>(15, 1)},
       {1, 1, 4, kAll, {4, 4, 4, 3}},
       {5, 3, 2, kAll, {2, 2, 2, 2, 2, 2, 2, 1}},
@@ -347,40 +339,33 @@ TEST_F(ThreadPipeline, WorkRecordsCarryBatchesInReadingOrder) {
       {2, 12, kBatchSeqs, kBatchLetters, {15}},
   };
   for (const Row &row : rows) {
-    SCOPED_TRACE(testing::Message() << row.counters << " counters, pool " << row.pool
-                                    << ", batch " << row.seqs << "/" << row.letters);
-    SearchHomolIterator it(row.counters, row.pool, pl.params, list.get(), pl.query, 0, 0, 0,
-                           row.seqs, row.letters);
+    SCOPED_TRACE(testing::Message() << "counters/pool/batch " << row.counters << "/" << row.pool << "/" << row.seqs);
+    SearchHomolIterator it(row.counters, row.pool, pl.params, list.get(), pl.query, 0, 0, 0, row.seqs, row.letters);
     ASSERT_EQ(it.running(), row.counters);
     std::map<long long, searchCountBatch *> records;
     int markers = 0;
     while (markers < row.counters) {
       searchCountBatch *r = nullptr;
       ASSERT_EQ(it.ResultFifo.get(r), 1);
-      if (!r)
-        markers++;
-      else
-        EXPECT_TRUE(records.emplace(r->ordinal, r).second);
+      markers += r == nullptr;
+      if (r) records[r->ordinal] = r;  // a second record of an ordinal would leave one out
     }
     std::vector<int> sizes;
-    std::vector<std::string> order;
+    std::string order, reading;
     int supers = 0;
     for (auto &p : records) {
       EXPECT_EQ(p.first, (long long)sizes.size());
       sizes.push_back(p.second->numSeqs);
       for (int k = 0; k < p.second->numSeqs; k++) {
         const searchCountParameters &c = p.second->res[k];
-        order.push_back(std::string(c.baseName) + " " + std::to_string(c.nSeq));
+        order += std::string(c.baseName) + " " + std::to_string(c.nSeq) + ";";
         EXPECT_EQ(c.numSupers, 1);  // a protein pair is clustered once
         for (int g = 0; g < c.numSupers; g++) supers += c.numSuper[g];
       }
       delete p.second;
     }
     EXPECT_EQ(sizes, row.sizes);
-    std::vector<std::string> reading;
-    for (int b = 0; b < 3; b++)
-      for (int n = 0; n < 5; n++)
-        reading.push_back(std::string(list.list[b]) + " " + std::to_string(n));
+    for (int k = 0; k < 15; k++) reading += std::string(list.list[k / 5]) + " " + std::to_string(k % 5) + ";";
     EXPECT_EQ(order, reading);
     EXPECT_GT(supers, 0);
   }

@@ -152,38 +152,31 @@ TEST(ThreadSemaphore, WaitBlocksAtZeroUntilARelease) {
   EXPECT_EQ(0, semValue(s));
 }
 
-namespace {
-double threadCpuSeconds() {
-  timespec t;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return (double)t.tv_sec + (double)t.tv_nsec * 1e-9;
-}
-struct SleepyWaiter {
-  Semaphore *sem;
-  std::vector<double> cpu;  // the waiting thread's own processor time, per wait
-};
-void *waitRounds(void *arg) {
-  SleepyWaiter *w = static_cast<SleepyWaiter *>(arg);
-  for (double &c : w->cpu) {
-    const double before = threadCpuSeconds();
-    w->sem->Wait();
-    c = threadCpuSeconds() - before;
-  }
-  return nullptr;
-}
-}  // namespace
-
-// A stage with nothing to do must cost nothing: a wait that blocks sleeps in the kernel. One
-// sleep and wake-up takes a few microseconds of the waiter's time; spinning even 1500 tries
-// before sleeping took about fifty. The median is immune to the odd wait a busy machine slows.
+// A stage with nothing to do costs nothing: a blocked wait sleeps (a few microseconds of the
+// waiter's time; spinning first took about fifty). The median ignores a busy machine's odd wait.
 TEST(ThreadSemaphore, BlockedWaitSleepsInsteadOfSpinning) {
-  Semaphore s(1, 0);
-  SleepyWaiter w{&s, std::vector<double>(101)};
-  Thread t(waitRounds, &w);
+  struct Waiter {
+    Semaphore sem{1, 0};
+    std::vector<double> cpu = std::vector<double>(101);  // the waiting thread's own processor time, per wait
+    static double now() {
+      timespec t;
+      clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+      return (double)t.tv_sec + (double)t.tv_nsec * 1e-9;
+    }
+    static void *rounds(void *arg) {
+      for (double &c : static_cast<Waiter *>(arg)->cpu) {
+        c = now();
+        static_cast<Waiter *>(arg)->sem.Wait();
+        c = now() - c;
+      }
+      return nullptr;
+    }
+  } w;
+  Thread t(Waiter::rounds, &w);
   ASSERT_TRUE(t.Started());
   for (size_t i = 0; i < w.cpu.size(); i++) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));  // the waiter blocks meanwhile
-    s.Release(1);
+    w.sem.Release(1);
   }
   t.Join();
   std::sort(w.cpu.begin(), w.cpu.end());

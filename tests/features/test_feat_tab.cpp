@@ -158,10 +158,7 @@ TEST_F(Thesaurus, ListOverTypesDropsOnlyExactDuplicates) {
 // Today's description layout gives the values of its Full= and Short= fields only; a text
 // without its labels, or of another type, is read as before.
 TEST(FeatTab, DescriptionLayouts) {
-  struct Case {
-    const char *type, *lines;
-    std::vector<std::string> kw;
-  } cases[] = {
+  struct Case { const char *type, *lines; std::vector<std::string> kw; } cases[] = {
       {"DE", "DE   RecName: Full=Flavodoxin {ECO:0000250|UniProtKB:P00323};\nDE   AltName: "
              "Full=Flavodoxin-1;\nDE            Short=FLD;\nDE            EC=1.4.1.1;\n"
              "DE   Flags: Precursor;\n",

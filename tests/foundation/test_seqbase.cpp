@@ -153,8 +153,7 @@ TEST_F(Banks, SwissAndGenBankIteration) {
   EXPECT_EQ(y[0].name, "TESTSEQ");
   EXPECT_EQ(y[1].seq, "ACGTACGT");
 
-  // A bank whose first entries are empty takes its molecule type from the first entry with
-  // residues, and yields every entry.
+  // Empty first entries: the molecule type of the first entry with residues, every entry given.
   SeqBase empty(put("empty1.dat", "ID   E\nSQ  \n//\nID   G\nSQ  \n//\nID   F\nSQ  \nACGT\n//\n").c_str());
   EXPECT_EQ(empty.getMolType(), 1);
   y = iterate(empty);
@@ -203,39 +202,33 @@ TEST_F(Banks, UnopenableBankIsInvalidAndSilent) {
 
 TEST_F(Banks, UnknownFormatsExit99) {
   const std::string fasta = ">a\nACDEF\n";
-  const struct {
-    const char *what;
-    std::string text;
-    const char *packer;  // the compressed ones
-  } rows[] = {
-      {"PRINTS", "fc; X\nfd; ACDE\n", nullptr},
-      {"BLOCKS", "Blocks Database\nBL x\n", nullptr},
-      {"Stockholm", "# STOCKHOLM 1.0\ns1 AC\n//\n", nullptr},
-      {"empty", "", nullptr},
-      {"SQ needs two blanks", "SQ X\nplain text\n", nullptr},
-      {"a NUL in the first block", fasta + std::string(1, '\0') + fasta, nullptr},
-      {"gzip", "\x1f\x8b\x08\x08\n" + fasta, "gzip"},
-      {"bzip2", "BZh91AY&SY\n" + fasta, "bzip2"},
-      {"xz", std::string("\xfd" "7zXZ", 5) + std::string(1, '\0') + "\n" + fasta, "xz"},
-      {"zstd", "\x28\xb5\x2f\xfd\n" + fasta, "zstd"},
-      {"zip", "PK\x03\x04\n" + fasta, "zip"},
+  const std::string texts[] = {
+      "fc; X\nfd; ACDE\n",              // PRINTS
+      "Blocks Database\nBL x\n",        // BLOCKS
+      "# STOCKHOLM 1.0\ns1 AC\n//\n",   // Stockholm
+      "",                               // empty
+      "SQ X\nplain text\n",             // "SQ" needs two blanks
+      fasta + '\0' + fasta,             // a NUL in the first block
+      // Compressed, the packer named: gzip, bzip2, xz, zstd, zip.
+      "\x1f\x8b\x08\x08\n" + fasta, "BZh91AY&SY\n" + fasta, std::string("\xfd" "7zXZ\0\n", 7) + fasta,
+      "\x28\xb5\x2f\xfd\n" + fasta, "PK\x03\x04\n" + fasta,
   };
+  const char *packers[] = {"gzip", "bzip2", "xz", "zstd", "zip"};
   int i = 0;
-  for (const auto &row : rows) {
-    std::string p = put("u" + std::to_string(i++) + ".txt", row.text);
-    const std::string message = row.packer ? "\n Unknown bank format: " + p + " is " + row.packer +
-                                                 "-compressed; decompress it first"
-                                           : "\n Unknown bank format: " + p;
+  for (const std::string &t : texts) {
+    std::string p = put("u" + std::to_string(i) + ".txt", t);
+    const std::string packed = i > 5 ? std::string(" is ") + packers[i - 6] + "-compressed; decompress it first" : "";
+    i++;
     EXPECT_EXIT(
         {
           testutil::stdoutToStderr();
           SeqBase b(p.c_str());
         },
-        ::testing::ExitedWithCode(99), ::testing::Eq(message))
-        << row.what;
+        ::testing::ExitedWithCode(99), ::testing::Eq("\n Unknown bank format: " + p + packed))
+        << t;
   }
   // A NUL past the first 4096 bytes is read as a line of the bank.
-  SeqBase late(put("late.fa", fasta + std::string(5000, 'W') + std::string(1, '\0') + "\n").c_str());
+  SeqBase late(put("late.fa", fasta + std::string(5000, 'W') + '\0' + "\n").c_str());
   EXPECT_EQ(late.valid(), 1);
 }
 

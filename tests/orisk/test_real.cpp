@@ -81,8 +81,7 @@ TEST_F(OriskRealData, SwissProtTestFileSearchedAgainstItself) {
   EXPECT_TRUE(kwSet.count("FLAVOPROTEIN")) << stat.substr(0, 2000);
   EXPECT_EQ(stat.find("nan"), std::string::npos);
 
-  // Today's labelled descriptions give their names, never a label or a field; uncertain
-  // feature positions ("<1", ">35") stay out of the feature names.
+  // Names of labelled descriptions, never a label or field; no position ("<1") in feature names.
   EXPECT_EQ(std::count(de.begin(), de.end(), "FLAVODOXIN"), 1);
   for (const char *bad : {"RECNAME", "ALTNAME", "CONTAINS", "FLAGS", "FULL=", "EC=", "<", ">"})
     EXPECT_EQ(stat.find(bad), std::string::npos) << bad;

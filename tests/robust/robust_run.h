@@ -11,14 +11,23 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "testutil.h"
 
 namespace robust {
+
+using testutil::readFile;
+using testutil::TempDir;
+using testutil::writeFile;
 
 inline const std::string kSearch = SEQ_BIN_DIR "/search";
 inline const std::string kPlevit = SEQ_BIN_DIR "/plevit";
@@ -134,5 +143,29 @@ inline std::string garbage(size_t n, bool noBang = false) {
   }
   return s;
 }
+
+// A scratch directory: every file put there is an input whose bytes no row may change.
+class Scratch : public ::testing::Test {
+ protected:
+  TempDir dir;
+  std::vector<std::string> inputs;  // files whose bytes no row may change
+
+  std::string path(const std::string &name) const { return dir.file(name); }
+  void put(const std::string &name, const std::string &text) {
+    writeFile(path(name), text);
+    inputs.push_back(name);
+  }
+  bool exists(const std::string &name) const {
+    struct stat st;
+    return stat(path(name).c_str(), &st) == 0;
+  }
+  std::map<std::string, size_t> hashes(bool all = false) const {  // of the inputs, or of every file
+    std::map<std::string, size_t> h;
+    for (const std::string &f : inputs) h[f] = std::hash<std::string>()(readFile(path(f)));
+    for (const auto &e : std::filesystem::recursive_directory_iterator(dir.path()))
+      if (all) h[e.path().string()] = e.is_directory() ? 0 : std::hash<std::string>()(readFile(e.path().string()));
+    return h;
+  }
+};
 
 }  // namespace robust

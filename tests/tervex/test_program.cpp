@@ -66,7 +66,6 @@ TEST(TervexProgram, UsageAndReturnCodes) {
   testutil::writeFile(w.file("ok.sub"), "SubBase\n\nbank.fa 0\n");
   testutil::writeFile(w.file("empty.lst"), "");
   testutil::writeFile(w.file("blank.lst"), "\nbank.fa\n");
-  testutil::writeFile(w.file("report.txt"), "\n Supermotifs\nPower   22.77 Summa     126\n");
   struct Case {
     std::vector<std::string> args;
     int rc;
@@ -77,8 +76,6 @@ TEST(TervexProgram, UsageAndReturnCodes) {
       {{"nope.txt", "ok.sub", "r.mot"}, 2, "\n Can't open file with parameters nope.txt \n"},
       {{"params.txt", "nope.sub", "r.mot", "-B", "nope.lst"}, 4, "\n Can't open file with motifs nope.sub"},
       {{"params.txt", "none.txt", "r.mot"}, 5, "\n Given file none.txt neither MOTIFS nor SUB_BASE"},
-      {{"params.txt", "report.txt", "r.mot"}, 5, "\n Given file report.txt neither MOTIFS nor SUB_BASE"},
-      {{".", "ok.sub", "r.mot"}, 2, "\n Can't open file with parameters . \n"},
       {{"params.txt", "empty.sub", "r.mot"}, 3, "\n Given file empty.sub isn't the SubBase"},
       {{"params.txt", "ok.sub", "r.mot", "-B", "nope.lst"}, 252, "\n Can't open file with base list nope.lst"},
       {{"params.txt", "ok.sub", "r.mot", "-B"}, 252, "\n Can't open file with base list (null)"},
@@ -547,10 +544,6 @@ TEST(TervexShorten, NothingToReadLeavesTheResultAlone) {
             "\n tervex: SHORTEN variant can't read qery sequence bank.fa 7\n"
             "\n tervex: SHORTEN variant can't read input motifs..."
             "\n No sequence to screen could be read");
-  EXPECT_EQ(testutil::readFile(w.file("sho.mot")), "kept\n");
-  // A query read, and no bank sequence: nothing to screen.
-  testutil::writeFile(w.file("in.mot"), tvx::block("bank.fa", 0, "bank.fa", 9, "20.00", {{'+', 0, 0, 100}}));
-  EXPECT_EQ(w.tervex({"params.txt", "in.mot", "sho.mot", "-S"}).rc, kTervexNoEntry);
   EXPECT_EQ(testutil::readFile(w.file("sho.mot")), "kept\n");
 }
 

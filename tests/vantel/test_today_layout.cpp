@@ -1,7 +1,5 @@
-// orisk and vantel on a tiny bank written twice: in today's Swiss-Prot layout (labelled
-// descriptions with evidence and other fields, uncertain feature positions, today's ID line)
-// and in the older layout with the same names. Both learn and predict the same, byte for
-// byte: no label, field or position of today's layout becomes a keyword or feature name.
+// orisk and vantel learn and predict byte for byte the same from a tiny bank in today's Swiss-Prot
+// layout and in the older one: no label, field or position becomes a keyword or feature name.
 #include <gtest/gtest.h>
 
 #include <cstdlib>

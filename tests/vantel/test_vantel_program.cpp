@@ -92,9 +92,6 @@ TEST(VantelProgram, ReturnCodes) {
       {"stat.sta noquery.mot out.txt", 4, "\n Can't read sequnece number 0 from file missing.dat"},
       {"stat.sta golden.mot nodir/out.txt", 2,
        "\n Motif number 0\n Can't create result file nodir/out.txt"},
-      {"golden.mot golden.mot out.txt", 5, "\n Can't read any statistics from file golden.mot"},
-      {"stat.sta golden.mot out.txt -M nomesh.idx", 6,
-       "Cant't open mesh file nomesh.idx\n Can't read thesaurus nomesh.idx"},
   };
   for (const Case &c : cases) {
     Fixture::Outcome r = fx.run(c.args);

@@ -592,8 +592,15 @@ void makeName(const char *str, char *Name, int typeFT) {
   int b = 0, e = 0;
   // Today's layout: the description is on a /note line.
   if (rangeToken(p, b, e) || unknownRange(p)) return;
-  // The positions, with the marks of an uncertain one ("<1", ">35", "?").
-  while (*p == ' ' || *p == '\n' || isDigit(*p) || *p == '<' || *p == '>' || *p == '?') p++;
+  // The positions: at most two words of digits, '.' and the marks of an uncertain one
+  // ("<1", ">35", "?"). The description after them is kept whole, even when it begins
+  // with digits ("40 kDa protein").
+  for (int t = 0; t < 2; t++) {
+    while (*p == ' ' || *p == '\n') p++;
+    const size_t w = strcspn(p, " \t\r\n");
+    if (!w || strspn(p, "0123456789.<>?") < w) break;
+    p += w;
+  }
   size_t len = n;
   for (;;) {
     p += strspn(p, " \t\r\n");

@@ -93,7 +93,9 @@ class SeqInfo {
   void store(const char *line, size_t n);
 };
 
-// Feature name of the feature text str (the text after the "FT" tag) into Name (1024 bytes).
+// Feature name of the feature text str (the text after the "FT" tag) into Name (1024 bytes):
+// the key; with typeFT 2 and a key of nameFT, the key and the words of the description
+// after the positions, joined by '_'.
 void makeName(const char *str, char *Name, int typeFT);
 // Adds 1 per '(' and subtracts 1 per ')' of str; returns the new count.
 int updNumBra(const char *str, int &numBra);

@@ -267,11 +267,15 @@ TEST(HeaderAccessors, FeatureLinesAndNames) {
     const char *name;
   } cases[] = {
       {"DOMAIN       10     50       KRINGLE 1.", 2, "DOMAIN_KRINGLE_1"},
-      {"DOMAIN 10 50 12KD REGION,", 2, "DOMAIN_KD_REGION"},
+      {"DOMAIN 10 50 12KD REGION,", 2, "DOMAIN_12KD_REGION"},
+      {"CHAIN 25 282 12S SEED STORAGE PROTEIN CRU4 ALPHA CHAIN", 2,
+       "CHAIN_12S_SEED_STORAGE_PROTEIN_CRU4_ALPHA_CHAIN"},
+      {"CHAIN 1 379 5-HYDROXYTRYPTAMINE RECEPTOR 1D.", 2, "CHAIN_5-HYDROXYTRYPTAMINE_RECEPTOR_1D"},
+      {"CHAIN 1 467 55 KDA PROTEIN.", 2, "CHAIN_55_KDA_PROTEIN"},  // two positions at most
       {"DOMAIN <1 50 X", 2, "DOMAIN_X"},  // uncertain positions are positions
       {"CHAIN 1 >35 Flavodoxin.", 2, "CHAIN_Flavodoxin"},
       {"CHAIN <1 291 Flavonol synthase/flavanone 3-", 2, "CHAIN_Flavonol_synthase/flavanone_3-"},
-      {"DOMAIN ? 50 <X", 2, "DOMAIN_X"},
+      {"DOMAIN ? 50 <X", 2, "DOMAIN_<X"},
       {"CHAIN ?..282", 2, "CHAIN"},
       {"DOMAIN 10 50 SIMILARITY TO X.", 2, "DOMAIN"},
       {"DISULFID 3 20", 2, "DISULFID"},

@@ -83,6 +83,7 @@ TEST_F(OriskRealData, SwissProtTestFileSearchedAgainstItself) {
 
   // Names of labelled descriptions, never a label or field; no position ("<1") in feature names.
   EXPECT_EQ(std::count(de.begin(), de.end(), "FLAVODOXIN"), 1);
+  EXPECT_NE(stat.find("\n CHAIN_12S_SEED_STORAGE_PROTEIN_CRU4_ALPHA_CHAIN "), std::string::npos);
   for (const char *bad : {"RECNAME", "ALTNAME", "CONTAINS", "FLAGS", "FULL=", "EC=", "<", ">"})
     EXPECT_EQ(stat.find(bad), std::string::npos) << bad;
 

@@ -247,22 +247,24 @@ TEST_F(RobustSearch, LinesOf100000Characters) {
   EXPECT_NE(res.find("     '+'      0  50000"), std::string::npos);
 }
 
-TEST_F(RobustSearch, CrlfFilesGiveTheSameResult) {
+// CRLF files, and files opened by a byte-order mark, give the result of the plain files.
+TEST_F(RobustSearch, CrlfAndMarkedFilesGiveTheSameResult) {
   Outcome lf = search("p.prm", "list", "queries.fa", "lf.txt");
   expectOutcome(lf, 0, "");
-  for (const char *f : {"colors.txt", "code.txt", "bank_prot.fa", "queries.fa"})
-    put(std::string("crlf-") + f, testutil::toCRLF(readFile(path(f))));
-  put("crlf.prm", "!c crlf-colors.txt\r\n!e crlf-code.txt\r\n");
-  put("crlf.list", "crlf-bank_prot.fa\r\n");
-  Outcome crlf = search("crlf.prm", "crlf.list", "crlf-queries.fa", "crlf.txt");
-  expectOutcome(crlf, 0, "");
-  std::string a = withoutDate(readFile(path("lf.txt")));
-  std::string b = withoutDate(readFile(path("crlf.txt")));
-  for (const char *f : {"bank_prot.fa", "queries.fa"}) {
-    for (size_t p; (p = b.find(std::string("crlf-") + f)) != std::string::npos;) b.erase(p, 5);
-  }
-  EXPECT_EQ(a, b);
+  const std::string a = withoutDate(readFile(path("lf.txt")));
   EXPECT_NE(a.find("Supermotif"), std::string::npos);
+  for (const std::string k : {"crlf-", "bom-"}) {
+    SCOPED_TRACE(k);
+    auto as = [&](const std::string &text) { return k == "bom-" ? "\xEF\xBB\xBF" + text : testutil::toCRLF(text); };
+    for (const char *f : {"colors.txt", "code.txt", "bank_prot.fa", "queries.fa"}) put(k + f, as(readFile(path(f))));
+    put(k + "p.prm", as("!c " + k + "colors.txt\n!e " + k + "code.txt\n"));
+    put(k + "list", as(k + "bank_prot.fa\n"));
+    expectOutcome(search(k + "p.prm", k + "list", k + "queries.fa", k + "res.txt"), 0, "");
+    std::string b = withoutDate(readFile(path(k + "res.txt")));
+    for (const char *f : {"bank_prot.fa", "queries.fa"})
+      for (size_t p; (p = b.find(k + f)) != std::string::npos;) b.erase(p, k.size());
+    EXPECT_EQ(a, b);
+  }
 }
 
 TEST_F(RobustSearch, AbsurdParameterValues) {

@@ -60,12 +60,14 @@ TEST(Params, FileWithoutSettingsGivesTheDefaults) {
   EXPECT_EQ(p.psiColWeight, 1.0);
 }
 
-TEST(Params, OutOfRangeValuesAreIgnored) {
+// Values out of range are ignored; values that read as nan or infinity are refused as words.
+TEST(Params, OutOfRangeValuesAreIgnoredNonFiniteRefused) {
   struct Case {
     const char *text;
     int winWidth, coiNum;
     double coinc, minHomol;
     int thLength, partSize;
+    bool refused = false;
   } cases[] = {
       {"!W 9\n", 5, 4, 0.05, 0.0, 7, 100},
       {"!W 1\n", 5, 4, 0.05, 0.0, 7, 100},
@@ -82,9 +84,14 @@ TEST(Params, OutOfRangeValuesAreIgnored) {
       {"!L 0\n!p 0\n", 5, 4, 0.05, 0.0, 7, 100},
       {"!L -3\n!p -5\n", 5, 4, 0.05, 0.0, 7, 100},
       {"!L 1\n!p 1\n", 5, 4, 0.05, 0.0, 1, 1},
+      {"!P nan\n!C NaN\n", 5, 4, 0.05, 0.0, 7, 100, true},
+      {"!P -inf\n!H +Infinity\n", 5, 4, 0.05, 0.0, 7, 100, true},
+      {"!P 1e999\n!W INF\n!L nan\n", 5, 4, 0.05, 0.0, 7, 100, true},
   };
   for (const Case &c : cases) {
-    const SearchHomolParams p = paramsOf(c.text);
+    SearchHomolParams p;
+    readParams(p, c.text, c.refused);
+    EXPECT_EQ(p.thPower, 4.0) << c.text;
     EXPECT_EQ(p.winWidth, c.winWidth) << c.text;
     EXPECT_EQ(p.coiNum, c.coiNum) << c.text;
     EXPECT_EQ(p.coincRatio, c.coinc) << c.text;

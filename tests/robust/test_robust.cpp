@@ -107,12 +107,16 @@ TEST_F(RobustSearch, MissingEmptyDirectoryAndGarbageFiles) {
   for (int i = 0; i < 128; i++) many += "bank_prot.fa\n";
   put("many", many);
   put("q.fa.gz", std::string("\x1f\x8b\x08\x08", 4) + garbage(500));
+  put("nan.prm", "!c colors.txt\n!e code.txt\n!F nan\n!w 2\n");
+  put("inf.prm", "!c colors.txt\n!e code.txt\n!G -Infinity\n");
   const FileRow rows[] = {
       {"missing parameter file", 0, "nope.prm", -2, "\n Can't open file with parameters nope.prm"},
       {"directory as parameter file", 0, "adir", -2, "\n Can't open file with parameters adir"},
       // A file without settings lacks the letter groups, which have no default.
       {"empty parameter file", 0, "empty", 111, "\n Can't open file with color file (null)"},
       {"garbage parameter file", 0, "garbage", 111, "\n Can't open file with color file (null)"},
+      {"nan for a number", 0, "nan.prm", -3, "\n Parameter !F: nan is not a number\n Can't load parameter file"},
+      {"infinity for a number", 0, "inf.prm", -3, "\n Parameter !G: -Infinity is not a number"},
       {"missing bank list", 1, "nope", -4, "\n Can't open file with base list nope"},
       {"empty bank list", 1, "empty", -5, "\n There are no banks in bankList"},
       {"directory as bank list", 1, "adir", -4, "\n Can't open file with base list adir"},
@@ -271,16 +275,16 @@ TEST_F(RobustSearch, AbsurdParameterValues) {
   // Every value is read as written; none may crash or hang the search (in the calling
   // thread or the threaded pipeline), and each run ends with the result file complete.
   const char *settings[] = {
-      "!P -1",         "!P 0",          "!P nan",       "!P 1e308",     "!P 4abc",
-      "!F -1",         "!F nan",        "!F 1e308",     "!L 0",         "!L -5",
+      "!P -1",         "!P 0",          "!P 1e308",     "!P 4abc",
+      "!F -1",         "!F 1e308",      "!L 0",         "!L -5",
       "!L 2147483647", "!L 99999999999", "!L .5",       "!M 0",         "!M -5",
       "!M 2147483647", "!M 0x10",       "!p 1",         "!p 0",         "!p -3",
       "!p 2147483647", "!s 0",          "!s -1",        "!s 2147483647", "!T -5",
       "!T 2147483647", "!t 0",          "!t -5",        "!T 100\n!t 5", "!T 60\n!t 62",
-      "!G -1e300",     "!G nan",        "!G 1e300",     "!W 99",        "!W -1",
+      "!G -1e300",     "!G 1e300",      "!W 99",        "!W -1",
       "!k -1",         "!k 99",         "!C 1.5",       "!C -1",        "!H 1",
       "!H 2",          "!E xyz",        "!E N",         "!E B",         "!E Y",
-      "!A",            "!m",            "!I -1",        "!w nan",       "!",
+      "!A",            "!m",            "!I -1",        "!",
   };
   put("garbage", garbage(2000));
   for (const char *s : settings) {

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -90,7 +91,7 @@ class RobustSearch : public Scratch {
 struct FileRow {
   const char *what;
   int which;          // 0 parameter file, 1 bank list, 2 query file
-  std::string name;   // the file given in its place
+  std::string name;   // the file given in its place (words: the files from there on)
   int code;
   const char *message;
 };
@@ -109,6 +110,12 @@ TEST_F(RobustSearch, MissingEmptyDirectoryAndGarbageFiles) {
   put("q.fa.gz", std::string("\x1f\x8b\x08\x08", 4) + garbage(500));
   put("nan.prm", "!c colors.txt\n!e code.txt\n!F nan\n!w 2\n");
   put("inf.prm", "!c colors.txt\n!e code.txt\n!G -Infinity\n");
+  for (const char *f : {"bank_nuc.fa", "query_nuc.fa"}) put(f, readFile(testutil::dataPath(std::string("search/") + f)));
+  put("noe.prm", "!c colors.txt\n");
+  put("nuc.lst", "bank_nuc.fa\n");
+  put("mix.lst", "bank_prot.fa\nbank_nuc.fa\n");
+  put("res.txt", "an earlier result\n");
+  const char *noCode = "\n Can't open file with translation code (null) or can't read it";
   const FileRow rows[] = {
       {"missing parameter file", 0, "nope.prm", -2, "\n Can't open file with parameters nope.prm"},
       {"directory as parameter file", 0, "adir", -2, "\n Can't open file with parameters adir"},
@@ -132,12 +139,17 @@ TEST_F(RobustSearch, MissingEmptyDirectoryAndGarbageFiles) {
       {"directory as query file", 2, "adir", -6, "\n File adir with query sequences is invalid"},
       {"garbage query file", 2, "garbage", 99, "\n Unknown bank format: garbage"},
       {"gzip query file", 2, "q.fa.gz", 99, "\n Unknown bank format: q.fa.gz is gzip-compressed; decompress"},
+      // Without a genetic code, a translated comparison is refused before any output.
+      {"protein query, nucleic bank, no code", 0, "noe.prm nuc.lst", 111, noCode},
+      {"nucleic query, protein bank, no code", 0, "noe.prm list query_nuc.fa", 111, noCode},
+      {"protein query, both kinds of bank, no code", 0, "noe.prm mix.lst", 111, noCode},
   };
   const auto before = hashes(true);
   for (const FileRow &row : rows) {
     SCOPED_TRACE(row.what);
     std::string a[3] = {"p.prm", "list", "queries.fa"};
-    a[row.which] = row.name;
+    std::istringstream words(row.name);
+    for (int i = row.which; i < 3 && words >> a[i]; i++) {}
     Outcome r = search(a[0], a[1], a[2]);
     expectOutcome(r, row.code, row.message);
     EXPECT_EQ(hashes(true), before) << "a run that stopped wrote";
@@ -145,6 +157,8 @@ TEST_F(RobustSearch, MissingEmptyDirectoryAndGarbageFiles) {
   // Query and result swapped, the query's name mistyped: the query file stays as it was.
   expectOutcome(search("p.prm", "list", "nosuch.fa", "queries.fa"), -6, "\n File nosuch.fa with query");
   EXPECT_EQ(hashes(true), before);
+  // Queries and banks of one kind need no code.
+  expectOutcome(search("noe.prm", "nuc.lst", "query_nuc.fa"), 0, "\n Elapsed time:");
 }
 
 // An entry without residues is an entry: the search goes on, the entries after keep their

@@ -77,13 +77,6 @@ TEST_F(Banks, FastaIteration) {
   ASSERT_EQ(y.size(), 3u);
   EXPECT_EQ(y[0].seq, "ACGU");
   EXPECT_EQ(y[1].name, ">b");
-
-  // A byte-order mark before the first header hides no entry.
-  SeqBase bom(put("bom.fa", "\xEF\xBB\xBF>one x\nKLM\n>two\nPQ\n").c_str());
-  y = iterate(bom);
-  ASSERT_EQ(y.size(), 3u);
-  EXPECT_EQ(y[0].name, ">one");
-  EXPECT_EQ(y[1].seq, "PQ");
 }
 
 void checkResidues(VectorForm form) {
@@ -266,10 +259,6 @@ TEST(BankList, Paths) {
 
   l = loadText(" \tbank1.dat\r\nbank2.dat\r\n");
   EXPECT_EQ(paths(l), (std::vector<std::string>{"bank1.dat", "bank2.dat"}));
-  freeList(l);
-
-  l = loadText("\xEF\xBB\xBF" "bank1.dat\n");  // after a byte-order mark
-  EXPECT_EQ(paths(l), std::vector<std::string>{"bank1.dat"});
   freeList(l);
 
   l = loadText("last-without-newline");

@@ -13,6 +13,7 @@ import sys
 
 HEADER = b'bank index: "entry offset" records of 32 bytes from byte 128'
 BLANKS = b' \t\r\n'
+BOM = b'\xef\xbb\xbf'
 
 
 def index_name(bank):
@@ -27,12 +28,14 @@ def index_name(bank):
 
 
 def split_lines(data):
-    """(offset, line) pairs, each line with its line feed."""
+    """(offset, line) pairs, each line with its line feed. A byte-order mark that opens the
+    file is no part of the first line, which still starts at offset 0, as the readers take it."""
     out, pos = [], 0
     while pos < len(data):
         end = data.find(b'\n', pos)
         end = len(data) if end < 0 else end + 1
-        out.append((pos, data[pos:end]))
+        skip = 3 if pos == 0 and data.startswith(BOM) else 0
+        out.append((pos, data[pos + skip:end]))
         pos = end
     return out
 

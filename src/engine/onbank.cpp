@@ -12,9 +12,35 @@
 
 // ---------------------------------------------------------------- query side
 
+namespace {
+
+// The query's letters From..To into cut; the offset of the cut, -1 when it is empty.
+int cutOf(const SearchHomolParams &params, const WorkSeq &query, WorkSeq &cut) {
+  const int from = (params.From > 1 ? params.From : 1) - 1;
+  return cut.cut(query, from, params.To) ? -1 : from;
+}
+
+}  // namespace
+
+bool needsCode(int querMolType, int baseMolType) {
+  return baseMolType == 2 || querMolType != baseMolType;
+}
+
+bool queriesNeedCode(const SearchHomolParams &params, const char *queryPath, int baseMolType) {
+  SeqBase queries(queryPath);
+  WorkSeq query, cut;
+  char name[1024];
+  int handle = 0, r;
+  while ((r = queries.next(query, name, handle)) != kBankEnd)
+    if (r == kEntryRead && cutOf(params, query, cut) >= 0 && cut.len() > 2 &&
+        needsCode(getMolType(cut.seq(), cut.len()), baseMolType))
+      return true;
+  return false;
+}
+
 int cutQuery(SearchHomolParams &searchParams, const WorkSeq &_query, WorkSeq &cut, int *tail) {
-  const int from = (searchParams.From > 1 ? searchParams.From : 1) - 1;
-  if (cut.cut(_query, from, searchParams.To)) return -1;
+  const int from = cutOf(searchParams, _query, cut);
+  if (from < 0) return -1;
   if (tail) *tail = std::max(_query.len() - from - cut.len(), 0);
   searchParams.correctParam(cut);
   searchParams.requireColors();
@@ -33,7 +59,7 @@ void QueryFrames::build(const SearchHomolParams &params, const BankSeq &cutQuery
                         int baseMolType, int tail) {
   tail_ = tail;
   querMolType = getMolType(cutQuery.seq(), cutQuery.len());
-  querIsTran = querMolType == 1 && (baseMolType == 0 || baseMolType == 2);
+  querIsTran = querMolType == 1 && needsCode(querMolType, baseMolType);
   ag_ = params.ag;
   dnaAg_.makeDNA();
   int n = 0;
@@ -161,7 +187,7 @@ void walkBanks(char **base_list, int querMolType, const SearchHomolParams &param
       continue;
     }
     const int bankMol = base.getMolType();
-    if (querMolType == 0 && bankMol == 1) params.requireCode();
+    if (querMolType == 0 && needsCode(querMolType, bankMol)) params.requireCode();
     int handle = 0;
     for (int nSeq = 0;; nSeq++) {
       WorkSeq &seq = handler.place();

@@ -23,6 +23,17 @@ class WorkSeq;
 
 // ---------------------------------------------------------------- query side
 
+// Whether a query of molecule type querMolType (of its cut: 0 protein, 1 nucleic) compared
+// with banks of type baseMolType (0, 1, or 2 for both) is translated, and so needs the
+// genetic code. Decides the frames of QueryFrames::build, walkBanks and queriesNeedCode alike.
+bool needsCode(int querMolType, int baseMolType);
+
+// Whether some query of the query file, cut as the search cuts it, needs the genetic code
+// against banks of type baseMolType. Queries the search ends on (empty cuts, cuts of at most
+// 2 letters) are passed over. Stops at the first query that needs it; false for a file that
+// can't be opened. Exit 99 for a file of no known format.
+bool queriesNeedCode(const SearchHomolParams &params, const char *queryPath, int baseMolType);
+
 // Cuts the query to its letters From..To and corrects the thresholds for it (exit 111 for a
 // query too short, no color file). Returns the offset of the cut in the query, -1 when empty;
 // `tail` (when given) receives the number of the query's letters after the cut.

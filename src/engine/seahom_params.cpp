@@ -3,6 +3,7 @@
 #include "seahom_params.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -152,9 +153,9 @@ int SearchHomolParams::freadParam(FILE *f) {
     const int iv = parseLong(arg);
     char *end = nullptr;
     const double rv = std::strtod(arg, &end);
-    // A number is read from the value's start ("4.5x" is 4.5); a value with none is a mistake,
-    // never a 0.
-    if (end == arg && key[1] && std::strchr(kNumericKeys, key[1])) {
+    // A number is read from the value's start ("4.5x" is 4.5); a value with none, or one that
+    // reads as nan or infinity, is a mistake, never a 0.
+    if ((end == arg || !std::isfinite(rv)) && key[1] && std::strchr(kNumericKeys, key[1])) {
       std::printf(kNotNumberMsg, key[1], arg);
       bad = 1;
       continue;

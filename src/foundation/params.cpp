@@ -64,29 +64,37 @@ int letCmp(const void *a, const void *b) {
   return x < y ? -1 : (x > y ? 1 : 0);
 }
 
-bool readLine(FILE *f, std::string &line) {
+namespace {
+
+constexpr char kBom[] = "\xEF\xBB\xBF";
+
+inline bool beginsWithBom(const char *s, size_t n) { return n >= 3 && std::memcmp(s, kBom, 3) == 0; }
+
+// Reads up to and including the line feed into line. A byte-order mark that opens the file is
+// dropped; the position is asked only when the line's first byte could begin one.
+bool readRawInto(FILE *f, std::string &line) {
   line.clear();
-  int c;
-  bool any = false;
-  while ((c = getc_unlocked(f)) != EOF) {
-    any = true;
-    if (c == '\n') break;
+  int c = getc_unlocked(f);
+  if (c == EOF) return false;
+  const bool atStart = c == 0xEF && ftello(f) == 1;
+  for (; c != EOF; c = getc_unlocked(f)) {
     line.push_back((char)c);
+    if (c == '\n') break;
   }
-  if (!any) return false;
+  if (atStart && beginsWithBom(line.data(), line.size())) line.erase(0, 3);
+  return !line.empty();  // a file of the mark alone is an empty file
+}
+
+}  // namespace
+
+bool readLine(FILE *f, std::string &line) {
+  if (!readRawInto(f, line)) return false;
+  if (!line.empty() && line.back() == '\n') line.pop_back();
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return true;
 }
 
-bool readRawLine(FILE *f, std::string &line) {
-  line.clear();
-  int c;
-  while ((c = getc_unlocked(f)) != EOF) {
-    line.push_back((char)c);
-    if (c == '\n') break;
-  }
-  return !line.empty();
-}
+bool readRawLine(FILE *f, std::string &line) { return readRawInto(f, line); }
 
 char *nextToken(char *&pos, const char *delims) {
   if (!pos) return nullptr;
@@ -119,8 +127,14 @@ bool getRawLine(FILE *f, LineBuf &b) {
     if (b.s) b.s[0] = 0;
     return false;
   }
+  // A byte-order mark that opens the file is dropped: n then counts the bytes after it, so
+  // stepping back n bytes re-reads the line from just past the mark.
+  if ((unsigned char)b.s[0] == 0xEF && beginsWithBom(b.s, (size_t)n) && ftello(f) == (off_t)n) {
+    std::memmove(b.s, b.s + 3, (size_t)n - 2);
+    n -= 3;
+  }
   b.n = (long)n;
-  return true;
+  return n > 0;  // a file of the mark alone is an empty file
 }
 
 namespace {

@@ -20,6 +20,9 @@ char *strupr(char *str);
 char *_fgets_(char *string, int n, FILE *stream);
 int letCmp(const void *a, const void *b);
 
+// The line readers below drop a UTF-8 byte-order mark that opens the file (a mark elsewhere
+// stays); a file of the mark alone reads as empty.
+
 // Reads one whole line of any length (line end dropped, '\r' before it too).
 // False at end of file when nothing was read.
 bool readLine(FILE *f, std::string &line);
@@ -47,7 +50,7 @@ int parseLong(const char *s, char **end = nullptr);
 struct LineBuf {
   char *s = nullptr;
   size_t cap = 0;
-  long n = 0;  // bytes of the last line read, its line end included
+  long n = 0;  // bytes of the last line read, its line end included (a dropped mark not)
 
   LineBuf() = default;
   LineBuf(const LineBuf &) = delete;

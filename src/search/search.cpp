@@ -113,6 +113,10 @@ int run_search(int argc, char **argv) {
   }
   // Every query is searched with the letter groups, which have no default.
   search.requireColors();
+  // The genetic code has no default either: a run without one looks through its queries for
+  // a translated comparison before it makes the result.
+  if (!search.codeRead && queriesNeedCode(search, initSeqName, search.baseMolType))
+    search.requireCode();
 
   // Neither the result nor the progress file "ctr" is made over a file the search reads.
   std::vector<std::string> inputs = {paramName, bankListName, initSeqName};

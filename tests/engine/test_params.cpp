@@ -66,6 +66,7 @@ TEST(Params, OutOfRangeValuesAreIgnored) {
     int winWidth, coiNum;
     double coinc, minHomol;
     int thLength, partSize;
+    bool refused = false;
   } cases[] = {
       {"!W 9\n", 5, 4, 0.05, 0.0, 7, 100},
       {"!W 1\n", 5, 4, 0.05, 0.0, 7, 100},
@@ -82,9 +83,13 @@ TEST(Params, OutOfRangeValuesAreIgnored) {
       {"!L 0\n!p 0\n", 5, 4, 0.05, 0.0, 7, 100},
       {"!L -3\n!p -5\n", 5, 4, 0.05, 0.0, 7, 100},
       {"!L 1\n!p 1\n", 5, 4, 0.05, 0.0, 1, 1},
+      {"!C NaN\n", 5, 4, 0.05, 0.0, 7, 100, true},
+      {"!H +Infinity\n", 5, 4, 0.05, 0.0, 7, 100, true},
+      {"!P -inf\n!W INF\n!L nan\n", 5, 4, 0.05, 0.0, 7, 100, true},
   };
   for (const Case &c : cases) {
-    const SearchHomolParams p = paramsOf(c.text);
+    SearchHomolParams p;
+    readParams(p, c.text, c.refused);  // nan and infinity are no numbers
     EXPECT_EQ(p.winWidth, c.winWidth) << c.text;
     EXPECT_EQ(p.coiNum, c.coiNum) << c.text;
     EXPECT_EQ(p.coincRatio, c.coinc) << c.text;

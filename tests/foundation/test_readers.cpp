@@ -415,10 +415,10 @@ TEST_F(IndexedBank, EveryFormatThroughItsIndex) {
   };
   for (const Case &c : cases) {
     std::string text = bankText(c.file);
-    // LF and CRLF copies give the same residues; offsets count the CR bytes.
-    for (int crlf = 0; crlf < 2; crlf++) {
-      std::string name = std::string(crlf ? "crlf_" : "lf_") + c.file;
-      std::string bank = put(name, crlf ? toCRLF(text) : text);
+    // LF, CRLF and byte-order-marked copies give the same residues; offsets count the CR bytes.
+    for (int copy = 0; copy < 3; copy++) {
+      std::string name = std::string(copy == 0 ? "lf_" : copy == 1 ? "crlf_" : "bom_") + c.file;
+      std::string bank = put(name, copy == 1 ? toCRLF(text) : copy == 2 ? "\xEF\xBB\xBF" + text : text);
       for (size_t k = 0; k < c.entries.size(); k++) {
         WorkSeq w;
         EXPECT_EQ(w.readSeq(bank.c_str(), (int)k), (int)c.entries[k].size()) << name << " " << k;

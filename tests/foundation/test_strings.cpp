@@ -227,6 +227,15 @@ TEST(Helpers, LineReaders) {
   EXPECT_FALSE(readLine(f, line));
   fclose(f);
 
+  // A byte-order mark is dropped where it opens the file, kept elsewhere (the bank readers
+  // show getRawLine dropping it; readRawLine reads as readLine does).
+  const std::string bom = "\xEF\xBB\xBF", marked = bom + "ab\n" + bom + "cd\n";
+  f = fmemopen((void *)marked.data(), marked.size(), "r");
+  LineBuf b;
+  EXPECT_TRUE(readLine(f, line) && line == "ab");
+  EXPECT_TRUE(getRawLine(f, b) && std::string(b.s, (size_t)b.n) == bom + "cd\n");
+  fclose(f);
+
   EXPECT_EQ(parseLong("99999999999"), 2147483647);
   EXPECT_EQ(parseLong("-99999999999"), -2147483647 - 1);
   EXPECT_EQ(parseLong("42x"), 42);

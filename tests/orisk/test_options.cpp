@@ -56,6 +56,8 @@ TEST(PowRange, DecisionMatrix) {
       {{"orisk", "m", "0.5", "9", "0.2", "out", "-I"}, kRangeGiven},
       {{"orisk", "m", "out"}, kRangeEstimate},
       {{"orisk", "m", "out", "1", "2", "3"}, kRangeEstimate},
+      {{"orisk", "m", "nan", "9", "0.2", "out"}, kRangeEstimate},  // nan and inf are words
+      {{"orisk", "m", "0", "inf", "0.2", "out"}, kRangePartial},
       {{"orisk", "m", "/data/out"}, kRangeEstimate},
       {{"orisk", "m", "0.5", "out"}, kRangePartial},
       {{"orisk", "m", "0.5", "9", "out"}, kRangePartial},

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -90,7 +91,7 @@ class RobustSearch : public Scratch {
 struct FileRow {
   const char *what;
   int which;          // 0 parameter file, 1 bank list, 2 query file
-  std::string name;   // the file given in its place
+  std::string name;   // the file given in its place (words: the files from there on)
   int code;
   const char *message;
 };
@@ -107,12 +108,19 @@ TEST_F(RobustSearch, MissingEmptyDirectoryAndGarbageFiles) {
   for (int i = 0; i < 128; i++) many += "bank_prot.fa\n";
   put("many", many);
   put("q.fa.gz", std::string("\x1f\x8b\x08\x08", 4) + garbage(500));
+  put("nan.prm", "!c colors.txt\n!e code.txt\n!F nan\n!w 2\n");
+  for (const char *f : {"bank_nuc.fa", "query_nuc.fa"}) put(f, readFile(testutil::dataPath(std::string("search/") + f)));
+  put("noe.prm", "!c colors.txt\n");  // no genetic code
+  put("mix.lst", "bank_prot.fa\nbank_nuc.fa\n");
+  put("res.txt", "an earlier result\n");
+  const char *noCode = "\n Can't open file with translation code (null) or can't read it";
   const FileRow rows[] = {
       {"missing parameter file", 0, "nope.prm", -2, "\n Can't open file with parameters nope.prm"},
       {"directory as parameter file", 0, "adir", -2, "\n Can't open file with parameters adir"},
       // A file without settings lacks the letter groups, which have no default.
       {"empty parameter file", 0, "empty", 111, "\n Can't open file with color file (null)"},
       {"garbage parameter file", 0, "garbage", 111, "\n Can't open file with color file (null)"},
+      {"nan for a number", 0, "nan.prm", -3, "\n Parameter !F: nan is not a number\n Can't load parameter file"},
       {"missing bank list", 1, "nope", -4, "\n Can't open file with base list nope"},
       {"empty bank list", 1, "empty", -5, "\n There are no banks in bankList"},
       {"directory as bank list", 1, "adir", -4, "\n Can't open file with base list adir"},
@@ -128,12 +136,16 @@ TEST_F(RobustSearch, MissingEmptyDirectoryAndGarbageFiles) {
       {"directory as query file", 2, "adir", -6, "\n File adir with query sequences is invalid"},
       {"garbage query file", 2, "garbage", 99, "\n Unknown bank format: garbage"},
       {"gzip query file", 2, "q.fa.gz", 99, "\n Unknown bank format: q.fa.gz is gzip-compressed; decompress"},
+      // Without a genetic code, a translated comparison is refused before any output.
+      {"nucleic query, protein bank, no code", 0, "noe.prm list query_nuc.fa", 111, noCode},
+      {"protein query, both kinds of bank, no code", 0, "noe.prm mix.lst", 111, noCode},
   };
   const auto before = hashes(true);
   for (const FileRow &row : rows) {
     SCOPED_TRACE(row.what);
     std::string a[3] = {"p.prm", "list", "queries.fa"};
-    a[row.which] = row.name;
+    std::istringstream words(row.name);
+    for (int i = row.which; i < 3 && words >> a[i]; i++) {}
     Outcome r = search(a[0], a[1], a[2]);
     expectOutcome(r, row.code, row.message);
     EXPECT_EQ(hashes(true), before) << "a run that stopped wrote";
@@ -141,6 +153,8 @@ TEST_F(RobustSearch, MissingEmptyDirectoryAndGarbageFiles) {
   // Query and result swapped, the query's name mistyped: the query file stays as it was.
   expectOutcome(search("p.prm", "list", "nosuch.fa", "queries.fa"), -6, "\n File nosuch.fa with query");
   EXPECT_EQ(hashes(true), before);
+  // Queries and banks of one kind need no code.
+  expectOutcome(search("noe.prm", "list", "queries.fa"), 0, "\n Elapsed time:");
 }
 
 // An entry without residues is an entry: the search goes on, the entries after keep their
@@ -247,13 +261,15 @@ TEST_F(RobustSearch, LinesOf100000Characters) {
   EXPECT_NE(res.find("     '+'      0  50000"), std::string::npos);
 }
 
+// CRLF files opened by a byte-order mark give the result of the plain files.
 TEST_F(RobustSearch, CrlfFilesGiveTheSameResult) {
+  const std::string bom = "\xEF\xBB\xBF";
   Outcome lf = search("p.prm", "list", "queries.fa", "lf.txt");
   expectOutcome(lf, 0, "");
   for (const char *f : {"colors.txt", "code.txt", "bank_prot.fa", "queries.fa"})
-    put(std::string("crlf-") + f, testutil::toCRLF(readFile(path(f))));
-  put("crlf.prm", "!c crlf-colors.txt\r\n!e crlf-code.txt\r\n");
-  put("crlf.list", "crlf-bank_prot.fa\r\n");
+    put(std::string("crlf-") + f, bom + testutil::toCRLF(readFile(path(f))));
+  put("crlf.prm", bom + "!c crlf-colors.txt\r\n!e crlf-code.txt\r\n");
+  put("crlf.list", bom + "crlf-bank_prot.fa\r\n");
   Outcome crlf = search("crlf.prm", "crlf.list", "crlf-queries.fa", "crlf.txt");
   expectOutcome(crlf, 0, "");
   std::string a = withoutDate(readFile(path("lf.txt")));
@@ -269,16 +285,16 @@ TEST_F(RobustSearch, AbsurdParameterValues) {
   // Every value is read as written; none may crash or hang the search (in the calling
   // thread or the threaded pipeline), and each run ends with the result file complete.
   const char *settings[] = {
-      "!P -1",         "!P 0",          "!P nan",       "!P 1e308",     "!P 4abc",
-      "!F -1",         "!F nan",        "!F 1e308",     "!L 0",         "!L -5",
+      "!P -1",         "!P 0",          "!P 1e308",     "!P 4abc",
+      "!F -1",         "!F 1e308",      "!L 0",         "!L -5",
       "!L 2147483647", "!L 99999999999", "!L .5",       "!M 0",         "!M -5",
       "!M 2147483647", "!M 0x10",       "!p 1",         "!p 0",         "!p -3",
       "!p 2147483647", "!s 0",          "!s -1",        "!s 2147483647", "!T -5",
       "!T 2147483647", "!t 0",          "!t -5",        "!T 100\n!t 5", "!T 60\n!t 62",
-      "!G -1e300",     "!G nan",        "!G 1e300",     "!W 99",        "!W -1",
+      "!G -1e300",     "!G 1e300",      "!W 99",        "!W -1",
       "!k -1",         "!k 99",         "!C 1.5",       "!C -1",        "!H 1",
       "!H 2",          "!E xyz",        "!E N",         "!E B",         "!E Y",
-      "!A",            "!m",            "!I -1",        "!w nan",       "!",
+      "!A",            "!m",            "!I -1",        "!",
   };
   put("garbage", garbage(2000));
   for (const char *s : settings) {

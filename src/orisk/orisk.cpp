@@ -93,7 +93,7 @@ class OriskRun {
   std::vector<double> freqFT;
   double lenAll = 0;
   WholeOutput out;  // the statistics and column files, replaced whole at the end
-  FILE *fstat = nullptr, *fcol = nullptr;
+  FILE *fsta = nullptr, *fcol = nullptr;
 
   int readInputs(int kind);
   int checkOutputs() const;
@@ -222,25 +222,21 @@ void OriskRun::pass1() {
   }
 }
 
-// The statistics file, then the column file of -C: each is judged before either is begun,
+// The statistics file, then the column file of -C: both are judged before either is begun,
 // so one that can't be made leaves both as they were. 0, or 3 after the message.
 int OriskRun::openOutputs() {
-  if (outputRefusal(fftFname) || !(fstat = out.open("statistics file", fftFname))) {
-    printf("\n Can't create file %s", fftFname);
-    return kOriskNoStatFile;
-  }
-  if (!opt.hasCol) return kOriskDone;
-  const char *col = opt.writeCol.c_str();
-  if (outputRefusal(col) || !(fcol = out.open("column file", col))) {
-    printf("\n Can't create column file %s", col);
-    return kOriskNoStatFile;
-  }
-  return kOriskDone;
+  const char *col = opt.hasCol ? opt.writeCol.c_str() : nullptr;
+  const char *bad = outputRefusal(fftFname) ? fftFname : col && outputRefusal(col) ? col : nullptr;
+  if (!bad && !(fsta = out.open("statistics file", fftFname))) bad = fftFname;
+  if (!bad && col && !(fcol = out.open("column file", col))) bad = col;
+  if (!bad) return kOriskDone;
+  printf(bad == fftFname ? "\n Can't create file %s" : "\n Can't create column file %s", bad);
+  return kOriskNoStatFile;
 }
 
 // Feature summary and presence tables.
 void OriskRun::writeTables() {
-  FILE *f = fstat;
+  FILE *f = fsta;
   fprintf(f, "\n\n\n Feature Table       Percent   Seq Lengths   Density");
   for (int k = 0; k < numFtAll; k++) ftAll[k]->printf(f, nSeq);
   prnFTtabel(f, nSeq, numFtAll, ftAll.data(), ftSign);
@@ -401,7 +397,7 @@ void OriskRun::learn() {
 
 // The segmentation line and the statistics blocks, after the tables.
 void OriskRun::writeBlocks() {
-  FILE *f = fstat;
+  FILE *f = fsta;
   if (opt.divSegm == 1)
     fprintf(f, "\n        Monotonous segment dividing %d\n", opt.numSegm);
   else

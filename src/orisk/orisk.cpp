@@ -1,6 +1,7 @@
 // The orisk program: the inputs (thesaurus, motif file, address list), pass 1 over the list's
 // headers, the tables, the learning pass over the supermotifs and the statistics blocks.
-// Every input is read before the first output is created. Sections, in order:
+// Every input is read before the outputs are judged, and they are written whole at the end.
+// Sections, in order:
 //   1. the learning run (OriskRun): inputs, pass 1, outputs, tables, learning pass, blocks
 //   2. the command line (run_orisk)
 #include "orisk.h"
@@ -22,6 +23,7 @@
 #include "seq_adr.h"
 #include "seqbase.h"
 #include "seqinfo.h"
+#include "whole_output.h"
 
 // ---- 1. the learning run ----
 
@@ -90,22 +92,23 @@ class OriskRun {
   std::vector<std::vector<double>> typeBlocks;         // type, bin: blocks counted
   std::vector<double> freqFT;
   double lenAll = 0;
-  FILE *fcol = nullptr;
+  WholeOutput out;  // the statistics and column files, replaced whole at the end
+  FILE *fsta = nullptr, *fcol = nullptr;
 
   int readInputs(int kind);
   int checkOutputs() const;
   bool readEntry(const char *bank, int num, SeqInfo &info);
   void pass1();
-  int writeTables();
+  int openOutputs();
+  void writeTables();
   void eliminate();
   void factsOf(SeqInfo &info, SeqFacts &f, int seq);
   const SeqFacts &bankFacts(int addrId);
-  int openColumnFile();
   void learn();
   void learnBlock(int i, const SeqFacts &q, const std::vector<std::vector<int>> &qFT, size_t b,
                   Supermotif &s);
   void finishKeywordCounts();
-  int writeBlocks();
+  void writeBlocks();
 };
 
 OriskRun::~OriskRun() {
@@ -113,7 +116,6 @@ OriskRun::~OriskRun() {
   for (std::vector<char *> &v : kwAll)
     for (char *k : v) delete[] k;
   for (SeqAddrPow &a : sa) delete[] a.name;
-  if (fcol) fclose(fcol);
 }
 
 // The inputs other than the bank entries: the thesaurus, then the motif file, opened once
@@ -220,20 +222,27 @@ void OriskRun::pass1() {
   }
 }
 
-// Feature summary and presence tables, in a file created anew. 0, or 3 when it can't be made.
-int OriskRun::writeTables() {
-  FILE *f = fopen(fftFname, "wb");
-  if (!f) {
-    printf("\n Can't create file %s", fftFname);
-    return kOriskNoStatFile;
-  }
+// The statistics file, then the column file of -C: both are judged before either is begun,
+// so one that can't be made leaves both as they were. 0, or 3 after the message.
+int OriskRun::openOutputs() {
+  const char *col = opt.hasCol ? opt.writeCol.c_str() : nullptr;
+  const char *bad = outputRefusal(fftFname) ? fftFname : col && outputRefusal(col) ? col : nullptr;
+  if (!bad && !(fsta = out.open("statistics file", fftFname))) bad = fftFname;
+  if (!bad && col && !(fcol = out.open("column file", col))) bad = col;
+  if (!bad) return kOriskDone;
+  printf(bad == fftFname ? "\n Can't create file %s" : "\n Can't create column file %s", bad);
+  return kOriskNoStatFile;
+}
+
+// Feature summary and presence tables.
+void OriskRun::writeTables() {
+  FILE *f = fsta;
   fprintf(f, "\n\n\n Feature Table       Percent   Seq Lengths   Density");
   for (int k = 0; k < numFtAll; k++) ftAll[k]->printf(f, nSeq);
   prnFTtabel(f, nSeq, numFtAll, ftAll.data(), ftSign);
   for (int t = 0; t < opt.numKW; t++)
     prnKWtabelNew(f, kwTypes[t], nSeq, numKwAll[t], kwAll[t].data(), kwSign[t]);
-  closeOutput(f, "statistics file");
-  return kOriskDone;
+  checkWrite(f, "statistics file");
 }
 
 void OriskRun::eliminate() {
@@ -274,16 +283,6 @@ const SeqFacts &OriskRun::bankFacts(int addrId) {
       factsOf(info, *f, -1);
   }
   return *f;
-}
-
-// The column file of -C, made before the statistics file: one that can't be made leaves the
-// statistics file as it was. 0, or 3 after the message.
-int OriskRun::openColumnFile() {
-  if (!opt.hasCol) return kOriskDone;
-  fcol = fopen(opt.writeCol.c_str(), "wb");
-  if (fcol) return kOriskDone;
-  printf("\n Can't create column file %s", opt.writeCol.c_str());
-  return kOriskNoStatFile;
 }
 
 // One supermotif of query i: feature counts per motif, keyword counts per supermotif.
@@ -396,13 +395,9 @@ void OriskRun::learn() {
   if (!fcol) finishKeywordCounts();
 }
 
-// The segmentation line and the statistics blocks, appended.
-int OriskRun::writeBlocks() {
-  FILE *f = fopen(fftFname, "ab");
-  if (!f) {
-    printf("\n Can't create file %s", fftFname);
-    return kOriskNoStatFile;
-  }
+// The segmentation line and the statistics blocks, after the tables.
+void OriskRun::writeBlocks() {
+  FILE *f = fsta;
   if (opt.divSegm == 1)
     fprintf(f, "\n        Monotonous segment dividing %d\n", opt.numSegm);
   else
@@ -433,8 +428,6 @@ int OriskRun::writeBlocks() {
       checkWrite(f, "statistics file");
     }
   }
-  closeOutput(f, "statistics file");
-  return kOriskDone;
 }
 
 void OriskRun::loadMesh() {
@@ -461,9 +454,9 @@ int OriskRun::run(int kind) {
     return kOriskNoEntry;
   }
   // The outputs, once every input is read.
-  rc = openColumnFile();
-  if (rc == kOriskDone) rc = writeTables();
+  rc = openOutputs();
   if (rc != kOriskDone) return rc;
+  writeTables();
   eliminate();
 
   facts.resize(nSeq);
@@ -481,15 +474,12 @@ int OriskRun::run(int kind) {
       histKW[t].emplace_back(
           new HistXX(minPowSup, maxPowSup, stepPowSup, kwAll[t][j], opt.paramType));
   learn();
-  if (fcol) {
-    closeOutput(fcol, "column file");
-    fcol = nullptr;
-  }
   if (opt.zerInfMot)
     addZerInf(opt.numKW, nSeq, numKwAll, kwSign, histKW, hasMot, maxPowSup, minPowMot);
-  rc = writeBlocks();
-  if (rc == kOriskDone) log.printEnd();
-  return rc;
+  writeBlocks();
+  out.commit();
+  log.printEnd();
+  return kOriskDone;
 }
 
 }  // namespace

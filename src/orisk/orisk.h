@@ -13,8 +13,9 @@
 // Runs the program: orisk motif_file [minPow maxPow stepPow] result_FT_file [options].
 // Returns one of OriskCode; exits 4 when the motif file the grids are to be estimated from
 // can't be opened, 7 when memory runs out, 11 when a write fails or a header has no length
-// line, 111 for a short thesaurus file. Every input is read before the statistics file or
-// the column file is created: a run that stops on an input (kOriskNoEntry too: not one entry
-// of the list could be read) leaves both as they were. A run that could read only some of
-// its entries says how many it could not in its last line.
+// line, 111 for a short thesaurus file. Every input is read, and both outputs are judged
+// (the statistics file first), before either is begun; both are written whole at the end
+// (whole_output.h): a run that stops, on an input (kOriskNoEntry too: not one entry of the
+// list could be read), an output or a failed write, leaves both as they were. A run that
+// could read only some of its entries says how many it could not in its last line.
 int run_orisk(int argc, char **argv);

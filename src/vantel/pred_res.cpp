@@ -91,18 +91,7 @@ void TPredResProc::delGen(double thres) {
   res = std::move(kept);
 }
 
-void appendBlock(const char *fileName, const HistXX &h, const char *type, double prob) {
-  FILE *f = fopen(fileName, "a");
-  if (!f) {
-    printf("\n Can't append to file %s", fileName);
-    return;
-  }
-  h.save(f, type, 1, prob);
-  if (fflush(f) != 0 || ferror(f)) printf("\n Can't write to file %s", fileName);
-  fclose(f);
-}
-
-void TPredResProc::print(const char *keyType, FILE *fout, const char *fileName, int saveHist) {
+void TPredResProc::print(const char *keyType, FILE *fout, FILE *pro, int saveHist) {
   if (res.empty()) return;
   fprintf(fout, "CC   _______________________________ %s fields\n", keyType);
   // printf turns a negative width (a type longer than 47) into left justification.
@@ -113,7 +102,7 @@ void TPredResProc::print(const char *keyType, FILE *fout, const char *fileName, 
     while (char *part = nextToken(pos, "\n\r;")) {
       fprintf(fout, "%s   %-*s%6d  %6d  Prob %6.4f SD %6.2f\n", keyType, width, part, r.beg,
               r.end, r.prob, r.pow > 100.0 ? 100.0 : r.pow);
-      if (saveHist && r.hist) appendBlock(fileName, *r.hist, keyType, r.prob);
+      if (saveHist && r.hist) r.hist->save(pro, keyType, 1, r.prob);
     }
   }
   checkWrite(fout, "prediction file");

@@ -47,11 +47,7 @@ class TPredResProc {
   // another result at or above thres; of two keys inside each other the earlier is kept.
   void delGen(double thres);
   // Writes the block of keyType to fout (nothing for an empty list) and, when saveHist is set,
-  // appends each written keyword's statistics block to fileName. A failed append is reported
-  // and skipped; a failed write to fout ends the run (exit 11).
-  void print(const char *keyType, FILE *fout, const char *fileName, int saveHist);
+  // each written keyword's statistics block to pro (the ".pro" side file). A failed write to
+  // fout ends the run (exit 11).
+  void print(const char *keyType, FILE *fout, FILE *pro, int saveHist);
 };
-
-// Appends the statistics block of h (type, prob) to fileName, opened for this one block.
-// A file that can't be opened or written is reported and skipped.
-void appendBlock(const char *fileName, const HistXX &h, const char *type, double prob);

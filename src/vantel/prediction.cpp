@@ -54,7 +54,7 @@ int32_t scaled(int pos, int intFra) { return clampInt32(((long long)pos + 1) * i
 }  // namespace
 
 void writeKeywords(FILE *fres, Stats &st, int L, int intFra, int sumType, int wrDist,
-                   const KwCounts &kc, const KwCounts *recount, const char *pro) {
+                   const KwCounts &kc, const KwCounts *recount, FILE *pro) {
   CountRows rows;
   for (size_t t = 0; t < st.kw.size(); t++) {
     const char *type = st.typeKW[t].c_str();
@@ -81,7 +81,7 @@ void writeKeywords(FILE *fres, Stats &st, int L, int intFra, int sumType, int wr
   }
 }
 
-void writeFeatures(FILE *fres, Stats &st, int L, int intFra, FtCounts &ft, const char *pro) {
+void writeFeatures(FILE *fres, Stats &st, int L, int intFra, FtCounts &ft, FILE *pro) {
   fputs("CC   _______________________________ FT fields\n", fres);
   for (size_t f = 0; f < st.ft.size(); f++) {
     HistXX &h = *st.ft[f];
@@ -128,6 +128,6 @@ void writeFeatures(FILE *fres, Stats &st, int L, int intFra, FtCounts &ft, const
       }
     }
     if (runBeg >= 0) emit(runBeg, L - 1);
-    if (maxProb > 0) appendBlock(pro, h, "FT", maxProb);
+    if (maxProb > 0) h.save(pro, "FT", 1, maxProb);
   }
 }

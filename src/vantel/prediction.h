@@ -13,7 +13,7 @@ constexpr int kMaxResults = 10000;  // results of one keyword type
 // is kept). Positions are written 1-based and times intFra; recount (or null) holds the
 // second pass of option S. Exits 111 at more than kMaxResults results of one type.
 void writeKeywords(FILE *fres, Stats &st, int L, int intFra, int sumType, int wrDist,
-                   const KwCounts &kc, const KwCounts *recount, const char *pro);
+                   const KwCounts &kc, const KwCounts *recount, FILE *pro);
 
 // The "FT fields" block: per feature, one line per maximal run of predicted positions.
-void writeFeatures(FILE *fres, Stats &st, int L, int intFra, FtCounts &ft, const char *pro);
+void writeFeatures(FILE *fres, Stats &st, int L, int intFra, FtCounts &ft, FILE *pro);

@@ -1,5 +1,5 @@
-// The vantel program: every input is read before the first output is created. Sections, in
-// order:
+// The vantel program: every input is read, and every output judged, before the first output
+// is begun; the outputs are written whole at the end. Sections, in order:
 //   1. command line and side-file names
 //   2. the inputs
 //   3. side files
@@ -27,6 +27,7 @@
 #include "seqbase.h"
 #include "seqinfo.h"
 #include "stat_tables.h"
+#include "whole_output.h"
 #include "work_seq.h"
 
 // ---- 1. command line and side-file names ----
@@ -173,34 +174,9 @@ int readInputs(const VantelOptions &opt, Inputs &in) {
 
 // ---- 3. side files ----
 
-struct OpenFiles {
-  FILE *col = nullptr, *res = nullptr;
-  ~OpenFiles() {
-    for (FILE *f : {col, res})
-      if (f) fclose(f);
-  }
-};
-
-// Closes f; 0 when every write reached the file.
-int closeChecked(FILE *f) {
-  const bool bad = fflush(f) != 0 || ferror(f);
-  return (fclose(f) != 0 || bad) ? 1 : 0;
-}
-
 // ".inf": the headers of the listed sequences; ".pro": their accessions and the head of
 // the statistics file. Returns 0, or kVantelNoFile after a message.
-int writeSideFiles(const char *statFile, const char *inf, const char *pro, Inputs &in) {
-  FILE *finf = fopen(inf, "w");
-  if (!finf) {
-    printf("\n Can't create file %s", inf);
-    return kVantelNoFile;
-  }
-  FILE *fpro = fopen(pro, "w");
-  if (!fpro) {
-    fclose(finf);
-    printf("\n Can't create file %s", pro);
-    return kVantelNoFile;
-  }
+int writeSideFiles(const char *statFile, FILE *finf, FILE *fpro, Inputs &in) {
   fputs("\n List  of all similar sequences.\n", fpro);
   for (int i = 0; i < in.list.n; i++) {
     const SeqAddrPow &a = in.list.sa[(size_t)i];
@@ -211,10 +187,8 @@ int writeSideFiles(const char *statFile, const char *inf, const char *pro, Input
     fprintf(fpro, "\n%-9s    %6d", ac ? ac : " ", a.num);
     delete[] ac;
   }
-  int bad = closeChecked(finf);
   FILE *fst = openInput(statFile, "r");
   if (!fst) {
-    fclose(fpro);
     printf("\n Can't open statistics file %s", statFile);
     return kVantelNoFile;
   }
@@ -223,11 +197,6 @@ int writeSideFiles(const char *statFile, const char *inf, const char *pro, Input
   while (readRawLine(fst, line) && line.find("_statistics") == std::string::npos)
     fwrite(line.data(), 1, line.size(), fpro);
   fclose(fst);
-  bad |= closeChecked(fpro);
-  if (bad) {
-    printf("\n Can't write the files %s and %s", inf, pro);
-    return kVantelNoFile;
-  }
   return 0;
 }
 
@@ -266,8 +235,23 @@ int run_vantel(int argc, char **argv) {
       if (wouldOverwrite(out.what, out.path, in.list.sa[(size_t)i].name)) return kVantelNoFile;
   }
 
-  // The outputs, once every input is read.
-  OpenFiles files;
+  // The outputs, once every input is read: each is judged before any is begun, and all but
+  // the listing are written whole at the end.
+  FILE *fcol = nullptr, *finf = nullptr, *fpro = nullptr, *fres = nullptr;
+  struct Made {
+    const char *what, *path, *message;
+    FILE **f;  // null for the listing, which is appended to
+  };
+  const Made made[] = {{"fun_dist.txt", dist, "\n Can't open file %s", nullptr},
+                       {"column file", opt.colFile, "\n Can't create column file %s", &fcol},
+                       {inf.get(), inf.get(), "\n Can't create file %s", &finf},
+                       {pro.get(), pro.get(), "\n Can't create file %s", &fpro},
+                       {"prediction file", opt.resFile, "\n Can't create result file %s", &fres}};
+  for (const Made &m : made)
+    if (m.path && outputRefusal(m.path)) {
+      printf(m.message, m.path);
+      return kVantelNoFile;
+    }
   if (dist) {
     FILE *fd = fopen(dist, "a");
     if (!fd) {
@@ -275,16 +259,19 @@ int run_vantel(int argc, char **argv) {
       return kVantelNoFile;
     }
     fprintf(fd, "Motif %s\n", opt.motFile);
-    if (closeChecked(fd)) {
+    const bool bad = fflush(fd) != 0 || ferror(fd);
+    if (fclose(fd) != 0 || bad) {
       printf("\n Can't write file %s", dist);
       return kVantelNoFile;
     }
   }
-  if (opt.colFile && !(files.col = fopen(opt.colFile, "w"))) {
-    printf("\n Can't create column file %s", opt.colFile);
-    return kVantelNoFile;
-  }
-  if (int rc = writeSideFiles(opt.statFile, inf.get(), pro.get(), in)) return rc;
+  WholeOutput out;
+  for (const Made &m : made)
+    if (m.f && m.path && !(*m.f = out.open(m.what, m.path))) {
+      printf(m.message, m.path);
+      return kVantelNoFile;
+    }
+  if (int rc = writeSideFiles(opt.statFile, finf, fpro, in)) return rc;
 
   Stats &st = in.st;
   const int L = in.L;
@@ -292,15 +279,10 @@ int run_vantel(int argc, char **argv) {
   // Positions of a protein query are never scaled, whatever frames its bank side had.
   const int intFra = nucleic && !in.frames.empty() ? 3 : 1;
 
-  Counter counter(st, in.seqAdr.c_str(), in.seqNum, L, in.headers, in.mesh.get(), files.col);
+  Counter counter(st, in.seqAdr.c_str(), in.seqNum, L, in.headers, in.mesh.get(), fcol);
   KwCounts kc(st);
   counter.pass(in.mot, false, kc);
   counter.finishFeatures();
-  if (files.col) {
-    const int bad = closeChecked(files.col);
-    files.col = nullptr;
-    if (bad) printf("\n Can't write column file %s", opt.colFile);
-  }
 
   std::unique_ptr<KwCounts> recount;
   if (opt.sumType == 0) {
@@ -309,11 +291,6 @@ int run_vantel(int argc, char **argv) {
     counter.pass(in.mot, true, *recount);
   }
 
-  if (!(files.res = fopen(opt.resFile, "w"))) {
-    printf("\n Can't create result file %s", opt.resFile);
-    return kVantelNoFile;
-  }
-  FILE *fres = files.res;
   if (nucleic) {
     const std::string name = in.frames.empty() ? in.qName : in.qName + "(" + in.frames + ")";
     fprintf(fres, "ID   %-18sstandard;  RNA; ???; %10d BP.\n", name.c_str(), L);
@@ -323,11 +300,10 @@ int run_vantel(int argc, char **argv) {
   const time_t now = time(nullptr);
   const char *when = ctime(&now);
   fprintf(fres, "CC   ____________ Predicted KELVA, Version 5.0, %s", when ? when : "\n");
-  writeKeywords(fres, st, L, intFra, opt.sumType, opt.wrDist, kc, recount.get(), pro.get());
-  if (!st.ft.empty()) writeFeatures(fres, st, L, intFra, counter.ft, pro.get());
+  writeKeywords(fres, st, L, intFra, opt.sumType, opt.wrDist, kc, recount.get(), fpro);
+  if (!st.ft.empty()) writeFeatures(fres, st, L, intFra, counter.ft, fpro);
   in.query.print(fres, nucleic ? kFormatGenBank : kFormatSwiss, nucleic ? "BP" : "AA");
-  files.res = nullptr;
-  closeOutput(fres, opt.resFile);
+  out.commit();
   in.log.printEnd();
   return kVantelDone;
 }

@@ -39,9 +39,11 @@ struct VantelOptions {
 // the option is ignored). Returns 0, or kVantelUsage when fewer than three file names are given.
 int getOptions(int argc, char **argv, VantelOptions &opt);
 
-// Runs the program. Returns one of VantelCode; exits 7 when memory runs out, 11 when the
-// prediction file can't be written, 111 at more than 10000 results of one keyword type.
-// Every input is read before the first output is created (kVantelNoEntry too: not one
-// similar entry could be read). A run that could read only some of the entries it asked
-// for says how many it could not in its last line.
+// Runs the program. Returns one of VantelCode; exits 7 when memory runs out, 11 when an
+// output can't be written, 111 at more than 10000 results of one keyword type.
+// Every input is read, and every output judged (the listing, the column file, ".inf",
+// ".pro", the prediction), before the first is begun; all but the listing are written whole
+// at the end (whole_output.h). A run that stops (kVantelNoEntry too: not one similar entry
+// could be read) leaves them as they were. A run that could read only some of the entries
+// it asked for says how many it could not in its last line.
 int run_vantel(int argc, char **argv);

@@ -1,5 +1,7 @@
 // Bad inputs for orisk and vantel, one table row each: motif and statistics files cut short,
 // absurd or of another kind, option words at the end of the line, side and column files.
+#include <thread>
+
 #include "robust_programs.h"
 
 using namespace robust;
@@ -44,6 +46,9 @@ TEST_F(RobustLearning, OriskInputsAndOptions) {
       {"column file in a missing directory", {"m.txt", "s.sta", "-C", "nodir/c.txt"}, 3, "Can't create column file nodir"},
       {"result is a directory", {"m.txt", "adir"}, 3, "Can't create file adir"},
       {"result in a missing directory", {"m.txt", "nodir/s.sta"}, 3, "Can't create file nodir/s.sta"},
+      {"result in a missing directory, a column file there", {"m.txt", "nodir/s.sta", "-KW", "KW", "-C", "old.out"}, 3,
+       "Can't create file nodir/s.sta"},
+      {"result judged before the column file", {"m.txt", "adir", "-C", "nodir/c"}, 3, "Can't create file adir"},
   };
   runRows(kOrisk, rows);
   EXPECT_TRUE(exists("c.txt"));  // an absolute path after -C names the column file
@@ -144,6 +149,8 @@ TEST_F(RobustLearning, VantelInputsAndOptions) {
       {"result in a missing directory", {"golden.sta", "m.txt", "nodir/p.txt"}, 2,
        "Can't create result file nodir/p.txt"},
       {"result is a directory", {"golden.sta", "m.txt", "adir"}, 2, "Can't create result file adir"},
+      {"result in a missing directory, and options", {"golden.sta", "m.txt", "nodir/p.txt", "-C", "old.out", "-D"},
+       2, "Can't create result file nodir/p.txt"},
   };
   runRows(kVantel, rows);
 }
@@ -170,4 +177,52 @@ TEST_F(RobustLearning, VantelCutStatisticsAndMotifFiles) {
     rows.push_back({"absurd block", {"golden.sta", name, "p.txt"}, 0, "Motif number 0"});
   }
   runRows(kVantel, rows);
+}
+
+// Outputs replaced whole or not at all: a write past a file-size limit (as on a full disk)
+// ends the run and leaves every file as it was, the first output or a later one failing; a
+// link keeps its place and the file it names gets the output, which keeps its mode; a pipe
+// is written directly.
+TEST_F(RobustLearning, OutputsWrittenWhole) {
+  for (const char *f : {"s.sta", "c.col", "golden.inf", "golden.pro", "p.txt"}) testutil::writeFile(path(f), "old\n");
+  const std::vector<std::string> learn = {"m.txt", "s.sta", "-KW", "KW", "DE", "-C", "c.col"};
+  const std::vector<std::string> predict = {"golden.sta", "m.txt", "p.txt", "-C", "c.col"};
+  struct Case { std::string prog; std::vector<std::string> args; long limit; } cases[] = {
+      {kOrisk, learn, 100}, {kVantel, predict, 100}, {kVantel, predict, 2000}};  // 2000: two written, ".pro" not
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.limit);
+    const auto was = hashes(true);
+    expectOutcome(run(c.prog, c.args, dir.path(), c.limit), 11, " Can't write ");
+    EXPECT_EQ(hashes(true), was);
+  }
+  expectOutcome(run(kOrisk, {"m.txt", "s.sta", "-KW", "KW"}, dir.path()), 0, "");
+  ASSERT_EQ(symlink("t.sta", path("l.sta").c_str()), 0);  // names no file yet
+  const mode_t mask = umask(0);
+  umask(mask);
+  for (mode_t mode : {mode_t(0666 & ~mask), mode_t(0600)}) {  // made new, then replaced
+    expectOutcome(run(kOrisk, {"m.txt", "l.sta", "-KW", "KW"}, dir.path()), 0, "");
+    struct stat st;
+    ASSERT_EQ(lstat(path("l.sta").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(readFile(path("t.sta")), readFile(path("s.sta")));
+    ASSERT_EQ(stat(path("t.sta").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, mode);
+    chmod(path("t.sta").c_str(), 0600);
+  }
+  // The pipe's reader holds a writing end too, so that it waits for the run whatever it does.
+  ASSERT_EQ(mkfifo(path("f.sta").c_str(), 0600), 0);
+  const int rd = open(path("f.sta").c_str(), O_RDONLY | O_NONBLOCK), wr = open(path("f.sta").c_str(), O_WRONLY);
+  fcntl(rd, F_SETFL, 0);
+  std::string piped;
+  std::thread reader([&] {
+    char buf[4096];
+    for (ssize_t n; (n = read(rd, buf, sizeof buf)) > 0;) piped.append(buf, (size_t)n);
+  });
+  expectOutcome(run(kOrisk, {"m.txt", "f.sta", "-KW", "KW"}, dir.path()), 0, "");
+  close(wr);
+  reader.join();
+  close(rd);
+  EXPECT_EQ(piped, readFile(path("s.sta")));
+  for (const auto &e : std::filesystem::directory_iterator(dir.path()))
+    EXPECT_EQ(e.path().string().find(".unfinished-"), std::string::npos) << e.path();
 }

@@ -2,6 +2,7 @@
 // trips, mixed files, orisk -F files and truncated or corrupt blocks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -360,6 +361,68 @@ TEST(HistRead, TypeLoopAlwaysProgresses) {
   EXPECT_EQ(types, "KW|DE||");
   EXPECT_EQ(blocks, 3);  // one of each type; X, Y and V are refused
   fclose(f);
+}
+
+// Lines of a text (the last one may lack its line end).
+long lines(const std::string &t) {
+  return (long)std::count(t.begin(), t.end(), '\n') + (!t.empty() && t.back() != '\n');
+}
+
+// Each row: a file and the line where statFileWhole sees it cut (0: whole).
+TEST(HistRead, WholeFileCheck) {
+  const std::string stat = testutil::readFile(testutil::dataPath("vantel/fixture/stat.sta"));
+  // The tables promise blocks for KINASE and TRANSFERASE (two or more sequences each).
+  const std::string mon = stat.substr(0, stat.find("\n\n BINDING")), blocks = stat.substr(mon.size());
+  std::string equ = mon;
+  equ.replace(equ.find("Monotonous segment"), 18, "Increments equivalence");
+  const std::string noTransferase = stat.substr(0, stat.find("\n\n TRANSFERASE"));
+  HistXX b = zinc(), k = zinc(), t = zinc();
+  for (auto p : {std::make_pair(&b, "BINDING"), {&k, "KINASE"}, {&t, "TRANSFERASE"}}) {
+    delete[] p.first->FTname;
+    p.first->FTname = _strdup_(p.second);
+  }
+  const std::string full = mon + written([&](FILE *f) {  // orisk -F
+    b.savePxx(f, "FT"), b.save(f, "FT", 0, 0), k.savePxx(f, "KW"), k.save(f, "KW", 1, 0);
+    t.savePxx(f, "KW");
+  });
+  const std::string fullEnd = written([&](FILE *f) { t.save(f, "KW", 1, 0); });
+  const std::string grid = "\n\n Z KW_statistics\nminPow 0 maxPow 1 stepPow 1 numPow ";
+  const struct {
+    std::string text;
+    long line;
+  } rows[] = {
+      {stat, 0},
+      {testutil::readFile(testutil::dataPath("orisk/golden.sta")), 0},
+      {full + fullEnd, 0},
+      {equ, 0},  // no block: the grid may be too short to segment
+      {grid + "-3 Freq 0 Prob 0\nPow\nqXbX\nq_XbX\n" + grid + "2 Freq nan\nHom nan 1\nqXbX 1 1\nq_XbX 1 1\n", 0},
+      {mon, lines(mon)},
+      {full, lines(full)},  // TRANSFERASE's count block without its statistics
+      {noTransferase, lines(noTransferase)},
+      {equ + blocks.substr(0, blocks.find("\n\n TRANSFERASE")), lines(equ + noTransferase.substr(mon.size()))},
+      {stat.substr(0, stat.size() - 2), lines(stat)},                 // inside the last value
+      {stat.substr(0, stat.size() - 8), lines(stat)},                 // a value missing
+      {stat.substr(0, stat.find("        Mono")), lines(stat.substr(0, stat.find("        Mono")))},
+      {stat + "\n\n KINASE KW_statistics", lines(stat) + 2},         // a header as the last line
+      {grid + "2 Freq 0\nPow 0 1\nqXbX 0.5 0.5\nq_XbX 0.5 0.50000", 0},  // as written
+      {grid + "2 Freq 0\nPow 0 1\nqXbX 0.5 0.5\nq_XbX 0.5 0.5", 7},      // decimals missing
+      {grid + "2 Freq 0\nPow 0 1\nqXbX 0.5\nq_XbX 0.5 0.5\n", 6},       // a row too short
+      {grid + "2 Freq 0\nPow 0 1\nq_XbX 0.5 0.5\n", 6},                  // a row missing
+      {grid + "2 Freq 0\nPow 0 1\nqXbX 0.5 0.5" + grid + "1\n", 8},      // a header in a block
+      {"\n Z KW_statistics\n W KW_statistics\n", 3},                  // no grid after a header
+      {"minPow 0 maxPow 1 stepPow 1\n", 1},                            // no numPow
+  };
+  for (const auto &r : rows) {
+    FILE *f = streamOf(r.text);
+    fseek(f, 5, SEEK_SET);
+    bool ok = true;
+    const std::string out = printed([&] { ok = statFileWhole(f, "s.sta"); });
+    EXPECT_EQ(ok, r.line == 0) << r.text;
+    EXPECT_EQ(out, r.line ? "\n Statistics file s.sta is cut short at line " + std::to_string(r.line) : "")
+        << r.text;
+    EXPECT_EQ(ftell(f), 0);
+    fclose(f);
+  }
 }
 
 }  // namespace

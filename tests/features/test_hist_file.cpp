@@ -2,7 +2,6 @@
 // trips, mixed files, orisk -F files and truncated or corrupt blocks.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -363,64 +362,49 @@ TEST(HistRead, TypeLoopAlwaysProgresses) {
   fclose(f);
 }
 
-// Lines of a text (the last one may lack its line end).
-long lines(const std::string &t) {
-  return (long)std::count(t.begin(), t.end(), '\n') + (!t.empty() && t.back() != '\n');
-}
-
-// Each row: a file and the line where statFileWhole sees it cut (0: whole).
+// Each row: a file and the line where statFileWhole sees it cut (0: whole). The fixture's
+// tables promise blocks for KINASE and TRANSFERASE (two or more sequences each).
 TEST(HistRead, WholeFileCheck) {
   const std::string stat = testutil::readFile(testutil::dataPath("vantel/fixture/stat.sta"));
-  // The tables promise blocks for KINASE and TRANSFERASE (two or more sequences each).
-  const std::string mon = stat.substr(0, stat.find("\n\n BINDING")), blocks = stat.substr(mon.size());
-  std::string equ = mon;
-  equ.replace(equ.find("Monotonous segment"), 18, "Increments equivalence");
-  const std::string noTransferase = stat.substr(0, stat.find("\n\n TRANSFERASE"));
-  HistXX b = zinc(), k = zinc(), t = zinc();
-  for (auto p : {std::make_pair(&b, "BINDING"), {&k, "KINASE"}, {&t, "TRANSFERASE"}}) {
-    delete[] p.first->FTname;
-    p.first->FTname = _strdup_(p.second);
-  }
-  const std::string full = mon + written([&](FILE *f) {  // orisk -F
-    b.savePxx(f, "FT"), b.save(f, "FT", 0, 0), k.savePxx(f, "KW"), k.save(f, "KW", 1, 0);
-    t.savePxx(f, "KW");
-  });
-  const std::string fullEnd = written([&](FILE *f) { t.save(f, "KW", 1, 0); });
-  const std::string grid = "\n\n Z KW_statistics\nminPow 0 maxPow 1 stepPow 1 numPow ";
+  const std::string mon = stat.substr(0, stat.find("\n\n BINDING")),
+                    upToT = stat.substr(0, stat.find("\n\n TRANSFERASE"));
+  auto equ = [](std::string t) { return t.replace(t.find("Monotonous segment"), 18, "Increments equivalence"); };
+  HistXX h = zinc();
+  delete[] h.FTname;
+  h.FTname = _strdup_("TRANSFERASE");
+  const std::string count = written([&](FILE *f) { h.savePxx(f, "KW"); });  // orisk -F
+  const std::string grid = "\n\n Z KW_statistics\nminPow 0 maxPow 1 stepPow 1 numPow 2 Freq 0\nPow 0 1\n";
   const struct {
     std::string text;
     long line;
   } rows[] = {
       {stat, 0},
       {testutil::readFile(testutil::dataPath("orisk/golden.sta")), 0},
-      {full + fullEnd, 0},
-      {equ, 0},  // no block: the grid may be too short to segment
-      {grid + "-3 Freq 0 Prob 0\nPow\nqXbX\nq_XbX\n" + grid + "2 Freq nan\nHom nan 1\nqXbX 1 1\nq_XbX 1 1\n", 0},
-      {mon, lines(mon)},
-      {full, lines(full)},  // TRANSFERASE's count block without its statistics
-      {noTransferase, lines(noTransferase)},
-      {equ + blocks.substr(0, blocks.find("\n\n TRANSFERASE")), lines(equ + noTransferase.substr(mon.size()))},
-      {stat.substr(0, stat.size() - 2), lines(stat)},                 // inside the last value
-      {stat.substr(0, stat.size() - 8), lines(stat)},                 // a value missing
-      {stat.substr(0, stat.find("        Mono")), lines(stat.substr(0, stat.find("        Mono")))},
-      {stat + "\n\n KINASE KW_statistics", lines(stat) + 2},         // a header as the last line
-      {grid + "2 Freq 0\nPow 0 1\nqXbX 0.5 0.5\nq_XbX 0.5 0.50000", 0},  // as written
-      {grid + "2 Freq 0\nPow 0 1\nqXbX 0.5 0.5\nq_XbX 0.5 0.5", 7},      // decimals missing
-      {grid + "2 Freq 0\nPow 0 1\nqXbX 0.5\nq_XbX 0.5 0.5\n", 6},       // a row too short
-      {grid + "2 Freq 0\nPow 0 1\nq_XbX 0.5 0.5\n", 6},                  // a row missing
-      {grid + "2 Freq 0\nPow 0 1\nqXbX 0.5 0.5" + grid + "1\n", 8},      // a header in a block
-      {"\n Z KW_statistics\n W KW_statistics\n", 3},                  // no grid after a header
-      {"minPow 0 maxPow 1 stepPow 1\n", 1},                            // no numPow
+      {upToT + count + written([&](FILE *f) { h.save(f, "KW", 1, 0); }), 0},
+      {equ(mon), 0},  // no block: the grid may have been too short to segment
+      {"\n Z KW_statistics\nminPow 0 maxPow 1 stepPow 1 numPow -3 Freq nan\nHom\nqXbX\nq_XbX\n", 0},
+      {mon, 21},
+      {upToT, 34},
+      {equ(upToT), 34},
+      {upToT + count, 42},                          // a count block without its statistics
+      {stat.substr(0, stat.size() - 2), 40},        // inside the last value
+      {stat.substr(0, stat.find("        Mono")), 20},  // no segmentation line after the tables
+      {stat + "\n\n KINASE KW_statistics", 42},     // a header as the last line
+      {grid + "qXbX 0.5 0.5\nq_XbX 0.5 0.50000", 0},  // the last value as written
+      {grid + "qXbX 0.5 0.5\nq_XbX 0.5 0.5", 7},
+      {grid + "qXbX 0.5\nq_XbX 0.5 0.5\n", 6},       // a row too short
+      {grid + "q_XbX 0.5 0.5\n", 6},                 // a row missing
+      {grid + "qXbX 0.5 0.5" + grid, 8},             // a header inside a block
+      {"\n Z KW_statistics\n W KW_statistics\n", 3},
+      {"minPow 0 maxPow 1 stepPow 1\n", 1},          // no numPow
   };
   for (const auto &r : rows) {
     FILE *f = streamOf(r.text);
     fseek(f, 5, SEEK_SET);
     bool ok = true;
     const std::string out = printed([&] { ok = statFileWhole(f, "s.sta"); });
-    EXPECT_EQ(ok, r.line == 0) << r.text;
-    EXPECT_EQ(out, r.line ? "\n Statistics file s.sta is cut short at line " + std::to_string(r.line) : "")
-        << r.text;
-    EXPECT_EQ(ftell(f), 0);
+    EXPECT_EQ(out, r.line ? "\n Statistics file s.sta is cut short at line " + std::to_string(r.line) : "") << r.text;
+    EXPECT_TRUE(ok == !r.line && ftell(f) == 0) << r.text;
     fclose(f);
   }
 }

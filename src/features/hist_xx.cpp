@@ -4,6 +4,7 @@
 //   2. Accessors
 //   3. Writing blocks
 //   4. Reading blocks (load, loadPxx, getKwType, loadKW)
+//   5. Whole-file check (statFileWhole)
 // The segmentation is in hist_segment.cpp, the prediction rule in hist_predict.cpp.
 // Counts and indexes taken from reals (numPow, bins, loadPxx's widening) are truncated
 // toward zero in double by truncToInt; nothing here is on the power scale.
@@ -11,9 +12,11 @@
 
 #include <sys/types.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -563,4 +566,199 @@ char *getKwType(FILE *fin) {
   }
   r.seekTo(start);
   return type;
+}
+
+// ======================================================================================
+// 5. Whole-file check
+// ======================================================================================
+
+namespace {
+
+const char kBlanks[] = " \t\r\n\v\f";
+
+// Tokens of s; the last one in [*last, *last + *lastLen).
+long countTokens(const char *s, const char **last = nullptr, size_t *lastLen = nullptr) {
+  long n = 0;
+  for (const char *p = s + strspn(s, kBlanks); *p; p += strspn(p, kBlanks)) {
+    const size_t len = strcspn(p, kBlanks);
+    if (last) *last = p, *lastLen = len;
+    p += len;
+    n++;
+  }
+  return n;
+}
+
+bool firstTokenIs(const char *s, const char *word) {
+  const char *p = s + strspn(s, kBlanks);
+  const size_t len = strcspn(p, kBlanks);
+  return len == strlen(word) && !strncmp(p, word, len);
+}
+
+std::string trimmed(const char *s) {
+  const char *b = s + strspn(s, " ");
+  const char *e = b + strlen(b);
+  while (e > b && e[-1] == ' ') e--;
+  return std::string(b, e);
+}
+
+constexpr const char *kStatRows[] = {"Pow", "qXbX", "q_XbX"};
+constexpr const char *kCountRows[] = {"Pow", "qXbX", "qXb_X", "q_XbX", "q_Xb_X"};
+
+// The file line by line: the blocks as orisk writes them, and the keyword tables before them.
+class StatFileCheck {
+ public:
+  // False when the fault shows on this line (its line end removed; ended: it had one).
+  bool line(const char *s, bool ended);
+  // False when the file, ended after the last line given, is cut short.
+  bool end() const;
+
+ private:
+  bool row(const char *s);
+  bool grid(const char *s);
+  void table(const char *s);
+
+  // The open block.
+  const char *const *rows_ = nullptr;
+  int rowsLeft_ = 0;
+  long numPow_ = 0;
+  bool stat_ = false;
+  bool afterHeader_ = false;
+  std::string header_;
+  // The last line: its line end, and whether it ended a block (with its last value).
+  bool ended_ = true;
+  bool closed_ = false;
+  std::string lastValue_;
+  // The tables and the blocks they promise.
+  bool tables_ = false, dividing_ = false, mon_ = false, anyStat_ = false;
+  int table_ = 0;
+  std::string type_;
+  std::set<std::string> headers_;  // of the statistics blocks
+  std::vector<std::string> promised_;
+};
+
+bool StatFileCheck::line(const char *s, bool ended) {
+  ended_ = ended;
+  closed_ = false;
+  if (rowsLeft_ > 0) return row(s);
+  if (afterHeader_) {
+    afterHeader_ = false;
+    if (!firstTokenIs(s, "minPow") || !grid(s)) return false;
+    // A keyword's count block (orisk -F) has a header of its own: only statistics count.
+    if (stat_) headers_.insert(header_);
+    return true;
+  }
+  if (strstr(s, kStat)) {
+    header_ = trimmed(s);
+    afterHeader_ = true;
+    return true;
+  }
+  if (firstTokenIs(s, "minPow")) return grid(s);
+  table(s);
+  return true;
+}
+
+// One row of the open block: its label in order, at least numPow values.
+bool StatFileCheck::row(const char *s) {
+  if (!*(s + strspn(s, kBlanks))) return true;
+  const char *want = rows_[0];
+  if (!firstTokenIs(s, want) && !(!strcmp(want, "Pow") && firstTokenIs(s, "Hom"))) return false;
+  const char *last = nullptr;
+  size_t lastLen = 0;
+  const long values = countTokens(s, &last, &lastLen) - 1;
+  if (values < numPow_) return false;
+  rows_++;
+  if (--rowsLeft_ == 0) {
+    closed_ = true;
+    lastValue_.assign(values > 0 ? last : "", values > 0 ? lastLen : 0);
+  }
+  return true;
+}
+
+bool StatFileCheck::grid(const char *s) {
+  double mn, mx, st, fr;
+  int n = 0;
+  if (scanGridLine(s, mn, mx, st, n, fr) < 4) return false;
+  stat_ = strstr(s, "Freq") != nullptr;
+  anyStat_ = anyStat_ || stat_;
+  rows_ = stat_ ? kStatRows : kCountRows;
+  rowsLeft_ = stat_ ? 3 : 5;
+  numPow_ = n;
+  return true;
+}
+
+// The tables: their head, each title with its type, each row of a keyword with its marks,
+// and the segmentation line that ends them.
+void StatFileCheck::table(const char *s) {
+  const char *p = s + strspn(s, " ");
+  if (!strncmp(p, "Feature Table", 13)) tables_ = true;
+  if (dividing_ || !tables_) return;
+  if (strstr(s, "Monotonous segment dividing") || strstr(s, "Increments equivalence dividing")) {
+    dividing_ = true;
+    mon_ = strstr(s, "Monotonous") != nullptr;
+    return;
+  }
+  const char *end = s + strlen(s);
+  if (*p == '=') {  // "====  TYPE  ====": a table of that type begins
+    const char *b = p + strspn(p, "=");
+    const char *e = end;
+    while (e > b && e[-1] == '=') e--;
+    if (e < end && e - b > 4 && !strncmp(b, "  ", 2) && !strncmp(e - 2, "  ", 2)) {
+      type_.assign(b + 2, e - 2);
+      table_++;
+    }
+    return;
+  }
+  const char *semi = strrchr(s, ';');
+  if (type_.empty() || !semi || (table_ == 1 && type_ == "FT")) return;
+  int marked = 0;
+  for (const char *m = semi + 1; *(m += strspn(m, kBlanks));) {
+    char *e = nullptr;
+    const long v = strtol(m, &e, 10);
+    if (e == m || !strchr(kBlanks, *e)) return;  // not a row of marks
+    marked += v != 0;
+    m = e;
+  }
+  // Kept in two or more sequences: orisk writes its block, always headed.
+  if (marked >= 2) promised_.push_back(trimmed((std::string(p, semi) + " " + type_ + kStat).c_str()));
+}
+
+bool StatFileCheck::end() const {
+  if (afterHeader_ || rowsLeft_ > 0) return false;
+  if (!ended_) {
+    if (!closed_) return false;
+    // The last value of a statistics row has five decimals; fewer show a cut inside it.
+    char *e = nullptr;
+    const double v = strtod(lastValue_.c_str(), &e);
+    const char *dot = strchr(lastValue_.c_str(), '.');
+    if (stat_ && !*e && e != lastValue_.c_str() && std::isfinite(v) &&
+        (!dot || strspn(dot + 1, "0123456789") < 5))
+      return false;
+  }
+  if (tables_ && !dividing_) return false;
+  if (mon_ || anyStat_)
+    for (const std::string &h : promised_)
+      if (!headers_.count(h)) return false;
+  return true;
+}
+
+}  // namespace
+
+bool statFileWhole(FILE *f, const char *path) {
+  rewind(f);
+  LineBuf b;
+  StatFileCheck check;
+  long n = 0, cutAt = 0;
+  while (!cutAt && getRawLine(f, b)) {
+    n++;
+    long len = b.n;
+    const bool ended = len > 0 && b.s[len - 1] == '\n';
+    while (len > 0 && (b.s[len - 1] == '\n' || b.s[len - 1] == '\r')) len--;
+    b.s[len] = 0;
+    if (!check.line(b.s, ended)) cutAt = n;
+  }
+  if (!cutAt && !check.end()) cutAt = n;
+  rewind(f);
+  if (!cutAt) return true;
+  printf("\n Statistics file %s is cut short at line %ld", path, cutAt);
+  return false;
 }

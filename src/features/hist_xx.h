@@ -167,6 +167,18 @@ char *getKwType(FILE *fin);
 // The name of a header line: from buf's first non-blank up to the blanks before end, never
 // before that start. FTname must hold end - buf + 1 characters.
 void loadKW(const char *buf, const char *end, char *FTname);
+// True when no block of the statistics file f is cut short. Otherwise prints
+// "\n Statistics file <path> is cut short at line <n>" (n counted from 1: the line where the
+// fault shows) and returns false. Reads f from its start and leaves it at its start.
+// Refused: a header not followed by a grid line; a grid line without its numPow; a block
+// whose rows (Pow or Hom, then qXbX and q_XbX, or the four count rows) are missing, out of
+// order or shorter than numPow; a last line without its line end that does not end a block,
+// or whose last value lacks the decimals a statistics row is written with; tables without
+// the segmentation line after them; and a missing block of a keyword that the tables show in
+// two or more sequences, which orisk always writes when it segments monotonously or when the
+// file holds any statistics block (then its grid has the bins to segment). Feature types
+// promise nothing: their blocks depend on counts the file does not show.
+bool statFileWhole(FILE *f, const char *path);
 // Standard normal distribution function by a rectangle sum below 3 and the tail formula
 // from 3; 0.5 for a value that is not a number.
 double Fnormal(double x);

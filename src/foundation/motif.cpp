@@ -224,6 +224,62 @@ int Supermotif::load(FILE *fin) {
   return 0;
 }
 
+// ---- whole-file check ----
+
+namespace {
+
+// A motif line as written: a frame between two quotes, then five integers.
+bool motifLineWhole(const char *line) {
+  const char *q1 = strchr(line, '\'');
+  if (!q1 || !q1[1] || q1[2] != '\'') return false;
+  const char *p = q1 + 3;
+  for (int i = 0; i < 5; i++) {
+    char *end = nullptr;
+    parseLong(p, &end);
+    if (end == p) return false;
+    p = end;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool motifFileWhole(FILE *f, const char *path) {
+  rewind(f);
+  LineBuf b;
+  long n = 0, cutAt = 0;
+  long long left = 0;    // motif lines the open block still announces
+  bool inBlock = false;  // the last line read belongs to a block
+  bool ended = true;     // the last line read has its line end
+  while (!cutAt && getRawLine(f, b)) {
+    n++;
+    ended = b.n > 0 && b.s[b.n - 1] == '\n';
+    if (strncmp(b.s, "Supermotif", 10) == 0) {
+      char *pos = b.s, *tok[7];
+      int k = 0;
+      while (k < 7 && (tok[k] = nextToken(pos, kDelims)) != nullptr) k++;
+      if (left > 0 || k < 7) {
+        cutAt = n;
+        break;
+      }
+      left = parseLong(tok[6]);
+      inBlock = true;
+    } else if (left > 0) {
+      if (!motifLineWhole(b.s)) cutAt = n;
+      left--;
+      inBlock = true;
+    } else {
+      // Without its line end, the start of the word is a Supermotif line cut short.
+      inBlock = b.n < 10 && !strncmp(b.s, "Supermotif", (size_t)b.n);
+    }
+  }
+  if (!cutAt && (left > 0 || (inBlock && !ended))) cutAt = n;
+  rewind(f);
+  if (!cutAt) return true;
+  printf("\n Motif file %s is cut short at line %ld", path, cutAt);
+  return false;
+}
+
 // ---- parameters ----
 
 namespace {

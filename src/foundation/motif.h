@@ -121,6 +121,16 @@ class Supermotif {
   Motif *getMot() const { return first; }
 };
 
+// True when every supermotif block of the motif file f is whole. Otherwise prints
+// "\n Motif file <path> is cut short at line <n>" (n counted from 1: the line where the
+// fault shows) and returns false. Reads f from its start and leaves it at its start.
+// A block is cut when its Supermotif line has fewer than seven tokens, when a Supermotif
+// line or the end of the file comes before the motif lines it announces, when one of those
+// lines lacks its quoted frame or one of its five integers, or when the file's last line
+// belongs to a block and has no line end. Text between blocks, a file ending between blocks
+// and blocks announcing no motif line are whole.
+bool motifFileWhole(FILE *f, const char *path);
+
 // paramType 0: power / 4096000; 1: power / (4096000 x sqrt(max(supLen, 1))). Any other
 // type prints "getParam: Invalid pramType %d" and exits 111.
 double getParam(Supermotif *sup, int paramType);

@@ -238,6 +238,7 @@ int run_plevit(int argc, char **argv) {
   if (nFiles >= 4)
     if (int rc = loadCode(argv[arg + 3], code)) return rc;
 
+  if (!motifFileWhole(files.motif, motifName)) return kPlevitNoSupermotif;
   Supermotif sup;
   if (!sup.load(files.motif)) {
     printf("Can't load motif from file %s\n", motifName);

@@ -11,7 +11,7 @@ enum PlevitCode {
   kPlevitDone = 0,
   kPlevitUsage = 1,
   kPlevitNoMotifFile = 2,   // the motif file can't be opened (or is a directory)
-  kPlevitNoSupermotif = 3,
+  kPlevitNoSupermotif = 3,  // the motif file holds no supermotif, or a block cut short
   kPlevitNoBase = 4,        // the bank or query file of the first supermotif can't be opened
   kPlevitNoResultFile = 5,  // the report can't be created, or would overwrite a file read
   kPlevitBadMatrix = 6,     // the matrix file is a directory or no weight matrix

@@ -214,6 +214,33 @@ int pieceOffset(int L, int maxQueLen, LibcRandom &rnd) {
   return truncToInt((rnd.next() / 2147483647.0) * (L - maxQueLen));
 }
 
+namespace {
+
+// Base's piece of seq: at most maxQueLen letters from a drawn offset. The offset, or -1 when
+// the piece holds nothing.
+int cutPiece(const WorkSeq &seq, int maxQueLen, LibcRandom &rnd, WorkSeq &piece) {
+  const int L = seq.len();
+  const int off = pieceOffset(L, maxQueLen, rnd);
+  return piece.cut(seq, off, off + std::min(L, maxQueLen)) ? -1 : off;
+}
+
+}  // namespace
+
+bool baseNeedsCode(const SearchHomolParams &search, int nSeq, const SeqAddrPow *sa,
+                   int maxQueLen, EntryLog &log) {
+  LibcRandom rnd;
+  const int from = (search.From > 1 ? search.From : 1) - 1;
+  for (int i = 0; i < nSeq; i++) {
+    WorkSeq seq, piece, cut;
+    if (!readEntry(seq, sa[i].name, sa[i].num, log)) continue;
+    // The same cuts as the search: the piece, then the query's From..To.
+    if (cutPiece(seq, maxQueLen, rnd, piece) < 0 || cut.cut(piece, from, search.To)) continue;
+    // A query of one molecule type meets banks of another (2: of both) only translated.
+    if (getMolType(cut.seq(), cut.len()) != search.baseMolType) return true;
+  }
+  return false;
+}
+
 int full_search(SearchHomolParams &search, char **bankList, int nSeq, SeqAddrPow *sa,
                 const char *outFileName, const std::vector<std::string> *glue, int maxQueLen,
                 EntryLog &log) {
@@ -236,10 +263,9 @@ int full_search(SearchHomolParams &search, char **bankList, int nSeq, SeqAddrPow
       if (log.lastFailed()) reportUnreadable(sa[i].name, sa[i].num);
       continue;
     }
-    const int L = seq.len();
-    const int off = pieceOffset(L, maxQueLen, rnd);
     WorkSeq piece;
-    if (piece.cut(seq, off, off + std::min(L, maxQueLen))) continue;
+    const int off = cutPiece(seq, maxQueLen, rnd, piece);
+    if (off < 0) continue;
     search.readMatr(piece);
     searchOnBank(search, bankList, piece, sups, 0);
     for (Supermotif *s : sups)

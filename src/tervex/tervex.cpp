@@ -215,6 +215,9 @@ namespace {
 // The progress file that Base's bank search writes in the working directory.
 constexpr char kProgressFile[] = "ctr";
 
+// Letters of each sequence that Base searches the banks with.
+constexpr int kBasePiece = 400;
+
 // The end of a run that could read no sequence of its set.
 constexpr char kNoEntryMsg[] = "\n No sequence to screen could be read";
 
@@ -271,6 +274,10 @@ int readInput(const char *inputName, Input &in) {
     return kTervexNoInput;
   }
   in.kind = detectInput(f);
+  if (in.kind == kInputMotifs && !motifFileWhole(f, inputName)) {
+    fclose(f);
+    return kTervexUnknownInput;
+  }
   // A file that names supermotifs without holding one (a report of plevit) is no motif file:
   // it would give an empty set and a threshold below every cluster.
   if (in.kind == kInputMotifs && scanBlocks(f, in.banks, in.firstQuery) == 0)
@@ -355,10 +362,14 @@ int run_tervex(int argc, char **argv) {
     return kTervexNoResultFile;
 
   const int n = in.list.size();
+  EntryLog log;
+  // Without a genetic code, a Base run that would translate ends here, its result untouched.
+  if (opt.method == kMethodBase && !search.codeRead &&
+      baseNeedsCode(search, n, in.list.sa.data(), kBasePiece, log))
+    search.requireCode();
   search.thSubalignPower = subalignThreshold(minPowerExt(inputName), opt.skipTheSame);
   const int nSeqLoop = opt.nSeq > 0 ? std::min(opt.nSeq, n) : n;
 
-  EntryLog log;
   int status = 0;
   switch (opt.method) {
     case kMethodFull: {
@@ -374,7 +385,7 @@ int run_tervex(int argc, char **argv) {
       break;
     case kMethodBase:
       status = full_search(search, opt.bankList, n, in.list.sa.data(), resultName,
-                           in.kind == kInputSubBase ? &in.glue : nullptr, 400, log);
+                           in.kind == kInputSubBase ? &in.glue : nullptr, kBasePiece, log);
       break;
   }
   // A run that could read nothing it asked for is no success, whatever it wrote (an empty

@@ -33,7 +33,8 @@ enum TervexCode {
   kTervexNoParamFile = 2,
   kTervexBadSubBase = 3,     // a SubBase file that yields no sequence
   kTervexNoInput = 4,
-  kTervexUnknownInput = 5,   // neither a motif file (no supermotif block) nor a SubBase file
+  kTervexUnknownInput = 5,   // neither a motif file (no supermotif block) nor a SubBase file,
+                             // or a motif file cut short
   kTervexNoResultFile = 6,   // a result or progress file would overwrite an input, or can't be made
   kTervexBadParamFile = 9,   // the parameter file can't be read, or a value in it is refused
   kTervexNoEntry = 10,       // no sequence of the set to screen could be read
@@ -200,6 +201,12 @@ int full_tervex(int nSeqLoop, SeqAddrPow *sa, SearchHomolParams &search, int &al
 int full_search(SearchHomolParams &search, char **bankList, int nSeq, SeqAddrPow *sa,
                 const char *outFileName, const std::vector<std::string> *glue, int maxQueLen,
                 EntryLog &log);
+
+// True when Base would translate: the piece of one of the first nSeq sequences (cut as
+// full_search cuts it, then to the parameters' From..To) is of another molecule type than
+// the banks (search.baseMolType). Reads the sequences through log.
+bool baseNeedsCode(const SearchHomolParams &search, int nSeq, const SeqAddrPow *sa,
+                   int maxQueLen, EntryLog &log);
 
 // The offset of Base's piece in a sequence of L letters: 0 when L <= maxQueLen (nothing is
 // drawn), else the next draw scaled to L - maxQueLen.

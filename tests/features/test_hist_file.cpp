@@ -362,4 +362,51 @@ TEST(HistRead, TypeLoopAlwaysProgresses) {
   fclose(f);
 }
 
+// Each row: a file and the line where statFileWhole sees it cut (0: whole). The fixture's
+// tables promise blocks for KINASE and TRANSFERASE (two or more sequences each).
+TEST(HistRead, WholeFileCheck) {
+  const std::string stat = testutil::readFile(testutil::dataPath("vantel/fixture/stat.sta"));
+  const std::string mon = stat.substr(0, stat.find("\n\n BINDING")),
+                    upToT = stat.substr(0, stat.find("\n\n TRANSFERASE"));
+  auto equ = [](std::string t) { return t.replace(t.find("Monotonous segment"), 18, "Increments equivalence"); };
+  HistXX h = zinc();
+  delete[] h.FTname;
+  h.FTname = _strdup_("TRANSFERASE");
+  const std::string count = written([&](FILE *f) { h.savePxx(f, "KW"); });  // orisk -F
+  const std::string grid = "\n\n Z KW_statistics\nminPow 0 maxPow 1 stepPow 1 numPow 2 Freq 0\nPow 0 1\n";
+  const struct {
+    std::string text;
+    long line;
+  } rows[] = {
+      {stat, 0},
+      {testutil::readFile(testutil::dataPath("orisk/golden.sta")), 0},
+      {upToT + count + written([&](FILE *f) { h.save(f, "KW", 1, 0); }), 0},
+      {equ(mon), 0},  // no block: the grid may have been too short to segment
+      {"\n Z KW_statistics\nminPow 0 maxPow 1 stepPow 1 numPow -3 Freq nan\nHom\nqXbX\nq_XbX\n", 0},
+      {mon, 21},
+      {upToT, 34},
+      {equ(upToT), 34},
+      {upToT + count, 42},                          // a count block without its statistics
+      {stat.substr(0, stat.size() - 2), 40},        // inside the last value
+      {stat.substr(0, stat.find("        Mono")), 20},  // no segmentation line after the tables
+      {stat + "\n\n KINASE KW_statistics", 42},     // a header as the last line
+      {grid + "qXbX 0.5 0.5\nq_XbX 0.5 0.50000", 0},  // the last value as written
+      {grid + "qXbX 0.5 0.5\nq_XbX 0.5 0.5", 7},
+      {grid + "qXbX 0.5\nq_XbX 0.5 0.5\n", 6},       // a row too short
+      {grid + "q_XbX 0.5 0.5\n", 6},                 // a row missing
+      {grid + "qXbX 0.5 0.5" + grid, 8},             // a header inside a block
+      {"\n Z KW_statistics\n W KW_statistics\n", 3},
+      {"minPow 0 maxPow 1 stepPow 1\n", 1},          // no numPow
+  };
+  for (const auto &r : rows) {
+    FILE *f = streamOf(r.text);
+    fseek(f, 5, SEEK_SET);
+    bool ok = true;
+    const std::string out = printed([&] { ok = statFileWhole(f, "s.sta"); });
+    EXPECT_EQ(out, r.line ? "\n Statistics file s.sta is cut short at line " + std::to_string(r.line) : "") << r.text;
+    EXPECT_TRUE(ok == !r.line && ftell(f) == 0) << r.text;
+    fclose(f);
+  }
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "motif.h"
 #include "params.h"
+#include "testutil.h"
 
 namespace {
 
@@ -227,6 +228,41 @@ TEST(MotifFile, TruncatedAndAbsurdBlocks) {
     EXPECT_EQ(s.qNum, INT_MAX);
     EXPECT_EQ(s.bNum, INT_MIN);
     EXPECT_EQ(s.power, INT_MIN);
+    fclose(f);
+  }
+}
+
+// Each row: a file and the line where motifFileWhole sees it cut (0: whole).
+TEST(MotifFile, WholeFileCheck) {
+  const std::string head = "Supermotif q.fa 0 b.fa 1 1.00 2 query-bank\n", m1 = "     '+' 0 0 5 1 1\n",
+                    m2 = "     '-' 5 5 5 1 1\n", whole = head + m1 + m2;
+  const struct {
+    std::string text;
+    long line;
+  } rows[] = {
+      {"", 0},
+      {"banner\nQuery: q\n\n" + whole + "Query: r\n" + whole, 0},  // text between blocks
+      {testutil::toCRLF(whole + whole), 0},                         // ends between blocks
+      {"Supermotif q 0 b 1 1.00 0 x\nSupermotif q 0 b 1 1.00 -3 x\n" + m1, 0},
+      {"x\n" + head, 2},                              // after the Supermotif line
+      {"x\n" + head + m1, 3},                         // after 1 of 2 motif lines
+      {head + m1 + whole, 3},                         // a Supermotif line comes first
+      {head + m1 + m2.substr(0, 10), 3},              // inside a line
+      {whole.substr(0, whole.size() - 1), 3},         // the last line without its line end
+      {whole + "Supermo", 4},
+      {"Supermotif q.fa 0 b.fa 1 1.00\n" + m1, 1},    // six tokens
+      {head + "     '+ 0 0 5 1 1\n" + m2, 2},         // one quote
+      {head + "     '+' 0 0 5 1\n" + m2, 2},          // four integers
+      {"Supermotif q.fa 0 b.fa 1 1.00 1000000 x\n" + m1 + m2, 3},
+  };
+  for (const auto &r : rows) {
+    FILE *f = fromText(r.text);
+    fseek(f, 5, SEEK_SET);
+    testing::internal::CaptureStdout();
+    const bool ok = motifFileWhole(f, "t.mot");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              r.line ? "\n Motif file t.mot is cut short at line " + std::to_string(r.line) : "") << r.text;
+    EXPECT_TRUE(ok == !r.line && ftell(f) == 0) << r.text;
     fclose(f);
   }
 }

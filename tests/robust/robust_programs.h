@@ -80,7 +80,6 @@ class RobustPrograms : public Scratch {
 inline const char *const kOddBlocks[] = {
     "Supermotif query.dat 0 prot.dat 1 1.00 0 query-bank\n     '+' 0 0 5 1000 4096000\n",
     "Supermotif query.dat 0 prot.dat 1 1.00 -3 query-bank\n     '+' 0 0 5 1000 4096000\n",
-    "Supermotif query.dat 0 prot.dat 1 1.00 1000000 query-bank\n     '+' 0 0 5 1000 4096000\n",
     "Supermotif query.dat 0 prot.dat 1 1e308 1 query-bank\n     '+' 0 0 5 1000 4096000\n",
     "Supermotif query.dat 0 prot.dat 1 nan 1 query-bank\n     '+' 0 0 5 1000 4096000\n",
     "Supermotif query.dat 0 prot.dat 1 1.00 1 query-bank\n     '+' -5 -7 5 1000 4096000\n",
@@ -90,12 +89,20 @@ inline const char *const kOddBlocks[] = {
     "Supermotif query.dat 0 prot.dat 1 1.00 1 query-bank\n"
     "     '-' -2147483648 -2147483648 -2147483648 -2147483648 -2147483648\n",
     "Supermotif query.dat 0 prot.dat 1 1.00 1 query-bank\n     'e' 0 0 5 1000 4096000\n",
-    "Supermotif query.dat 0 prot.dat 1 1.00 1 query-bank\n     no quote at all\n",
     "Supermotif query.dat -1 prot.dat 2147483647 1.00 1 query-bank\n     '+' 0 0 5 1 1\n",
-    "Supermotif query.dat 0 prot.dat\n     '+' 0 0 5 1 1\n",
-    "Supermotif query.dat 0 prot.dat 1 1.00 2 query-bank\n     '+' 0 0 5 1 1\n",  // cut short
 };
 
+// Motif blocks cut short, each with the line (counted from its Supermotif line) where the cut
+// shows when another block, or a line without a quoted frame, follows it.
+struct CutBlock { const char *text; int line; };
+inline const CutBlock kCutBlocks[] = {
+    {"Supermotif query.dat 0 prot.dat 1 1.00 1000000 query-bank\n     '+' 0 0 5 1000 4096000\n", 3},
+    {"Supermotif query.dat 0 prot.dat 1 1.00 2 query-bank\n     '+' 0 0 5 1 1\n", 3},
+    {"Supermotif query.dat 0 prot.dat 1 1.00 1 query-bank\n     no quote at all\n", 2},
+    {"Supermotif query.dat 0 prot.dat 1 1.00 1 query-bank\n     'x 0 0 5 1 1\n", 2},
+    {"Supermotif query.dat 0 prot.dat 1 1.00 1 query-bank\n     '+' 0 0 5 1\n", 2},
+    {"Supermotif query.dat 0 prot.dat\n     '+' 0 0 5 1 1\n", 1},
+};
 
 // The four-entry Swiss-Prot bank of the orisk tests with its index, its motif file, and the
 // statistics orisk learns from them.

@@ -100,9 +100,17 @@ TEST_F(RobustLearning, SearchAndTervexCheckEveryInputFirst) {
       {1, "compressed bank in the list", "prot.dat\ngz.dat\n", 99, 99, "gz.dat is gzip-compressed; decompress it first"},
   };
   put("noc.prm", "!e code.txt\n");  // letter groups are for every method but Reduce
+  // Base translates nucleic pieces against the protein banks: without a code it must stop first.
+  put("noe.prm", "!c colors.txt\n");
+  for (const char *f : {"nuc.dat", "nuc.idx"}) put(f, readFile(testutil::dataPath(std::string("plevit/") + f)));
+  put("nuc.mot", "Supermotif query.dat 0 nuc.dat 0 1.00 1 query-bank\n     '+' 0 0 5 1 1\n");
+  put("prot.mot", "Supermotif query.dat 0 prot.dat 0 1.00 1 query-bank\n     '+' 0 0 5 1 1\n");
   std::vector<Row> search, each, tervex = {{"no letter groups", {"noc.prm", "m.txt", "old.out", "-F"}, 111, "color file (null)"},
                                            {"no letter groups", {"noc.prm", "m.txt", "old.out", "-S"}, 111, "color file (null)"},
-                                           {"no letter groups", {"noc.prm", "m.txt", "old.out", "-B", "banks.lst"}, 111, "(null)"}};
+                                           {"no letter groups", {"noc.prm", "m.txt", "old.out", "-B", "banks.lst"}, 111, "(null)"},
+                                           {"no genetic code, Base translating", {"noe.prm", "nuc.mot", "old.out", "-B", "banks.lst"}, 111,
+                                            "\n Can't open file with translation code (null)"},
+                                           {"no genetic code, Base not translating", {"noe.prm", "prot.mot", "r.mot", "-B", "banks.lst"}, 0, ""}};
   for (const auto &r : rows) {
     const std::string f = file(r.file), prm = r.list ? "p.prm" : f;
     search.push_back({r.what, {prm, r.list ? f : "banks.lst", "query.dat", "old.out"}, r.search, r.message});

@@ -19,6 +19,7 @@ TEST_F(RobustPrograms, TervexInputsAndOptions) {
   put("first-nonum.sub", "SubBase\n\nprot.dat\n");
   put("missing-entry.sub", "SubBase\n\nprot.dat 1\nprot.dat 99\nnope.dat 0\n");
   put("cut.mot", "Query: x\n\nSupermotif query.dat 0 prot.dat 1 1.00 3 query-bank\n");
+  put("noend.mot", "Query: x\n\nSupermotif query.dat 0 prot.dat 1 1.00 1 query-bank\n     '+' 0 0 5 1 1");
   put("empty.lst", "");
   // Each fault told once per bank (its words are rows of the unreadable-entry table), each entry named.
   put("bad.sub", "SubBase\n\nnoidx.dat 1\nnoidx.dat 2\nadir 0\n");
@@ -43,9 +44,11 @@ TEST_F(RobustPrograms, TervexInputsAndOptions) {
       {"SubBase naming missing entries", {"p.prm", "missing-entry.sub", "r.mot"}, 0,
        "Can't read sequence from address prot.dat 99"},
       // The only block has no motif line: the file holds no supermotif.
-      {"motif file cut inside a block", {"p.prm", "cut.mot", "r.mot"}, 5, "Given file cut.mot neither"},
-      {"motif file cut inside a block, Reduce", {"p.prm", "cut.mot", "r.mot", "-R"}, 5, "neither"},
-      {"motif file cut inside a block, Shorten", {"p.prm", "cut.mot", "r.mot", "-S"}, 5, "neither"},
+      {"motif file cut inside a block", {"p.prm", "cut.mot", "r.mot"}, 5, "\n Motif file cut.mot is cut short at line 3"},
+      {"motif file cut inside a block, Reduce", {"p.prm", "cut.mot", "r.mot", "-R"}, 5, "cut.mot is cut short"},
+      {"motif file cut inside a block, Shorten", {"p.prm", "cut.mot", "r.mot", "-S"}, 5, "cut.mot is cut short"},
+      {"last motif line without its line end", {"p.prm", "noend.mot", "r.mot", "-B", "banks.lst"}, 5,
+       "\n Motif file noend.mot is cut short at line 4"},
       {"S and K as the last words", {"p.prm", "three.mot", "r.mot", "-S", "-K"}, 0, ""},
       {"B as the last word", {"p.prm", "three.mot", "r.mot", "-B"}, -4, "base list (null)"},
       {"N as the last word", {"p.prm", "three.mot", "r.mot", "-N"}, 0, ""},
@@ -66,18 +69,26 @@ TEST_F(RobustPrograms, TervexInputsAndOptions) {
             std::string::npos);
 }
 
-TEST_F(RobustPrograms, TervexAbsurdMotifValues) {
-  std::vector<Row> rows;
-  std::vector<std::string> names;
+// Absurd blocks are screened; blocks cut short are refused by tervex and plevit alike.
+TEST_F(RobustPrograms, AbsurdAndCutMotifBlocks) {
+  std::vector<Row> rows, plevit;
+  const std::string query = "Query: odd\n\n", next = "Supermotif query.dat 1 prot.dat 2 3.00 1 query-bank\n     '+' 0 0 8 3000 4096000\n";
   for (size_t i = 0; i < sizeof kOddBlocks / sizeof kOddBlocks[0]; i++) {
-    std::string name = "odd" + std::to_string(i) + ".mot";
-    put(name, std::string("Query: odd\n\n") + kOddBlocks[i] +
-                  "Supermotif query.dat 1 prot.dat 2 3.00 1 query-bank\n     '+' 0 0 8 3000 4096000\n");
-    names.push_back(name);
-  }
-  for (const std::string &n : names)
+    const std::string n = "odd" + std::to_string(i) + ".mot";
+    put(n, query + kOddBlocks[i] + next);
     for (const char *method : {"-F", "-R", "-S"})  // Shorten reads a query, and entry -1 is none
       rows.push_back({"absurd block", {"p.prm", n, "r.mot", method},
                       readFile(path(n)).find("query.dat -1") != std::string::npos && method[1] == 'S' ? 10 : 0, ""});
+  }
+  for (size_t i = 0; i < sizeof kCutBlocks / sizeof kCutBlocks[0]; i++) {
+    const std::string n = "cut" + std::to_string(i) + ".mot";
+    put(n, query + kCutBlocks[i].text + next);
+    const std::string told = "\n Motif file " + n + " is cut short at line " + std::to_string(2 + kCutBlocks[i].line);
+    rows.push_back({"cut block", {"p.prm", n, "r.mot", "-S"}, 5, told});
+    plevit.push_back({"cut block", {n, "rep.txt"}, 3, told});
+  }
+  put("noend.mot", query + "Supermotif query.dat 0 prot.dat 1 1.00 1 query-bank\n     '+' 0 0 5 1 1");
+  plevit.push_back({"last line without its line end", {"noend.mot", "rep.txt"}, 3, "noend.mot is cut short at line 4"});
   runRows(kTervex, rows);
+  runRows(kPlevit, plevit);
 }

@@ -138,6 +138,8 @@ int OriskRun::readInputs(int kind) {
   while (readLine(f, line)) nMot += addSeqAddr(line.c_str(), nSeq, sa.data(), 1);
   rewind(f);
   store.read(f);
+  // Only a file that holds a block can be cut short; one without is told below.
+  const bool whole = store.blocks.empty() || motifFileWhole(f, motFname);
   fclose(f);
   sa.resize(nSeq);
   // A report, a statistics file or an empty file names no supermotif: nothing can be learned
@@ -146,6 +148,7 @@ int OriskRun::readInputs(int kind) {
     printf("\n Can't read any motif from file %s", motFname);
     return kOriskNoSupermotif;
   }
+  if (!whole) return kOriskNoSupermotif;
   if (kind == kRangeEstimate)
     estimatePow(store, opt.paramType, minPowMot, maxPowMot, stepPowMot, minPowSup, maxPowSup,
                 stepPowSup);

@@ -235,8 +235,7 @@ bool baseNeedsCode(const SearchHomolParams &search, int nSeq, const SeqAddrPow *
     if (!readEntry(seq, sa[i].name, sa[i].num, log)) continue;
     // The same cuts as the search: the piece, then the query's From..To.
     if (cutPiece(seq, maxQueLen, rnd, piece) < 0 || cut.cut(piece, from, search.To)) continue;
-    // A query of one molecule type meets banks of another (2: of both) only translated.
-    if (getMolType(cut.seq(), cut.len()) != search.baseMolType) return true;
+    if (needsCode(getMolType(cut.seq(), cut.len()), search.baseMolType)) return true;
   }
   return false;
 }

@@ -19,6 +19,7 @@
 #include "errormsg.h"
 #include "homolog_counts.h"
 #include "mesh.h"
+#include "hist_xx.h"
 #include "motif.h"
 #include "params.h"
 #include "prediction.h"
@@ -120,15 +121,14 @@ int readInputs(const VantelOptions &opt, Inputs &in) {
   // A report, a motif file, an empty file or a learning that kept no block holds no
   // statistics: a prediction from it would be empty and pass for a real one.
   const bool stats = hasStatistics(fst);
-  if (stats) {
-    rewind(fst);
-    loadStats(fst, in.st);
-  }
+  const bool whole = !stats || statFileWhole(fst, opt.statFile);
+  if (stats && whole) loadStats(fst, in.st);
   fclose(fst);
   if (!stats) {
     printf("\n Can't read any statistics from file %s", opt.statFile);
     return kVantelNoStatistics;
   }
+  if (!whole) return kVantelNoStatistics;
 
   if (!(in.mot = openInput(opt.motFile, "r"))) {
     printf("\n Can't open motif file %s", opt.motFile);
@@ -145,7 +145,7 @@ int readInputs(const VantelOptions &opt, Inputs &in) {
     }
     in.seqAdr = first.qAdr ? first.qAdr : "";
     in.seqNum = first.qNum;
-    rewind(in.mot);
+    if (!motifFileWhole(in.mot, opt.motFile)) return kVantelNoSupermotif;
   }
   in.L = in.query.readSeq(in.seqAdr.c_str(), in.seqNum, &in.log);
   if (in.L <= 0) {

@@ -2,10 +2,24 @@
 // absurd or of another kind, option words at the end of the line, side and column files.
 #include <thread>
 
+#include <algorithm>
+
 #include "robust_programs.h"
 
 using namespace robust;
 using testutil::readFile;
+
+namespace {
+// A cut of the motif file whole after whole lines ends inside a block when the line after it
+// is a motif line: the refusal names the cut's last line.
+std::string cutInBlock(const std::string &whole, const std::string &cut, const std::string &name) {
+  if (whole.compare(cut.size(), 6, "     '") != 0) return "";
+  return "\n Motif file " + name + " is cut short at line " + std::to_string(std::count(cut.begin(), cut.end(), '\n'));
+}
+std::string cutAt(const std::string &name, int line) {
+  return "\n Motif file " + name + " is cut short at line " + std::to_string(line);
+}
+}  // namespace
 
 // ---- orisk and vantel ----
 
@@ -61,9 +75,15 @@ TEST_F(RobustLearning, OriskCutAndAbsurdMotifFiles) {
   const std::string mot = readFile(path("m.txt"));
   const size_t firstMotif = mot.find('\n', mot.find("\nSupermotif") + 1) + 1;
   for (const std::string &n : cuts("m.txt", ".mot", true)) {
-    const int code = readFile(path(n)).size() > firstMotif ? 0 : 5;
-    rows.push_back({"cut motif file", {n, "s.sta", "-KW", "KW", "DE"}, code, ""});
-    rows.push_back({"cut motif file, given range", {n, "0", "20", "1", "s.sta", "-I"}, code, ""});
+    const std::string cut = readFile(path(n)), told = cut.size() > firstMotif ? cutInBlock(mot, cut, n) : "";
+    const int code = cut.size() > firstMotif && told.empty() ? 0 : 5;
+    rows.push_back({"cut motif file", {n, "s.sta", "-KW", "KW", "DE"}, code, told});
+    rows.push_back({"cut motif file, given range", {n, "0", "20", "1", "s.sta", "-I"}, code, told});
+  }
+  for (size_t i = 0; i < sizeof kCutBlocks / sizeof kCutBlocks[0]; i++) {
+    const std::string name = "cutblock" + std::to_string(i) + ".mot";
+    put(name, "Query: odd\n\n" + std::string(kCutBlocks[i].text) + mot);
+    rows.push_back({"cut block", {name, "s.sta", "-KW", "KW"}, 5, cutAt(name, 2 + kCutBlocks[i].line)});
   }
   for (size_t i = 0; i < sizeof kOddBlocks / sizeof kOddBlocks[0]; i++) {
     const std::string name = "odd" + std::to_string(i) + ".mot";
@@ -126,13 +146,13 @@ TEST_F(RobustLearning, VantelInputsAndOptions) {
       {"directory as query bank", {"golden.sta", "adir.1", "p.txt"}, 4, "Can't read sequnece number 1 from file adir"},
       {"no supermotif, and options", {"golden.sta", "empty", "p.txt", "-C", "c.col", "-D"}, 3, "motif from file empty"},
       {"query not in its bank, and options", {"golden.sta", "noquery.mot", "p.txt", "-C", "c.col", "-D"}, 4, "number 77 from file b.sp"},
-      {"absurd numPow", {"absurd.sta", "m.txt", "p.txt"}, 0, ""},
+      {"absurd numPow", {"absurd.sta", "m.txt", "p.txt"}, 5, "\n Statistics file absurd.sta is cut short at line 3"},
       {"negative numPow", {"negnum.sta", "m.txt", "p.txt"}, 0, "Motif number 0"},
       {"least int numPow", {"minnum.sta", "m.txt", "p.txt"}, 0, "Motif number 0"},
-      {"numPow past int", {"hugenum.sta", "m.txt", "p.txt"}, 0, "Motif number 0"},
-      {"rows shorter than numPow", {"shortrows.sta", "m.txt", "p.txt", "-S"}, 0, "Motif number 0"},
-      {"a block without rows", {"norows.sta", "m.txt", "p.txt"}, 0, "Motif number 0"},
-      {"a header as the last line", {"headlast.sta", "m.txt", "p.txt"}, 0, "Motif number 0"},
+      {"numPow past int", {"hugenum.sta", "m.txt", "p.txt"}, 5, "\n Statistics file hugenum.sta is cut short at line 5"},
+      {"rows shorter than numPow", {"shortrows.sta", "m.txt", "p.txt", "-S"}, 5, "\n Statistics file shortrows.sta is cut short at line 5"},
+      {"a block without rows", {"norows.sta", "m.txt", "p.txt"}, 5, "\n Statistics file norows.sta is cut short at line 4"},
+      {"a header as the last line", {"headlast.sta", "m.txt", "p.txt"}, 5, "\n Statistics file headlast.sta is cut short at line 3"},
       {"empty names and types", {"noname.sta", "m.txt", "p.txt"}, 0, "Motif number 0"},
       {"negative and non-finite grid", {"negative.sta", "m.txt", "p.txt"}, 0, ""},
       {"side file is the result", {"golden.sta", "m.txt", "golden.inf"}, 2,
@@ -158,18 +178,25 @@ TEST_F(RobustLearning, VantelInputsAndOptions) {
 TEST_F(RobustLearning, VantelCutStatisticsAndMotifFiles) {
   std::vector<Row> rows;
   for (const std::string &n : cuts("golden.sta", ".sta", false)) {
-    // A cut holds statistics once it holds the header line of a block.
+    // A cut holds statistics once it holds the header line of a block, and is then refused.
     const bool stats = readFile(path(n)).find("_statistics") != std::string::npos;
-    rows.push_back({"cut statistics", {n, "m.txt", "p.txt", "-S"}, stats ? 0 : 5, ""});
+    rows.push_back({"cut statistics", {n, "m.txt", "p.txt", "-S"}, 5,
+                    stats ? "\n Statistics file " + n + " is cut short at line " : "Can't read any statistics from file " + n});
   }
   // A cut motif file names its query once it holds the first block's first motif line.
   const std::string mot = readFile(path("m.txt"));
   const size_t firstMotif = mot.find('\n', mot.find("\nSupermotif") + 1) + 1;
   for (const std::string &n : cuts("m.txt", ".mot", true)) {
-    if (readFile(path(n)).size() > firstMotif)
-      rows.push_back({"cut motif file", {"golden.sta", n, "p.txt"}, 0, "Motif number 0"});
-    else
+    const std::string cut = readFile(path(n)), told = cutInBlock(mot, cut, n);
+    if (cut.size() <= firstMotif)
       rows.push_back({"cut motif file", {"golden.sta", n, "p.txt"}, 3, "Can't read any motif from file"});
+    else
+      rows.push_back({"cut motif file", {"golden.sta", n, "p.txt"}, told.empty() ? 0 : 3, told.empty() ? "Motif number 0" : told});
+  }
+  for (size_t i = 0; i < sizeof kCutBlocks / sizeof kCutBlocks[0]; i++) {
+    const std::string name = "cutblock" + std::to_string(i) + ".mot";
+    put(name, mot + kCutBlocks[i].text);
+    rows.push_back({"cut block", {"golden.sta", name, "p.txt"}, 3, cutAt(name, kCutBlocks[i].line == 1 ? 27 : 28)});
   }
   for (size_t i = 0; i < sizeof kOddBlocks / sizeof kOddBlocks[0]; i++) {
     const std::string name = "odd" + std::to_string(i) + ".mot";

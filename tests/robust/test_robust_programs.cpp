@@ -92,6 +92,7 @@ TEST_F(RobustLearning, SearchAndTervexCheckEveryInputFirst) {
       {0, "genetic code as matrix", ok + "!m code.txt\n", -3, 9, "\n File code.txt is no weight matrix"},
       {0, "garbage as matrix", ok + "!m garbage\n", -3, 9, "\n File garbage is no weight matrix"},
       {0, "a word for a number", ok + "!P four\n", -3, 9, "\n Parameter !P: four is not a number\n Can't load"},
+      {0, "nan for a number", ok + "!P nan\n", -3, 9, "\n Parameter !P: nan is not a number\n Can't load"},
       {0, "words for integers", ok + "!L abc\n!M abc\n", -3, 9, "!L: abc is not a number\n Parameter !M: abc is not"},
       {1, "missing bank list", "nope.lst", -4, -4, "\n Can't open file with base list nope.lst"},
       {1, "directory as bank list", "adir", -4, -4, "\n Can't open file with base list adir"},

@@ -102,6 +102,8 @@ FUZZ_SCRATCH_ONLY_SETUP
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   fuzzutil::writeFile(kStats, data, size);
   FILE *f = std::fopen(kStats, "rb");
+  (void)statFileWhole(f, kStats);
+  FUZZ_CHECK(std::ftell(f) == 0);
   loadAll(f, "FT");
   int rounds = 0;
   for (;;) {

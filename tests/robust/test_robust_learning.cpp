@@ -16,9 +16,6 @@ std::string cutInBlock(const std::string &whole, const std::string &cut, const s
   if (whole.compare(cut.size(), 6, "     '") != 0) return "";
   return "\n Motif file " + name + " is cut short at line " + std::to_string(std::count(cut.begin(), cut.end(), '\n'));
 }
-std::string cutAt(const std::string &name, int line) {
-  return "\n Motif file " + name + " is cut short at line " + std::to_string(line);
-}
 }  // namespace
 
 // ---- orisk and vantel ----
@@ -79,11 +76,6 @@ TEST_F(RobustLearning, OriskCutAndAbsurdMotifFiles) {
     const int code = cut.size() > firstMotif && told.empty() ? 0 : 5;
     rows.push_back({"cut motif file", {n, "s.sta", "-KW", "KW", "DE"}, code, told});
     rows.push_back({"cut motif file, given range", {n, "0", "20", "1", "s.sta", "-I"}, code, told});
-  }
-  for (size_t i = 0; i < sizeof kCutBlocks / sizeof kCutBlocks[0]; i++) {
-    const std::string name = "cutblock" + std::to_string(i) + ".mot";
-    put(name, "Query: odd\n\n" + std::string(kCutBlocks[i].text) + mot);
-    rows.push_back({"cut block", {name, "s.sta", "-KW", "KW"}, 5, cutAt(name, 2 + kCutBlocks[i].line)});
   }
   for (size_t i = 0; i < sizeof kOddBlocks / sizeof kOddBlocks[0]; i++) {
     const std::string name = "odd" + std::to_string(i) + ".mot";
@@ -192,11 +184,6 @@ TEST_F(RobustLearning, VantelCutStatisticsAndMotifFiles) {
       rows.push_back({"cut motif file", {"golden.sta", n, "p.txt"}, 3, "Can't read any motif from file"});
     else
       rows.push_back({"cut motif file", {"golden.sta", n, "p.txt"}, told.empty() ? 0 : 3, told.empty() ? "Motif number 0" : told});
-  }
-  for (size_t i = 0; i < sizeof kCutBlocks / sizeof kCutBlocks[0]; i++) {
-    const std::string name = "cutblock" + std::to_string(i) + ".mot";
-    put(name, mot + kCutBlocks[i].text);
-    rows.push_back({"cut block", {"golden.sta", name, "p.txt"}, 3, cutAt(name, kCutBlocks[i].line == 1 ? 27 : 28)});
   }
   for (size_t i = 0; i < sizeof kOddBlocks / sizeof kOddBlocks[0]; i++) {
     const std::string name = "odd" + std::to_string(i) + ".mot";

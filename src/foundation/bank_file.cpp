@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 
 #include "params.h"
 
@@ -208,18 +209,17 @@ FILE *openBankEntry(const char *adrBase, int _num, EntryLog *log, int *format) {
     if (log) log->unknownFormat(adrBase, kind);
     return fail(bank);
   }
-  char *idxName = chExt(adrBase, ".idx");
+  const std::string idxPath = indexPath(adrBase);
+  const char *idxName = idxPath.c_str();
   FILE *idx = openInput(idxName);
   if (!idx) {
     if (_num != 0 && log) log->noIndex(adrBase, idxName);
-    delete[] idxName;
     return _num == 0 ? bank : fail(bank);
   }
   const RecordFault fault = seekRecord(idx, bank, _num, fmt);
   fclose(idx);
   if (fault == kRecordUnfit && log) log->unfit(adrBase, idxName);
   if (fault == kRecordMissing && log) log->noRecord(adrBase, idxName, _num);
-  delete[] idxName;
   return fault == kRecordOk ? bank : fail(bank);
 }
 
@@ -262,6 +262,11 @@ void EntryLog::printEnd() const {
   if (!bad_.empty())
     printf("\n %d of the %d entries asked for could not be read", (int)bad_.size(),
            (int)asked_.size());
+}
+
+std::string indexPath(const char *bank) {
+  std::unique_ptr<char[]> name(chExt(bank, ".idx"));
+  return name.get();
 }
 
 int sameFile(const char *a, const char *b) {

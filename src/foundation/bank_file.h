@@ -21,6 +21,10 @@ enum BankFormat {
 // New array (caller frees with delete[]): name with its extension replaced by ext.
 char *chExt(const char *name, const char *ext);
 
+// The index file of bank (its name with the extension ".idx"): read for every entry past 0,
+// so no output may be made over it either.
+std::string indexPath(const char *bank);
+
 // 1 when a and b name one file: the same path, the same file on disk, or (for files not
 // made yet) the same path once its existing directories are resolved. 0 for a null name.
 int sameFile(const char *a, const char *b);

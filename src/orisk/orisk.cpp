@@ -168,8 +168,11 @@ int OriskRun::checkOutputs() const {
   for (const MotifStore::Addr &a : store.addr) banks.insert(a.name);
   for (const SeqAddrPow &a : sa)
     if (a.name) banks.insert(a.name);
+  std::vector<std::string> files;
+  for (const std::string &b : banks) files.push_back(indexPath(b.c_str()));
   std::vector<const char *> inputs = {motFname, opt.meshPath};
   for (const std::string &b : banks) inputs.push_back(b.c_str());
+  for (const std::string &idx : files) inputs.push_back(idx.c_str());
   for (const char *in : inputs)
     if (wouldOverwrite("Result", fftFname, in) || wouldOverwrite("Column", col, in))
       return kOriskNoStatFile;

@@ -246,11 +246,15 @@ int run_plevit(int argc, char **argv) {
   }
   int bFormat = kFormatUnknown;
   if (int rc = checkFirstFiles(sup, bFormat)) return rc;
-  // Every bank and query file the motif file names is read: the report never goes over one.
+  // Every bank and query file the motif file names is read, with its index: the report never
+  // goes over one.
   std::set<std::string> read;
   do {
-    if (sup.qAdr) read.insert(sup.qAdr);
-    if (sup.bAdr) read.insert(sup.bAdr);
+    for (const char *bank : {sup.qAdr, sup.bAdr})
+      if (bank) {
+        read.insert(bank);
+        read.insert(indexPath(bank));
+      }
     sup.del();
   } while (sup.load(files.motif));
   rewind(files.motif);

@@ -120,7 +120,10 @@ int run_search(int argc, char **argv) {
 
   // Neither the result nor the progress file "ctr" is made over a file the search reads.
   std::vector<std::string> inputs = {paramName, bankListName, initSeqName};
-  for (int i = 0; base_list[i]; i++) inputs.push_back(base_list[i]);
+  for (int i = 0; base_list[i]; i++) {
+    inputs.push_back(base_list[i]);
+    inputs.push_back(indexPath(base_list[i]));
+  }
   for (const std::string &named : search.namedFiles()) inputs.push_back(named);
   bool over = false;
   for (size_t i = 0; !over && i < inputs.size(); i++)

@@ -307,15 +307,19 @@ std::vector<std::string> filesRead(const char *paramName, const SearchHomolParam
   auto add = [&](const std::string &path) {
     if (seen.insert(path).second) files.push_back(path);
   };
+  auto addBank = [&](const std::string &path) {
+    add(path);
+    add(indexPath(path.c_str()));
+  };
   add(paramName);
   for (const std::string &named : search.namedFiles()) add(named);
   add(inputName);
-  for (const SeqAddrPow &a : in.list.sa) add(a.name);
-  for (const std::string &b : in.banks) add(b);
-  if (opt.method == kMethodShorten && !in.firstQuery.empty()) add(in.firstQuery);
+  for (const SeqAddrPow &a : in.list.sa) addBank(a.name);
+  for (const std::string &b : in.banks) addBank(b);
+  if (opt.method == kMethodShorten && !in.firstQuery.empty()) addBank(in.firstQuery);
   if (opt.method == kMethodBase) {
     add(opt.bankListName);
-    for (int i = 0; opt.bankList[i]; i++) add(opt.bankList[i]);
+    for (int i = 0; opt.bankList[i]; i++) addBank(opt.bankList[i]);
   }
   return files;
 }

@@ -228,12 +228,15 @@ int run_vantel(int argc, char **argv) {
 
   Inputs in;
   if (int rc = readInputs(opt, in)) return rc;
-  // Nor the banks that the motif file names.
-  for (const Output &out : outs) {
-    if (wouldOverwrite(out.what, out.path, in.seqAdr.c_str())) return kVantelNoFile;
-    for (int i = 0; i < in.list.n; i++)
-      if (wouldOverwrite(out.what, out.path, in.list.sa[(size_t)i].name)) return kVantelNoFile;
-  }
+  // Nor the banks that the motif file names, nor their indexes.
+  std::vector<std::string> banks = {in.seqAdr};
+  for (int i = 0; i < in.list.n; i++)
+    if (in.list.sa[(size_t)i].name) banks.push_back(in.list.sa[(size_t)i].name);
+  for (const Output &out : outs)
+    for (const std::string &b : banks)
+      if (wouldOverwrite(out.what, out.path, b.c_str()) ||
+          wouldOverwrite(out.what, out.path, indexPath(b.c_str()).c_str()))
+        return kVantelNoFile;
 
   // The outputs, once every input is read: each is judged before any is begun, and all but
   // the listing are written whole at the end.

@@ -21,6 +21,7 @@ TEST_F(RobustLearning, NoResultOverAnInput) {
       {"parameter file", {"p.prm", "list.lst", "b.sp", "p.prm"}, -7, "would overwrite p.prm"},
       {"bank list", {"p.prm", "list.lst", "b.sp", "list.lst"}, -7, "would overwrite list.lst"},
       {"listed bank", {"p.prm", "banks.lst", "b.sp", "prot.dat"}, -7, "would overwrite prot.dat"},
+      {"index of a listed bank", {"p.prm", "banks.lst", "b.sp", "prot.idx"}, -7, "would overwrite prot.idx"},
       {"letter groups", {"p.prm", "banks.lst", "b.sp", "colors.txt"}, -7, "would overwrite colors.txt"},
       {"genetic code", {"p.prm", "banks.lst", "b.sp", "adir/../code.txt"}, -7, "adir/../code.txt would overwrite code.txt"},
       {"matrix", {"m.prm", "banks.lst", "b.sp", "tiny.mat"}, -7, "would overwrite tiny.mat"},
@@ -34,6 +35,7 @@ TEST_F(RobustLearning, NoResultOverAnInput) {
       {"input, Reduce", {"p.prm", "m.txt", "m.txt", "-R"}, 6, "would overwrite m.txt"},
       {"parameter file", {"p.prm", "m.txt", "adir/../p.prm"}, 6, "would overwrite p.prm"},
       {"bank of the set", {"p.prm", "m.txt", "b.sp", "-S"}, 6, "would overwrite b.sp"},
+      {"index of a bank of the set", {"p.prm", "m.txt", "b.idx"}, 6, "Result file b.idx would overwrite b.idx"},
       {"bank of the list", {"p.prm", "m.txt", "prot.dat", "-B", "banks.lst"}, 6,
        "would overwrite prot.dat"},
       {"the list of B", {"p.prm", "m.txt", "./banks.lst", "-B", "banks.lst"}, 6, "./banks.lst would overwrite banks.lst"},
@@ -47,6 +49,8 @@ TEST_F(RobustLearning, NoResultOverAnInput) {
   runRows(kOrisk, {
       {"motif file", {"m.txt", "m.txt"}, 3, "Result file m.txt would overwrite m.txt"},
       {"bank", {"m.txt", "b.sp", "-KW", "KW"}, 3, "would overwrite b.sp"},
+      {"index of a bank", {"m.txt", "b.idx", "-KW", "KW"}, 3, "would overwrite b.idx"},
+      {"column file over an index", {"m.txt", "s.sta", "-C", "./b.idx"}, 3, "Column file ./b.idx would overwrite b.idx"},
       {"thesaurus", {"m.txt", "0", "20", "1", "mesh.idx", "-M", "mesh.idx"}, 3, "would overwrite mesh.idx"},
       {"column file over the motif file", {"m.txt", "s.sta", "-C", "./m.txt"}, 3, "Column file ./m.txt would overwrite m.txt"},
       {"column file over a bank", {"m.txt", "s.sta", "-KW", "KW", "-C", "b.sp"}, 3, "Column file b.sp would overwrite b.sp"},
@@ -57,6 +61,7 @@ TEST_F(RobustLearning, NoResultOverAnInput) {
       {"motif file", {"golden.sta", "m.txt", "m.txt"}, 2, "would overwrite m.txt"},
       {"thesaurus", {"golden.sta", "m.txt", "garbage", "-M", "garbage"}, 2, "would overwrite garbage"},
       {"bank", {"golden.sta", "m.txt", "b.sp"}, 2, "would overwrite b.sp"},
+      {"index of a bank", {"golden.sta", "m.txt", "b.idx"}, 2, "would overwrite b.idx"},
       {"listing over the statistics", {"fun_dist.txt", "m.txt", "p.txt", "-D"}, 2, "Side file fun_dist.txt would overwrite"},
       {"listing over the thesaurus", {"golden.sta", "m.txt", "p.txt", "-D", "-M", "./fun_dist.txt"}, 2, "would overwrite ./fun_dist.txt"},
       {"result over the listing", {"golden.sta", "m.txt", "fun_dist.txt", "-D"}, 2, "Result file fun_dist.txt would overwrite"},
@@ -68,6 +73,7 @@ TEST_F(RobustLearning, NoResultOverAnInput) {
       {"names swapped", {"report.txt", "three.mot"}, 3, "Can't load motif from file report.txt"},
       {"first query file", {"three.mot", "adir/../query.dat"}, 5, "would overwrite query.dat"},
       {"a later bank", {"two.mot", "b.sp"}, 5, "Result file b.sp would overwrite b.sp"},
+      {"index of a later bank", {"two.mot", "b.idx"}, 5, "Result file b.idx would overwrite b.idx"},
   });
 }
 

@@ -65,7 +65,7 @@ bool seqBaseAccepts(const std::string &text) {
   const int kind = fileKind(f);
   std::fclose(f);
   if (kind != kKindText) return false;
-  for (const std::string &line : cLines(text)) {
+  for (const std::string &line : cLines(fuzzutil::asRead(text))) {
     const char *p = line.c_str() + std::strspn(line.c_str(), " \t\r\n");
     if (*p == '>' || !std::strncmp(p, "SQ  ", 4) || !std::strncmp(p, "ORIGIN", 6)) return true;
   }

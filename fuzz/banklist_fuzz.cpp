@@ -30,9 +30,9 @@ const Bank *known(const char *path) {
 
 // Paths the list holds, counted as the reader counts them (up to the first line without one).
 // loadList ends the run (exit 111) beyond 127 banks: a documented exit, not a finding.
-int countPaths(const uint8_t *data, size_t size) {
+int countPaths(const std::string &read) {
   int n = 0;
-  for (std::string line : fuzzutil::splitLines(data, size)) {
+  for (std::string line : fuzzutil::splitLines(read)) {
     line.resize(std::strlen(line.c_str()));
     if (line.find_first_not_of(" \r\t") == std::string::npos) break;
     n++;
@@ -49,13 +49,14 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  if (countPaths(data, size) > 127) return 0;
+  const std::string read = fuzzutil::asRead(data, size);
+  if (countPaths(read) > 127) return 0;
   fuzzutil::writeFile(kList, data, size);
   FILE *f = std::fopen(kList, "rb");
   char **list = loadList(f);
   std::fclose(f);
   if (!list) {
-    FUZZ_CHECK(size == 0);  // only a file without any line has no list
+    FUZZ_CHECK(read.empty());  // only a file without any line has no list
     return 0;
   }
 
@@ -70,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     else prot++;
   }
   FUZZ_CHECK(n < 128);
-  FUZZ_CHECK(n == countPaths(data, size));
+  FUZZ_CHECK(n == countPaths(read));
 
   if (allKnown && n > 0) {
     int expect = nuc ? (prot ? 2 : 1) : 0;

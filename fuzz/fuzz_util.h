@@ -75,7 +75,18 @@ inline bool splitAt(const uint8_t *data, size_t size, const std::string &sep, st
   return true;
 }
 
-// Lines of text as the readers see them: split at '\n', each cut at its first zero byte
+// A file's text as the line readers give it: a UTF-8 byte-order mark at byte 0 is dropped
+// (a mark elsewhere stays; a file of the mark alone is empty). Whatever predicts what a line
+// reader makes of a file reads this, not the bytes written.
+inline std::string asRead(const std::string &file) {
+  return file.compare(0, 3, "\xEF\xBB\xBF") == 0 ? file.substr(3) : file;
+}
+
+inline std::string asRead(const uint8_t *data, size_t size) {
+  return asRead(std::string(reinterpret_cast<const char *>(data), size));
+}
+
+// Lines of text split at '\n', each cut at its first zero byte
 // (a C-string reader stops there).
 inline std::vector<std::string> cLines(const std::string &text) {
   std::vector<std::string> out;
@@ -106,9 +117,8 @@ inline FILE *sink() {
   return f;
 }
 
-// The input's lines, without their '\n' (a last line without one included).
-inline std::vector<std::string> splitLines(const uint8_t *data, size_t size) {
-  const std::string text(reinterpret_cast<const char *>(data), size);
+// The text's lines, without their '\n' (a last line without one included).
+inline std::vector<std::string> splitLines(const std::string &text) {
   std::vector<std::string> lines;
   size_t pos = 0;
   while (pos < text.size()) {
@@ -117,6 +127,10 @@ inline std::vector<std::string> splitLines(const uint8_t *data, size_t size) {
     pos = nl == std::string::npos ? text.size() : nl + 1;
   }
   return lines;
+}
+
+inline std::vector<std::string> splitLines(const uint8_t *data, size_t size) {
+  return splitLines(std::string(reinterpret_cast<const char *>(data), size));
 }
 
 }  // namespace fuzzutil

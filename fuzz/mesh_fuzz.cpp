@@ -39,10 +39,10 @@ std::string readAll(const char *path) {
 FUZZ_SCRATCH_ONLY_SETUP
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  std::vector<std::string> lines = fuzzutil::splitLines(data, size);
+  std::string text(reinterpret_cast<const char *>(data), size);
+  const std::vector<std::string> lines = fuzzutil::splitLines(fuzzutil::asRead(text));
   // Pad the pair lines the counts announce, when the counts can be read.
   long long numF = 0, num = 0;
-  std::string text(reinterpret_cast<const char *>(data), size);
   if (!lines.empty() && leading(lines[0], numF) && numF >= 0 && numF < 300 &&
       (long long)lines.size() > numF + 2 && leading(lines[(size_t)numF + 2], num)) {
     if (num > 20000) return 0;

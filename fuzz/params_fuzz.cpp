@@ -15,7 +15,7 @@ namespace {
 constexpr const char *kParams = "params.txt";
 
 bool acceptable(const uint8_t *data, size_t size) {
-  for (const std::string &line : fuzzutil::splitLines(data, size)) {
+  for (const std::string &line : fuzzutil::splitLines(fuzzutil::asRead(data, size))) {
     std::vector<char> buf = fuzzutil::exactCopy(line.substr(0, line.find('\r')));
     char *key, *arg;
     if (hasntParam(buf.data(), key, arg) || !arg) continue;

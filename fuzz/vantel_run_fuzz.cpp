@@ -109,7 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   scanOnly(w);
 
   // Banks are named relatively, so a run reads only the files made here.
-  if (!withinLimits(stat) || motif.find('/') != std::string::npos) return 0;
+  if (!withinLimits(fuzzutil::asRead(stat)) || motif.find('/') != std::string::npos) return 0;
   fuzzutil::writeFile("stat.sta", stat);
   fuzzutil::writeFile("mot.mot", motif);
   std::vector<std::string> args = {"vantel", "stat.sta", "mot.mot", "out.txt"};

@@ -57,13 +57,15 @@ fi
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:symbolize=1
 export UBSAN_OPTIONS=halt_on_error=1:abort_on_error=1:print_stacktrace=1
+# Limits of one input, the same when a finding is replayed.
+LIMITS=(-timeout="$TIMEOUT" -rss_limit_mb=2048 -detect_leaks=1)
 
 run_one() {
   local t=$1
   local seeds="$ROOT/fuzz/corpus/$t"
   local dict="$ROOT/fuzz/dict/$t.dict"
-  local args=(-max_total_time="$SECONDS_EACH" -timeout="$TIMEOUT" -rss_limit_mb=2048
-              -detect_leaks=1 -print_final_stats=1 -artifact_prefix="$ART/$t-")
+  local args=(-max_total_time="$SECONDS_EACH" "${LIMITS[@]}" -print_final_stats=1
+              -artifact_prefix="$ART/$t-")
   [ -f "$dict" ] && args+=(-dict="$dict")
   mkdir -p "$WORK/$t"
   # The first directory receives new inputs; the seed corpus in the repository stays as it is.
@@ -92,6 +94,15 @@ for t in "${targets[@]}"; do
     failed=1
     printf '  %-12s FAILED (log %s)\n' "$t" "$LOGS/$t.log"
     grep -E 'ERROR|runtime error|fuzz check failed|SUMMARY|Test unit written' "$LOGS/$t.log" | head -20 || true
+    unit=$(sed -n 's/.*Test unit written to //p' "$LOGS/$t.log" | tail -1)
+    if [ -n "$unit" ]; then
+      printf '  replay: ASAN_OPTIONS=%s UBSAN_OPTIONS=%s %q' "$ASAN_OPTIONS" "$UBSAN_OPTIONS" \
+        "$BUILD/fuzz/${t}_fuzz"
+      printf ' %q' "${LIMITS[@]}" "$unit"
+      echo
+    else
+      echo "  no input was written: the log tells why"
+    fi
   fi
 done
 

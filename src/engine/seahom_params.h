@@ -77,8 +77,8 @@ class SearchHomolParams {
   // translation code file (e) and the weight matrix file (m), those named, in that order.
   std::vector<std::string> namedFiles() const;
   // Writes the parameter banner: the query file path and the banks of the null-ended list.
-  // A failed write ends the process. Defined with the search program (src/search/banner.cpp),
-  // the one program that writes it.
+  // Output errors are left to the caller. Defined with the search program
+  // (src/search/banner.cpp), the one program that writes it.
   void print(FILE *fout, const char *inpName, const char *const *base_list) const;
   // Replaces wm by the matrix of this query: the named file, or else the built-in BLOSUM62
   // (protein query) or diagonal matrix (nucleic query) after a message on standard output.

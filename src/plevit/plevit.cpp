@@ -14,6 +14,7 @@
 
 #include "aa_code.h"
 #include "bank_file.h"
+#include "block_output.h"
 #include "errormsg.h"
 #include "params.h"
 #include "inv_sqrt.h"
@@ -42,10 +43,8 @@ bool contains(const std::string &line, const char *word) {
 
 struct Files {
   FILE *motif = nullptr;
-  FILE *report = nullptr;
   ~Files() {
     if (motif) fclose(motif);
-    if (report) fclose(report);
   }
 };
 
@@ -131,10 +130,12 @@ struct Printed {
 };
 
 // Query blocks of a FASTA, Swiss-Prot/EMBL or GenBank bank: header copy, summaries,
-// alignments.
-void printBlocks(FILE *fin, FILE *fout, Supermotif &sup, Weight_matrix *wm,
+// alignments. Each alignment is one block of the report, and so is the part of a query block
+// before its first alignment: a stopped run ends between whole alignments.
+void printBlocks(FILE *fin, BlockOutput &out, Supermotif &sup, Weight_matrix *wm,
                  Translation_code *code, EntryLog &log, Printed &p) {
   std::string line;
+  FILE *fout = out.block();
   for (;;) {
     // Header lines up to the block's first supermotif (or the end of the file).
     long blockStart;
@@ -165,36 +166,42 @@ void printBlocks(FILE *fin, FILE *fout, Supermotif &sup, Weight_matrix *wm,
     fseek(fin, blockStart, SEEK_SET);
     fputs("\n Supermotifs", fout);
     int n = 1;
+    bool more = false;  // another query block follows
     for (;;) {
       const long pos = ftell(fin);
-      if (!readRawLine(fin, line)) return;
+      if (!readRawLine(fin, line)) break;
       if (contains(line, "Supermotif")) {
         fseek(fin, pos, SEEK_SET);
-        if (!sup.load(fin)) return;
+        if (!sup.load(fin)) break;
         const int res = sup.printSupasSW(fout, wm, code, n, &log);
         n++;
         if (res == -3) {
           p.complete = false;
-          return;
+          break;
         }
+        out.endBlock();
         p.tried++;
         if (res == 0) p.done++;
         sup.del();
       } else if (contains(line, "Query")) {
         fputs("\n\n", fout);
         fseek(fin, pos, SEEK_SET);
+        more = true;
         break;
       }
     }
+    if (!more) break;
   }
+  out.endBlock();
 }
 
-// One line per supermotif for PRINTS, BLOCKS and Pfam banks.
-void printOneLiners(FILE *fin, FILE *fout, Supermotif &sup, int bFormat, EntryLog &log,
+// One line per supermotif for PRINTS, BLOCKS and Pfam banks, each line one block.
+void printOneLiners(FILE *fin, BlockOutput &out, Supermotif &sup, int bFormat, EntryLog &log,
                     Printed &p) {
   const char *kind = bFormat == kFormatPrints ? "PR" : bFormat == kFormatBlocks ? "BL" : "PF";
   const size_t skip = bFormat == kFormatPfam ? 5 : 3;
-  fputs(" Brief Descriptions\n", fout);
+  fputs(" Brief Descriptions\n", out.block());
+  out.endBlock();
   while (sup.load(fin)) {
     // A fresh header each time: a failed read must not show the previous entry.
     SeqInfo info;
@@ -205,8 +212,10 @@ void printOneLiners(FILE *fin, FILE *fout, Supermotif &sup, int bFormat, EntryLo
       std::string text = de ? de : "";
       if (text.size() > 40) text.resize(39);
       const std::string field = text.size() > skip ? text.substr(skip) : std::string();
-      fprintf(fout, "%s %-40s  %6d  %6d  %6.2f SD\n", kind, field.c_str(), sup.first->qBeg,
-              clampInt32((long long)sup.first->qBeg + sup.first->len), sup.power / 4096000.0);
+      fprintf(out.block(), "%s %-40s  %6d  %6d  %6.2f SD\n", kind, field.c_str(),
+              sup.first->qBeg, clampInt32((long long)sup.first->qBeg + sup.first->len),
+              sup.power / 4096000.0);
+      out.endBlock();
     }
     sup.del();
   }
@@ -263,8 +272,10 @@ int run_plevit(int argc, char **argv) {
     if (i != arg + 1 && wouldOverwrite("Result", reportName, argv[i])) return kPlevitNoResultFile;
   for (const std::string &name : read)
     if (wouldOverwrite("Result", reportName, name.c_str())) return kPlevitNoResultFile;
-  files.report = fopen(reportName, "w");
-  if (!files.report) {
+  // Written in place, one block at a time: a run stopped by a signal or a full disk leaves a
+  // report that ends at the end of a whole alignment or one-line summary.
+  BlockOutput report;
+  if (!report.open(reportName)) {
     printf("\n Can't open result file %s", reportName);
     return kPlevitNoResultFile;
   }
@@ -272,11 +283,10 @@ int run_plevit(int argc, char **argv) {
   EntryLog log;
   Printed p;
   if (bFormat == kFormatPrints || bFormat == kFormatBlocks || bFormat == kFormatPfam)
-    printOneLiners(files.motif, files.report, sup, bFormat, log, p);
+    printOneLiners(files.motif, report, sup, bFormat, log, p);
   else
-    printBlocks(files.motif, files.report, sup, wm.get(), code.get(), log, p);
-  closeOutput(files.report, reportName);
-  files.report = nullptr;
+    printBlocks(files.motif, report, sup, wm.get(), code.get(), log, p);
+  report.close();
 
   if (!p.complete) {
     printf(kNeedsCodeMsg);

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <ctime>
 
-#include "errormsg.h"
 #include "seahom_params.h"
 
 void SearchHomolParams::print(FILE *fout, const char *inpName,
@@ -37,5 +36,4 @@ void SearchHomolParams::print(FILE *fout, const char *inpName,
   std::fprintf(fout, "\n    Accurate Dothelix               %s", accurateDotHelix ? "YES" : "NO");
   std::fprintf(fout, "\n    Frequences recalculation        %s", helixFreqRecalc ? "YES" : "NO");
   std::fprintf(fout, "\n***************************************************\n\n");
-  checkWrite(fout, "the result file");
 }

@@ -11,9 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "bank_file.h"
+#include "block_output.h"
 #include "errormsg.h"
 #include "onbank.h"
-#include "bank_file.h"
 #include "bank_list.h"
 #include "params.h"
 #include "seahom_params.h"
@@ -134,14 +135,16 @@ int run_search(int argc, char **argv) {
     freeList(base_list);
     return kSearchNoResultFile;
   }
-  FILE *fout = fopen(resultName, "wb");
-  if (!fout) {
+  // Written in place, one block at a time (the banner, then each query): a run stopped by a
+  // signal or a full disk leaves the banner and the queries searched before.
+  BlockOutput out;
+  if (!out.open(resultName)) {
     printf("\n search: Can't open result file %s", resultName);
     freeList(base_list);
     return kSearchNoResultFile;
   }
-  search.print(fout, initSeqName, base_list);
-  closeOutput(fout, resultName);
+  search.print(out.block(), initSeqName, base_list);
+  out.endBlock();
 
   time_t start = time(nullptr);
   std::vector<Supermotif *> super;
@@ -156,24 +159,19 @@ int run_search(int argc, char **argv) {
                 ? searchOnBank(search, base_list, query, super, search.selectSup)
                 : searchOnBankMultyThread(search, base_list, query, super, search.selectSup);
     printf("\n Search found %d supermotifs", n);
-    fout = fopen(resultName, "ab");
-    if (!fout) {
-      printf("\n search: Can't open result file %s", resultName);
-      for (Supermotif *s : super) delete s;
-      freeList(base_list);
-      return kSearchNoResultFile;
-    }
     if (n > 0) {
+      FILE *fout = out.block();
       fprintf(fout, "\nQuery: %s\n\n", name);
       for (Supermotif *s : super) {
         s->update(initSeqName, qNum, '+');
         s->printSuper(fout);
         delete s;
       }
+      out.endBlock();
     }
     super.clear();
-    closeOutput(fout, resultName);
   }
+  out.close();
 
   time_t end = time(nullptr);
   printf("\n Elapsed time: %10.4f min \n", (double)(end - start) / 60.0);

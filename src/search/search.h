@@ -10,7 +10,7 @@ enum SearchReturn {
   kSearchNoBankList = -4,       // the bank list can't be opened
   kSearchEmptyBankList = -5,    // the bank list holds no line
   kSearchBadQueryFile = -6,     // the query file is not a valid bank
-  kSearchNoResultFile = -7,     // the result file can't be created or reopened
+  kSearchNoResultFile = -7,     // the result file can't be created
   kSearchBlankInQueryPath = -8, // a motif file can't carry the query path
 };
 

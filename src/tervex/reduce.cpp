@@ -3,8 +3,6 @@
 // segments by DotHelix and clustered into cross motifs.
 #include "tervex.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -134,7 +132,6 @@ void addToBeg(Supermotif *sup, int qShift, int bShift) {
 
 int red_tervex(SearchHomolParams &par, const char *inpFileName, const char *outFileName,
                EntryLog &log) {
-  unlink(outFileName);
   // The blocks are read once; the pairs are walked in file order.
   std::vector<std::unique_ptr<Supermotif>> blocks;
   if (FILE *f = fopen(inpFileName, "rb")) {
@@ -145,6 +142,12 @@ int red_tervex(SearchHomolParams &par, const char *inpFileName, const char *outF
     }
     fclose(f);
   }
+  if (blocks.empty()) {
+    printf("\n tervex: REDUCE variant can't load supermotif from file %s\n", inpFileName);
+    return kTervexUnknownInput;
+  }
+  BlockOutput out;
+  if (!openResult(out, outFileName)) return kTervexNoResultFile;
 
   SeqCache cache(log);
   Weight_matrix wm;
@@ -155,7 +158,7 @@ int red_tervex(SearchHomolParams &par, const char *inpFileName, const char *outF
   const int gapPenal = scaleToInt(par.gapPenalty, 1000.0L);
   std::vector<Motif> motifs;
   std::vector<int> weight;
-  std::vector<Supermotif *> out;
+  std::vector<Supermotif *> found;
   WorkSeq s1, s2;
 
   for (size_t w = 0; w < blocks.size(); w++) {
@@ -202,11 +205,12 @@ int red_tervex(SearchHomolParams &par, const char *inpFileName, const char *outF
         delete[] sups[i]->bAdr;
         sups[i]->bAdr = _strdup_(sup2->bAdr);
         sups[i]->bNum = sup2->bNum;
-        out.push_back(sups[i]);
+        found.push_back(sups[i]);
       }
       delete[] sups;
-      if (!appendSupers(outFileName, out, sup1->bAdr, sup1->bNum)) return kTervexNoResultFile;
+      appendSupers(out, found, sup1->bAdr, sup1->bNum);
     }
   }
+  out.close();
   return 0;
 }

@@ -59,42 +59,22 @@ ScreenWork::~ScreenWork() {
   delete[] newMot;
 }
 
-bool appendSupers(const char *fileName, std::vector<Supermotif *> &sups, const char *qName,
-                  int qNum) {
-  FILE *f = fopen(fileName, "ab");
-  if (!f) {
-    printf("\n Can't open result file %s", fileName);
-    for (Supermotif *s : sups) delete s;
-    sups.clear();
-    return false;
-  }
+bool openResult(BlockOutput &out, const char *fileName) {
+  if (out.open(fileName)) return true;
+  printf("\n Can't open result file %s", fileName);
+  return false;
+}
+
+void appendSupers(BlockOutput &out, std::vector<Supermotif *> &sups, const char *qName, int qNum) {
+  if (sups.empty()) return;
+  FILE *f = out.block();
   for (Supermotif *s : sups) {
     s->printSuper(f, qName, qNum, '+');
     delete s;
   }
   sups.clear();
-  closeOutput(f, fileName);
-  return true;
+  out.endBlock();
 }
-
-namespace {
-
-// Creates or empties the result file. False after the message when it can't be.
-bool createResult(const char *fileName, FILE **keep = nullptr) {
-  FILE *f = fopen(fileName, "wb");
-  if (!f) {
-    printf("\n Can't open result file %s", fileName);
-    return false;
-  }
-  if (keep) {
-    *keep = f;
-    return true;
-  }
-  closeOutput(f, fileName);
-  return true;
-}
-
-}  // namespace
 
 // ---------------------------------------------------------------- one query against the list
 
@@ -182,7 +162,8 @@ std::vector<std::pair<int, int>> fullWindows(int L) {
 
 int full_tervex(int nSeqLoop, SeqAddrPow *sa, SearchHomolParams &search, int &allLen,
                 const char *fileName, EntryLog &log) {
-  if (!createResult(fileName)) return kTervexNoResultFile;
+  BlockOutput out;
+  if (!openResult(out, fileName)) return kTervexNoResultFile;
   allLen = 0;
   ScreenWork work(log);
   std::vector<Supermotif *> result;
@@ -200,10 +181,11 @@ int full_tervex(int nSeqLoop, SeqAddrPow *sa, SearchHomolParams &search, int &al
       search.From = win.first;
       search.To = win.second;
       searchOnSa(search, sa, nSeqLoop, i, *seq, result, nullptr, 1, work);
-      if (!appendSupers(fileName, result, sa[i].name, sa[i].num)) return kTervexNoResultFile;
+      appendSupers(out, result, sa[i].name, sa[i].num);
     }
     allLen += L;
   }
+  out.close();
   return 0;
 }
 
@@ -243,8 +225,9 @@ bool baseNeedsCode(const SearchHomolParams &search, int nSeq, const SeqAddrPow *
 int full_search(SearchHomolParams &search, char **bankList, int nSeq, SeqAddrPow *sa,
                 const char *outFileName, const std::vector<std::string> *glue, int maxQueLen,
                 EntryLog &log) {
-  FILE *f = nullptr;
-  if (!createResult(outFileName, &f)) return kTervexNoResultFile;
+  BlockOutput out;
+  if (!openResult(out, outFileName)) return kTervexNoResultFile;
+  FILE *f = out.block();
   fputs("Motif file obtained from the SubBase:\n", f);
   if (glue) {
     for (const std::string &line : *glue) fwrite(line.data(), 1, line.size(), f);
@@ -252,7 +235,7 @@ int full_search(SearchHomolParams &search, char **bankList, int nSeq, SeqAddrPow
     for (int i = 0; bankList && bankList[i]; i++) fprintf(f, "%s\n", bankList[i]);
   }
   fputs("\n", f);
-  closeOutput(f, outFileName);
+  out.endBlock();
 
   LibcRandom rnd;
   std::vector<Supermotif *> sups;
@@ -269,7 +252,8 @@ int full_search(SearchHomolParams &search, char **bankList, int nSeq, SeqAddrPow
     searchOnBank(search, bankList, piece, sups, 0);
     for (Supermotif *s : sups)
       for (Motif *m = s->first; m; m = m->next) m->qBeg += off;
-    if (!appendSupers(outFileName, sups, sa[i].name, sa[i].num)) return kTervexNoResultFile;
+    appendSupers(out, sups, sa[i].name, sa[i].num);
   }
+  out.close();
   return 0;
 }

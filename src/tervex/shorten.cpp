@@ -2,15 +2,13 @@
 // 10 letters on each side, is searched against the regions of the others.
 #include "tervex.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 
 #include "inv_sqrt.h"
 #include "seqbase.h"
 
-bool makeSegm(std::vector<Shift> &regions, SeqList &list, const char *motifName, EntryLog &log,
-              int &banksRead) {
+int makeSegm(std::vector<Shift> &regions, SeqList &list, const char *motifName, EntryLog &log,
+             int &banksRead) {
   regions.clear();
   banksRead = 0;
   FILE *f = fopen(motifName, "rb");
@@ -18,13 +16,13 @@ bool makeSegm(std::vector<Shift> &regions, SeqList &list, const char *motifName,
   if (!f || !sup.load(f)) {
     if (f) fclose(f);
     printf("\n tervex: SHORTEN variant can't load supermotif from file %s\n", motifName);
-    return false;
+    return kTervexUnknownInput;
   }
   WorkSeq seq;
   if (!readEntry(seq, sup.qAdr, sup.qNum, log)) {
     printf("\n tervex: SHORTEN variant can't read qery sequence %s %d\n", sup.qAdr, sup.qNum);
     fclose(f);
-    return false;
+    return kTervexNoEntry;
   }
   const int queryMol = getMolType(seq.seq(), seq.len());
   sup.del();
@@ -62,7 +60,7 @@ bool makeSegm(std::vector<Shift> &regions, SeqList &list, const char *motifName,
     sup.del();
   }
   fclose(f);
-  return true;
+  return 0;
 }
 
 int sho_tervex(int nSeq, SearchHomolParams &search, const char *inpFileName,
@@ -70,13 +68,14 @@ int sho_tervex(int nSeq, SearchHomolParams &search, const char *inpFileName,
   std::vector<Shift> regions;
   SeqList list;
   int banksRead = 0;
-  if (!makeSegm(regions, list, inpFileName, log, banksRead)) {
+  if (int rc = makeSegm(regions, list, inpFileName, log, banksRead)) {
     printf("\n tervex: SHORTEN variant can't read input motifs...");
-    return 0;
+    return rc;
   }
   // The query gave its molecule type, but nothing is left to screen.
   if (banksRead == 0) return kTervexNoEntry;
-  unlink(outFileName);
+  BlockOutput out;
+  if (!openResult(out, outFileName)) return kTervexNoResultFile;
   const int nAdr = list.size();
   const int n = nSeq > 0 ? std::min(nSeq, nAdr) : nAdr;
 
@@ -91,7 +90,8 @@ int sho_tervex(int nSeq, SearchHomolParams &search, const char *inpFileName,
     if (j % 10 == 0) printf("\n bSeq %3d idx %d %s", j, a.num, a.name);
     search.readMatr(region);
     searchOnSa(search, list.sa.data(), n, j, region, result, regions.data(), theSame, work);
-    if (!appendSupers(outFileName, result, a.name, a.num)) return kTervexNoResultFile;
+    appendSupers(out, result, a.name, a.num);
   }
+  out.close();
   return 0;
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "bank_file.h"
+#include "block_output.h"
 #include "motif.h"
 #include "seahom_params.h"
 #include "seq_adr.h"
@@ -212,10 +213,13 @@ bool baseNeedsCode(const SearchHomolParams &search, int nSeq, const SeqAddrPow *
 // drawn), else the next draw scaled to L - maxQueLen.
 int pieceOffset(int L, int maxQueLen, LibcRandom &rnd);
 
-// Appends the supermotifs to the result file under the query address and deletes them (the
-// vector is cleared). False after "\n Can't open result file %s" when it can't be opened.
-bool appendSupers(const char *fileName, std::vector<Supermotif *> &sups, const char *qName,
-                  int qNum);
+// Opens the result in place (a link followed, a FIFO or a device written into, a regular
+// file emptied). False after "\n Can't open result file %s" when it can't be opened.
+bool openResult(BlockOutput &out, const char *fileName);
+
+// Appends the supermotifs to the result as one block under the query address and deletes
+// them (the vector is cleared). Exits 11 when the block can't be written (endBlock).
+void appendSupers(BlockOutput &out, std::vector<Supermotif *> &sups, const char *qName, int qNum);
 
 // ---------------------------------------------------------------- Reduce
 
@@ -265,21 +269,25 @@ void addToBeg(Supermotif *sup, int qShift, int bShift);
 
 // Reduce: every ordered pair of supermotifs on different bank sequences, scored over the
 // regions they imply; a sequence that can't be read is passed over (the log tells its bank's
-// faults). The result file is deleted first. 0, or kTervexNoResultFile.
+// faults). The result is opened once the blocks are read. 0; kTervexUnknownInput after
+// "\n tervex: REDUCE variant can't load supermotif from file %s\n" when the input holds no
+// supermotif (a SubBase file), the result left as it was; or kTervexNoResultFile.
 int red_tervex(SearchHomolParams &par, const char *inpFileName, const char *outFileName,
                EntryLog &log);
 
 // ---------------------------------------------------------------- Shorten
 
 // One region per supermotif of the motif file (its bank span widened by 10 letters each side,
-// kept inside the sequence) and the list of their addresses. False after a message when the
-// file holds no supermotif or its first query can't be read. banksRead receives the number of
-// supermotifs whose bank sequence could be read (one without letters gives no region).
-bool makeSegm(std::vector<Shift> &regions, SeqList &list, const char *motifName, EntryLog &log,
+// kept inside the sequence) and the list of their addresses. 0; after a message,
+// kTervexUnknownInput when the file holds no supermotif, kTervexNoEntry when its first query
+// can't be read. banksRead receives the number of supermotifs whose bank sequence could be
+// read (one without letters gives no region).
+int makeSegm(std::vector<Shift> &regions, SeqList &list, const char *motifName, EntryLog &log,
               int &banksRead);
 
 // Shorten: each region against the regions of the others. nSeq > 0 screens the first nSeq
-// regions, otherwise all. 0; kTervexNoResultFile after its message; kTervexNoEntry, with the
-// result left as it was, when no bank sequence of the supermotifs could be read.
+// regions, otherwise all. 0; kTervexNoResultFile after its message; with the result left as
+// it was, the code of makeSegm, or kTervexNoEntry when no bank sequence of the supermotifs
+// could be read.
 int sho_tervex(int nSeq, SearchHomolParams &search, const char *inpFileName,
                const char *outFileName, int theSame, EntryLog &log);

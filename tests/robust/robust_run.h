@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 #include <chrono>
 #include <cstdint>
@@ -19,8 +20,10 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "motif.h"
 #include "testutil.h"
 
 namespace robust {
@@ -163,9 +166,61 @@ class Scratch : public ::testing::Test {
     std::map<std::string, size_t> h;
     for (const std::string &f : inputs) h[f] = std::hash<std::string>()(readFile(path(f)));
     for (const auto &e : std::filesystem::recursive_directory_iterator(dir.path()))
-      if (all) h[e.path().string()] = e.is_directory() ? 0 : std::hash<std::string>()(readFile(e.path().string()));
+      // A device or a FIFO is never read: it could block or never end.
+      if (all) h[e.path().string()] = !e.is_regular_file() ? (size_t)e.status().type() : std::hash<std::string>()(readFile(e.path().string()));
     return h;
   }
 };
+
+// A device that takes no byte, as a full disk (char 1,7), made at path; false when the
+// tests do not run as root (only root makes devices).
+inline bool makeFullDevice(const std::string &path) {
+  return geteuid() == 0 && mknod(path.c_str(), S_IFCHR | 0600, makedev(1, 7)) == 0;
+}
+
+// A FIFO made at path and a reader draining it on a thread of its own until its writer
+// closes it; take() returns what it read (a run that never opened the FIFO gives "").
+class FifoReader {
+ public:
+  explicit FifoReader(const std::string &path) : path_(path) {
+    if (mkfifo(path.c_str(), 0600) != 0) abort();
+    reader_ = std::thread([this] {
+      const int fd = open(path_.c_str(), O_RDONLY);
+      char buf[4096];
+      for (ssize_t n; fd >= 0 && (n = read(fd, buf, sizeof buf)) > 0;) got_.append(buf, (size_t)n);
+      if (fd >= 0) close(fd);
+    });
+  }
+  std::string take() {
+    // A writer of our own frees a reader still waiting in open, and ends at once.
+    const int fd = open(path_.c_str(), O_WRONLY | O_NONBLOCK);
+    if (fd >= 0) close(fd);
+    reader_.join();
+    return got_;
+  }
+  ~FifoReader() {
+    if (reader_.joinable()) take();
+  }
+
+ private:
+  std::string path_, got_;
+  std::thread reader_;
+};
+
+// A result cut back by a full disk: what the whole run wrote up to the start of one of its
+// blocks (each block starting with `head`), below the size limit that cut it, and a motif
+// file every reader takes.
+inline void expectCutAtBlock(const std::string &cutPath, const std::string &cut,
+                             const std::string &whole, long limit, const std::string &head) {
+  EXPECT_LT((long)cut.size(), limit) << "not cut back";
+  // The banner's date differs from run to run.
+  const std::string c = testutil::maskDate(cut), w = testutil::maskDate(whole);
+  EXPECT_EQ(w.compare(0, c.size(), c), 0) << "not what the whole run wrote";
+  EXPECT_EQ(w.compare(c.size(), head.size(), head), 0) << "cut inside a block: ..." << c.substr(c.size() - std::min<size_t>(c.size(), 40));
+  FILE *f = fopen(cutPath.c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  EXPECT_TRUE(motifFileWhole(f, cutPath.c_str()));
+  fclose(f);
+}
 
 }  // namespace robust

@@ -332,22 +332,40 @@ TEST_F(RobustSearch, CommandLine) {
                 "\n Can't open file with parameters -x");
 }
 
+// A result that can't be made, a full device, a disk that fills up during the second query:
+// the result is cut back to the banner and the first query, no other file changes.
 TEST_F(RobustSearch, UnwritableAndFullResultFiles) {
-  expectOutcome(search("p.prm", "list", "queries.fa", "nodir/res.txt"), -7,
-                "\n search: Can't open result file nodir/res.txt");
-  expectOutcome(search("p.prm", "list", "queries.fa", "adir"), -7,
-                "\n search: Can't open result file adir");
-  expectOutcome(search("p.prm", "list", "queries.fa", "/dev/full"), 11, "\n Can't write");
-
-  // The disk fills up after the banner: the first query's block can't be written whole, and
-  // the run must say so instead of ending as if the result were complete.
-  Outcome whole = search("p.prm", "list", "queries.fa");
-  expectOutcome(whole, 0, "");
-  const std::string full = result();
-  size_t firstQuery = full.find("\nQuery:");
-  ASSERT_NE(firstQuery, std::string::npos);
-  Outcome cut = search("p.prm", "list", "queries.fa", "res.txt", (long)firstQuery + 40);
-  expectOutcome(cut, 11, "\n Can't write");
+  expectOutcome(search("p.prm", "list", "queries.fa"), 0, "");
+  const std::string whole = result();
+  const size_t second = whole.find("\nQuery:", whole.find("\nQuery:") + 1);
+  ASSERT_NE(second, std::string::npos);
+  const long limit = (long)second + 40;
+  struct OutRow {
+    const char *what;
+    std::string result;
+    long limit;
+    int code;
+    std::string message;
+  };
+  std::vector<OutRow> rows = {
+      {"result in a missing directory", "nodir/res.txt", 0, -7, "\n search: Can't open result file nodir/res.txt"},
+      {"result is a directory", "adir", 0, -7, "\n search: Can't open result file adir"},
+      {"disk full in the second query", "res.txt", limit, 11, "\n Can't write res.txt: File too large\n"},
+  };
+  if (makeFullDevice(path("full.dev")))
+    rows.push_back({"result on a full device", "full.dev", 0, 11, "\n Can't write full.dev: No space left on device\n"});
+  for (const OutRow &row : rows) {
+    SCOPED_TRACE(row.what);
+    auto was = hashes(true);
+    expectOutcome(search("p.prm", "list", "queries.fa", row.result, row.limit), row.code, row.message);
+    auto now = hashes(true);
+    for (const std::string &changes : {path("ctr"), path("res.txt")}) {
+      was.erase(changes);
+      now.erase(changes);
+    }
+    EXPECT_EQ(now, was) << "a file changed";
+    if (row.limit) expectCutAtBlock(path("res.txt"), result(), whole, row.limit, "\nQuery:");
+  }
 }
 
 // ---- plevit ----
@@ -492,14 +510,37 @@ TEST_F(RobustPlevit, OptionIsSkipped) {
   EXPECT_EQ(report(), readFile(path("plain.txt")));
 }
 
+// A report that can't be made, a full device, a disk that fills up: the report ends at the
+// end of a whole alignment, no other file changes.
 TEST_F(RobustPlevit, UnwritableAndFullReports) {
-  expectOutcome(plevit({"three.mot", "nodir/rep.txt"}), 5, "Can't open result file nodir/rep.txt");
-  expectOutcome(plevit({"three.mot", "adir"}), 5, "Can't open result file adir");
-  expectOutcome(plevit({"three.mot", "/dev/full"}), 11, "\n Can't write");
   expectOutcome(plevit({"three.mot", "rep.txt"}), 0, "");
-  const size_t whole = report().size();
-  ASSERT_GT(whole, 200u);
-  expectOutcome(plevit({"three.mot", "rep.txt"}, (long)whole / 2), 11, "\n Can't write");
+  const std::string whole = report();
+  ASSERT_GT(whole.size(), 200u);
+  struct OutRow {
+    const char *what;
+    std::string report;
+    long limit;
+    int code;
+    std::string message;
+  };
+  std::vector<OutRow> rows = {
+      {"report in a missing directory", "nodir/rep.txt", 0, 5, "Can't open result file nodir/rep.txt"},
+      {"report is a directory", "adir", 0, 5, "Can't open result file adir"},
+      {"disk full in the middle", "rep.txt", (long)whole.size() / 2, 11, "\n Can't write rep.txt: File too large\n"},
+  };
+  if (makeFullDevice(path("full.dev")))
+    rows.push_back({"report on a full device", "full.dev", 0, 11, "\n Can't write full.dev: No space left on device\n"});
+  for (const OutRow &row : rows) {
+    SCOPED_TRACE(row.what);
+    auto was = hashes(true);
+    expectOutcome(plevit({"three.mot", row.report}, row.limit), row.code, row.message);
+    auto now = hashes(true);
+    was.erase(path("rep.txt"));
+    now.erase(path("rep.txt"));
+    EXPECT_EQ(now, was) << "a file changed";
+    // Each alignment, as the part of a query block before its first one, ends a block.
+    if (row.limit) expectCutAtBlock(path("rep.txt"), report(), whole, row.limit, "\n");
+  }
 }
 
 }  // namespace

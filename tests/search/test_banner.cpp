@@ -48,17 +48,4 @@ TEST(Banner, ShowsTheValuesRead) {
     EXPECT_NE(b.find(line), std::string::npos) << line;
 }
 
-TEST(BannerDeathTest, FailedWriteEndsTheRun) {
-  FILE *full = fopen("/dev/full", "w");
-  if (!full) GTEST_SKIP() << "no /dev/full";
-  const SearchHomolParams p = paramsOf("");
-  EXPECT_EXIT(
-      {
-        testutil::stdoutToStderr();
-        p.print(full, "q", nullptr);
-      },
-      testing::ExitedWithCode(11), "Can't write");
-  fclose(full);
-}
-
 }  // namespace

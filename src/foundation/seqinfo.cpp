@@ -415,6 +415,12 @@ char *SeqInfo::getKW(const char *type) {
   size_t shift = format == kFormatSwiss ? 5 : 12;
   const char *s0 = str[(size_t)i0].c_str();
   size_t tl = strlen(t), l0 = strlen(s0);
+  if (format == kFormatGenBank) {
+    // A GenBank tag is a whole word (DEFINITION, KEYWORDS, ORGANISM): the type names it by
+    // its start, and no part of the tag is text.
+    const size_t tag = strspn(s0, " ");
+    tl = std::max(tl, tag + strcspn(s0 + tag, " "));
+  }
   size_t p0 = l0 > tl ? l0 - tl : 0;
   if (p0 == 0 || p0 + 1 > room) return res;  // an empty or oversized first piece: ""
   memcpy(res, s0 + tl, p0);

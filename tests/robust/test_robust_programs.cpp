@@ -147,7 +147,14 @@ TEST_F(RobustLearning, UnreadableEntries) {
       {"edited.dat", "\n Index edited.idx of bank edited.dat does not fit; remake it with tools/mkidx.py", 10},
       {"gz.dat", "\n Unknown bank format: gz.dat is gzip-compressed; decompress it first", 99},
       {"adir", nullptr, 4},
+      {"cut.dat", "\n Entry 2 PEPT_MOUSE of bank cut.dat is cut short: the file ends before its \"//\" line", 10},
   };
+  // prot.dat ending inside its entry 2, before the "//" line.
+  const std::string prot = readFile(path("prot.dat"));
+  put("cut.dat", prot.substr(0, prot.find("\n//\nID   NOAC") + 1));
+  put("cut.idx", readFile(path("prot.idx")));
+  for (const std::string &q : {std::string("query.dat 0"), std::string("cut.dat 1")})
+    put("cut.dat." + std::string(1, q.back()), "Supermotif " + q + " cut.dat 2 20.00 1 query-bank\n     '+' 0 0 12 5000 5910000\n");
   std::vector<Row> plevit = {{"nothing printed", {"noidx.dat.0", "r.rep"}, 10,
                               "\n Can't read bank sequence: noidx.dat 2\n Nothing could be printed: 1 of the 2 entries "
                               "asked for could not be read"}},

@@ -106,18 +106,6 @@ TEST_F(Headers, ReadersKeepTheEntryLines) {
   EXPECT_EQ(info.getNum(), 5);
   EXPECT_EQ(info.readSeq(dir.file("none.dat").c_str(), 0), 0);
 
-  // An entry the file ends inside holds no line, and is told.
-  std::string cut = dir.file("cut.dat");
-  testutil::writeFile(cut, "ID   A\nSQ   SEQ\nAC\n//\nID   CUT1\nSQ   SEQ\nAC\n");
-  ASSERT_TRUE(testutil::makeIndex(cut));
-  EntryLog log;
-  testing::internal::CaptureStdout();
-  EXPECT_EQ(info.readSeq(cut.c_str(), 1, &log), 0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
-            "\n Entry 1 CUT1 of bank " + cut + " is cut short: the file ends before its \"//\" line");
-  EXPECT_EQ(info.getNum(), 0);
-  EXPECT_EQ(log.unreadable(), 1);
-  EXPECT_EQ(info.readSeq(cut.c_str(), 0, &log), 2);  // the whole entry before it
 }
 
 TEST_F(Headers, WithoutIndexOnlyTheFirstEntry) {

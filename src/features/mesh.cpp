@@ -97,7 +97,8 @@ int Mesh::load(const char *file_name) {
     if (!meshLine(f, sy) || !meshLine(f, nm)) {
       fclose(f);
       printf("Not enouph room for loading mesh, index %d from %d", i, n);
-      exit(kExitBadInput);
+      fatalExit(kExitBadInput, "\n Mesh index file %s is cut short: it ends inside pair %d of %d",
+                file_name, i, n);
     }
     ks[i].Sy = copyCut(sy.c_str());
     ks[i].Nm = copyCut(nm.c_str());

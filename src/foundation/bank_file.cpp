@@ -258,6 +258,16 @@ void EntryLog::unknownFormat(const char *bank, int kind) {
   if (tellOnce('f', bank)) printUnknownFormat(bank, kind);
 }
 
+void EntryLog::cutShort(const char *bank, int num, const char *name) {
+  if (tellOnce('c', bank)) printCutEntry(bank, num, name);
+  fail(bank, num);
+}
+
+void printCutEntry(const char *bank, int num, const char *name) {
+  printf("\n Entry %d%s%s of bank %s is cut short: the file ends before its \"//\" line", num,
+         name && *name ? " " : "", name ? name : "", bank);
+}
+
 void EntryLog::printEnd() const {
   if (!bad_.empty())
     printf("\n %d of the %d entries asked for could not be read", (int)bad_.size(),

@@ -58,6 +58,10 @@ const char *packerName(int kind);
 // Prints the refusal that fits the kind on standard output.
 void printUnknownFormat(const char *path, int kind);
 
+// "\n Entry <num> <name> of bank <bank> is cut short: the file ends before its \"//\" line"
+// (no name when empty): a Swiss-Prot/EMBL or GenBank entry the file ends inside.
+void printCutEntry(const char *bank, int num, const char *name);
+
 // Format code of an open bank file (1..6, -1 unknown); the caller's position is kept.
 int getFormat(FILE *fin);
 
@@ -67,6 +71,7 @@ int getFormat(FILE *fin);
 //   "\n Index <idx> of bank <bank> does not fit; remake it with tools/mkidx.py"
 //   "\n Index <idx> of bank <bank> holds no entry <num>" (the first such entry of the bank)
 //   "\n Unknown bank format: <bank>" (compressed: "... is gzip-compressed; decompress it first")
+//   the entry cut short (printCutEntry), which is not read
 // and counts the distinct entries (bank path as written, number) asked for and those that
 // could not be read. An entry without residues was read: it is not counted as unreadable.
 class EntryLog {
@@ -95,6 +100,8 @@ class EntryLog {
   void unfit(const char *bank, const char *idx);
   void noRecord(const char *bank, const char *idx, int num);
   void unknownFormat(const char *bank, int kind);
+  // Kept by the readers by number: entry num (named name) of bank ends the file unfinished.
+  void cutShort(const char *bank, int num, const char *name);
 
  private:
   std::set<std::pair<std::string, int>> asked_, bad_;

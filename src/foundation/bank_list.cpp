@@ -38,11 +38,17 @@ char **loadList(FILE *f) {
   return list;
 }
 
-int getBaseMolType(char **base_list) {
+int getBaseMolType(char **base_list, const char *listName) {
   int prot = 0, nuc = 0;
   for (int i = 0; base_list && i < kListSlots && base_list[i]; i++) {
     SeqBase bank(base_list[i]);
-    if (!bank.valid()) fatalExit(kExitBadInput, "\n Base %s isn't valid", base_list[i]);
+    if (!bank.valid()) {
+      // The word may be a piece of a file given in the list's place (a binary or a query file).
+      if (listName)
+        fatalExit(kExitBadInput, "\n Base %s isn't valid\n Line %d of bank list %s names no bank file",
+                  base_list[i], i + 1, listName);
+      fatalExit(kExitBadInput, "\n Base %s isn't valid", base_list[i]);
+    }
     if (bank.getMolType() == 1)
       nuc++;
     else

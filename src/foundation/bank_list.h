@@ -11,6 +11,6 @@
 char **loadList(FILE *f);
 
 // Molecule type of the bank set: 0 all protein, 1 all nucleic, 2 mixed. Opens each bank
-// once. Exits 111 for a bank that can't be opened or an empty list; 99 for a bank of
-// unknown format.
-int getBaseMolType(char **base_list);
+// once. Exits 111 for a bank that can't be opened (naming the line of listName, the list
+// file, when given) or an empty list; 99 for a bank of unknown format.
+int getBaseMolType(char **base_list, const char *listName = nullptr);

@@ -72,7 +72,15 @@ int SeqBase::next(WorkSeq &seq, char *_name, int &handle) {
   if (!f) return 0;
   const int r = readEntry(seq, f, format, _name, line, &pending);
   if (r < 0) fatalExit(kExitBadFormat, "\n Unknown bank format %d", format);
-  return r == kReadEntry ? kEntryRead : (r == kReadEmpty ? kEntryEmpty : kBankEnd);
+  if (r == kReadNone) return kBankEnd;
+  const int num = entries++;
+  if (r == kReadCut) {
+    // Searched as it stands, the part would pass for the whole entry.
+    printCutEntry(name ? name : "", num, _name);
+    seq.setLen(1);
+    return kEntryEmpty;
+  }
+  return r == kReadEntry ? kEntryRead : kEntryEmpty;
 }
 
 int SeqBase::next(SeqInfo &info) {

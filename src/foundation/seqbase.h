@@ -33,7 +33,8 @@ class SeqBase {
   // Next sequence into seq and its name into name (1024 bytes); handle = 0. A NextResult:
   // kEntryRead (1) for an entry with residues, kEntryEmpty (2) for one without (seq empty,
   // name set), kBankEnd (0) at the end of the bank or when the bank is not open. Callers call
-  // it until it returns 0 and count every entry it gives.
+  // it until it returns 0 and count every entry it gives. A Swiss-Prot/EMBL or GenBank entry
+  // the file ends inside is named as cut short (printCutEntry) and given as kEntryEmpty.
   int next(WorkSeq &seq, char *name, int &handle);
   // Header lines of the next entry (Swiss and GenBank banks); their count, 0 for FASTA.
   int next(SeqInfo &info);
@@ -57,4 +58,5 @@ class SeqBase {
   char *name = nullptr;
   LineBuf line;  // reused by every read of this bank
   bool pending = false;  // line holds the header of the next FASTA entry
+  int entries = 0;       // entries next() has given
 };

@@ -147,20 +147,24 @@ int SeqInfo::readFasta(FILE *f) {
 
 namespace {
 // Stores non-empty lines through the line beginning endTag, then skips through "//".
+// Stores the lines up to endTag and skips to the "//" line. True when the file ends first,
+// after an idTag line: the entry is cut short.
 template <class Store>
-void readThrough(FILE *f, LineBuf &b, const char *endTag, Store store) {
-  bool found = false;
+bool readThrough(FILE *f, LineBuf &b, const char *idTag, const char *endTag, Store store) {
+  bool found = false, atId = false;
   while (getRawLine(f, b)) {
     size_t n = cutLen(b.s);
     if (n) store(b.s, n);
+    atId = atId || begins(b.s, idTag);
     if (begins(b.s, endTag)) {
       found = true;
       break;
     }
   }
-  if (!found) return;
+  if (!found) return atId;
   while (getRawLine(f, b))
-    if (begins(b.s, "//")) break;
+    if (begins(b.s, "//")) return false;
+  return true;
 }
 }  // namespace
 
@@ -168,7 +172,7 @@ int SeqInfo::readSwis(FILE *f) {
   clear();
   format = kFormatSwiss;
   LineBuf b;
-  readThrough(f, b, "SQ  ", [this](const char *s, size_t n) { store(s, n); });
+  cut = readThrough(f, b, "ID", "SQ  ", [this](const char *s, size_t n) { store(s, n); });
   return num;
 }
 
@@ -176,7 +180,7 @@ int SeqInfo::readGenb(FILE *f) {
   clear();
   format = kFormatGenBank;
   LineBuf b;
-  readThrough(f, b, "ORIGIN", [this](const char *s, size_t n) { store(s, n); });
+  cut = readThrough(f, b, "LOCUS", "ORIGIN", [this](const char *s, size_t n) { store(s, n); });
   return num;
 }
 
@@ -265,8 +269,15 @@ int SeqInfo::readSeq(const char *adrBase, int _num, EntryLog *log) {
     case kFormatBlocks: readBlocks(bank); break;
     default: readPFam(bank); break;
   }
-  for (int i = 0; i < num; i++) strupr(&str[(size_t)i][0]);
   fclose(bank);
+  if (cut) {
+    char *id = getID();
+    if (log) log->cutShort(adrBase, _num, id);
+    delete[] id;
+    clear();
+    return 0;
+  }
+  for (int i = 0; i < num; i++) strupr(&str[(size_t)i][0]);
   return num;
 }
 
@@ -415,6 +426,12 @@ char *SeqInfo::getKW(const char *type) {
   size_t shift = format == kFormatSwiss ? 5 : 12;
   const char *s0 = str[(size_t)i0].c_str();
   size_t tl = strlen(t), l0 = strlen(s0);
+  if (format == kFormatGenBank) {
+    // A GenBank tag is a whole word (DEFINITION, KEYWORDS, ORGANISM): the type names it by
+    // its start, and no part of the tag is text.
+    const size_t tag = strspn(s0, " ");
+    tl = std::max(tl, tag + strcspn(s0 + tag, " "));
+  }
   size_t p0 = l0 > tl ? l0 - tl : 0;
   if (p0 == 0 || p0 + 1 > room) return res;  // an empty or oversized first piece: ""
   memcpy(res, s0 + tl, p0);

@@ -28,6 +28,7 @@ class SeqInfo {
 
   int getNum() const { return num; }
   int getFormat() const { return format; }
+  bool cutShort() const { return cut; }
   // Line i itself (0 <= i < getNum()).
   char *operator[](int i) { return &str[(size_t)i][0]; }
   const char *operator[](int i) const { return str[(size_t)i].c_str(); }
@@ -35,12 +36,15 @@ class SeqInfo {
   // Header of entry _num of bank adrBase through its index (openBankEntry), lines
   // upper-cased. The line count; 0 when the bank does not open, is compressed or of an
   // unknown format, the index record is missing, wrong or does not fit the bank, or there is
-  // no index and _num is not 0 (lines then untouched). With a log the entry is counted and
-  // the faults of its bank told (see EntryLog).
+  // no index and _num is not 0 (lines then untouched). 0 with no line held for a
+  // Swiss-Prot/EMBL or GenBank entry cut short (cutShort). With a log the entry is counted
+  // and the faults of its bank told (see EntryLog).
   int readSeq(const char *adrBase, int _num, EntryLog *log = nullptr);
 
   // Header readers from the current position of f; each replaces the lines held and
-  // returns the new count. All but readFasta set the format.
+  // returns the new count. All but readFasta set the format. After readSwis and readGenb,
+  // cutShort() tells whether the file ended inside the entry, after its "ID" or "LOCUS"
+  // line and before its "//" line.
   int readFasta(FILE *f);
   int readSwis(FILE *f);
   int readGenb(FILE *f);
@@ -88,8 +92,12 @@ class SeqInfo {
   std::vector<std::string> str;  // grows on demand, capped at kMaxLines
   int format;
   std::string fastaDE;  // getDE's copy of a FASTA description, without the line end
+  bool cut = false;     // the last Swiss-Prot/EMBL or GenBank entry read was cut short
 
-  void clear() { num = 0; }
+  void clear() {
+    num = 0;
+    cut = false;
+  }
   void store(const char *line, size_t n);
 };
 

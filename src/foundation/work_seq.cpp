@@ -261,13 +261,14 @@ int readFastImpl(WorkSeq &w, FILE *f, char *name, LineBuf &b, bool *pending) {
 int readFlatImpl(WorkSeq &w, FILE *f, char *name, LineBuf &b, const char *idTag,
                  const char *seqTag) {
   w.setLen(1);
-  bool atSeq = false;
+  bool atSeq = false, atId = false;
   while (getRawLine(f, b)) {
     if (begins(b.s, seqTag)) {
       atSeq = true;
       break;
     }
     if (begins(b.s, idTag)) {
+      atId = true;
       // Names split on blanks only (a tab stays inside); the line end is not kept.
       size_t n = 0;
       char *t = secondToken(b.s, " ", n);
@@ -280,13 +281,14 @@ int readFlatImpl(WorkSeq &w, FILE *f, char *name, LineBuf &b, const char *idTag,
     }
   }
   w.frame = '+';
-  // An entry ends its header at the sequence tag; without one there is no entry.
-  if (!atSeq) return kReadNone;
+  // An entry ends its header at the sequence tag; without one there is no entry, unless
+  // the file ends inside one.
+  if (!atSeq) return atId ? kReadCut : kReadNone;
   while (getRawLine(f, b)) {
-    if (begins(b.s, "//")) break;
+    if (begins(b.s, "//")) return w.len() == 0 ? kReadEmpty : kReadEntry;
     appendResidues(w, b);
   }
-  return w.len() == 0 ? kReadEmpty : kReadEntry;
+  return kReadCut;
 }
 
 int readPrintsImpl(WorkSeq &w, FILE *f, LineBuf &b) {
@@ -415,8 +417,15 @@ int WorkSeq::readSeq(const char *adrBase, int _num, EntryLog *log) {
   FILE *bank = openBankEntry(adrBase, _num, log, &format);
   if (!bank) return 0;
   LineBuf b;
-  char name[1024];
-  readEntry(*this, bank, format, name, b);
+  char name[1024] = "";
+  WorkSeq got;
+  got.frame = frame;  // the alignment readers leave it
+  const int r = readEntry(got, bank, format, name, b);
   fclose(bank);
+  if (r == kReadCut) {
+    if (log) log->cutShort(adrBase, _num, name);
+    return 0;
+  }
+  *this = got;
   return len();
 }

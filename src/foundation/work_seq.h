@@ -12,8 +12,10 @@ struct LineBuf;
 class EntryLog;
 
 // Results of the entry readers: an entry with residues (or rows), no entry before the end of
-// the file, or an entry that holds none (its header read, its number counted).
-enum ReadResult { kReadEntry = 0, kReadNone = 1, kReadEmpty = 2 };
+// the file, an entry that holds none (its header read, its number counted), or a Swiss-Prot/
+// EMBL or GenBank entry cut short: its "ID" or "LOCUS" line read, the file ended before its
+// "//" line (what was read is kept, and is not to be used as a whole entry).
+enum ReadResult { kReadEntry = 0, kReadNone = 1, kReadEmpty = 2, kReadCut = 3 };
 
 class WorkSeq : public BankSeq {
  public:
@@ -36,7 +38,8 @@ class WorkSeq : public BankSeq {
 
   // Entry readers: kReadEntry (0) for an entry with residues, kReadNone (1) when the file
   // ends before an entry begins, kReadEmpty (2) for an entry without residues (the next
-  // call reads the entry after it). Non-zero, as before, whenever nothing was read.
+  // call reads the entry after it), kReadCut (3) for a Swiss-Prot/EMBL or GenBank entry the
+  // file ends inside. Non-zero, as before, whenever nothing was read.
   int readFast(FILE *f, char *name);
   int readSwis(FILE *f, char *name);
   int readGenb(FILE *f, char *name);
@@ -45,7 +48,7 @@ class WorkSeq : public BankSeq {
   int readPFam(FILE *f);
   // Entry _num of a bank through its ".idx" index (openBankEntry): the length read; 0 for
   // an entry without residues, and 0 with the previous content kept when the entry can't be
-  // reached (bank, index or format; see openBankEntry). With
+  // reached (bank, index or format; see openBankEntry) or is cut short (kReadCut). With
   // a log the entry is counted and the faults of its bank told (see EntryLog).
   int readSeq(const char *adrBase, int _num, EntryLog *log = nullptr);
 };

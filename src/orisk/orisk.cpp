@@ -520,6 +520,12 @@ int run_orisk(int argc, char **argv) {
     printf("%s", kPowUsageText);
     return kOriskUsage;
   }
+  // A word left over between the result name and the options would otherwise pass unseen.
+  if (const int w = strayWord(argc, argv, resultAt)) {
+    printf("\n Word %s is neither an option nor a number of the power range\n%s", argv[w],
+           kPowUsageText);
+    return kOriskUsage;
+  }
   if (kind == kRangeGiven) {
     double mn, mx, st;
     if (readPowRange(argv, mn, mx, st)) {

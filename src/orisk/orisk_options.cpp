@@ -19,10 +19,20 @@ const char kPowUsageText[] =
     "Extracting feature table statistics from the given MOTIFs or SUBBASE\n"
     "USAGE: orisk motif_file [minPow maxPow stepPow] result_FT_file [options]\n";
 
+namespace {
+
+inline bool isOptionWord(const char *w) { return w[0] == '-' || w[0] == '/'; }
+
+}  // namespace
+
 bool isPowNumber(const char *w) {
-  for (; *w; w++)
-    if (!((*w >= '0' && *w <= '9') || *w == '.')) return false;
-  return true;
+  const char *c = w;
+  while (*c && ((*c >= '0' && *c <= '9') || *c == '.')) c++;
+  if (!*c) return true;
+  if (isOptionWord(w)) return false;
+  char *end;
+  strtod(w, &end);
+  return end != w && !*end;
 }
 
 int powRangeKind(int argc, char **argv) {
@@ -43,9 +53,12 @@ int readPowRange(char **argv, double &minPow, double &maxPow, double &stepPow) {
   return std::isfinite(bins) && bins <= kMaxGridBins ? 0 : 1;
 }
 
-namespace {
+int strayWord(int argc, char **argv, int resultAt) {
+  const int w = resultAt + 1;
+  return w < argc && !isOptionWord(argv[w]) ? w : 0;
+}
 
-inline bool isOptionWord(const char *w) { return w[0] == '-' || w[0] == '/'; }
+namespace {
 
 // "monX" or "equX_Y": X from the fourth character on, Y after the first '_'.
 void readDivision(const char *v, OriskOptions &opt) {

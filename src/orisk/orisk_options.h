@@ -50,7 +50,9 @@ struct OriskOptions {
   int paramType = 0;     // -H: power per square root of the length
 };
 
-// A word made only of decimal digits and '.' (the empty word too).
+// A word that stands for a number of the range: one made only of decimal digits and '.' (the
+// empty word too), or one the C library reads whole as a number (a sign, an exponent, nan,
+// inf); a word in option form never is. readPowRange refuses the ones that are not finite.
 bool isPowNumber(const char *w);
 
 // What the words after the motif file say about the power range: kRangeGiven when the 2nd,
@@ -62,6 +64,10 @@ int powRangeKind(int argc, char **argv);
 // The given range (words 2, 3, 4). 0 when usable: all three finite, step > 0, max >= min and
 // at most kMaxGridBins bins; else 1.
 int readPowRange(char **argv, double &minPow, double &maxPow, double &stepPow);
+
+// The first word after the result name (at resultAt) and before the first option: a word that
+// is neither an option nor part of the range, so the command line is mistyped. 0 when none.
+int strayWord(int argc, char **argv, int resultAt);
 
 // Reads the options from word `first` on (the words after the result file name): "-" or "/"
 // then "KW" (case-sensitive prefix) or one letter in either case: M, I, D, C, F, H. A value

@@ -98,7 +98,7 @@ int run_search(int argc, char **argv) {
   char **base_list = loadList(f);
   fclose(f);
   if (!base_list) return kSearchEmptyBankList;
-  search.baseMolType = getBaseMolType(base_list);
+  search.baseMolType = getBaseMolType(base_list, bankListName);
 
   if (hasBlank(initSeqName)) {
     printf("\n search: query file path \"%s\" holds white space; motif files can't carry it",

@@ -360,7 +360,7 @@ int run_tervex(int argc, char **argv) {
   // Every method but Reduce compares sequences, which takes the letter groups; Base's banks
   // are opened here (exit 111 or 99 for one that can't be used).
   if (opt.method != kMethodReduce) search.requireColors();
-  if (opt.method == kMethodBase) search.baseMolType = getBaseMolType(opt.bankList);
+  if (opt.method == kMethodBase) search.baseMolType = getBaseMolType(opt.bankList, opt.bankListName);
 
   if (outputOverInput(resultName, opt.method, filesRead(paramName, search, inputName, in, opt)))
     return kTervexNoResultFile;

@@ -40,11 +40,19 @@ TEST(LetterGroups, LinesWithoutLettersDoNotCount) {
   EXPECT_EQ(g.ord('g'), 0);
   EXPECT_EQ(g.ord('t'), 1);
   EXPECT_EQ(g.ord('1'), 2);
-  // Bytes from 128 up are never letters, whatever the locale.
-  ASSERT_EQ(readGroups(g, "A\xe9\xc9\nC\n"), 0);
-  EXPECT_EQ(g.num_colors, 3);
-  EXPECT_EQ(g.ord(0xe9), 2);
-  EXPECT_EQ(g.ord(0xc9), 2);
+}
+
+// A byte no letter group holds refuses the file (3), leaving one class; tabs, line ends and an
+// opening byte-order mark are read as the text around them.
+TEST(LetterGroups, BytesOfNoLetterGroup) {
+  const struct { std::string text; int rc, colors; } rows[] = {
+      {"A\xe9\xc9\nC\n", 3, 1}, {std::string("A\0G\n", 4), 3, 1}, {"AG\x7f\n", 3, 1}, {"A\tG\r\nC\n", 0, 3},
+      {"\xEF\xBB\xBF" "AG\r\nC\n", 0, 3}, {"AG\n\xEF\xBB\xBF" "C\n", 3, 1}};
+  for (const auto &r : rows) {
+    AA_groups g;
+    EXPECT_EQ(readGroups(g, r.text), r.rc) << r.text;
+    EXPECT_EQ(g.num_colors, r.colors) << r.text;
+  }
 }
 
 TEST(LetterGroups, RepeatedLetterMovesToTheLastLine) {

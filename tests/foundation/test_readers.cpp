@@ -166,7 +166,7 @@ std::string readAs(int format, const std::string &text, char *name) {
   WorkSeq w;
   int r = format == 1 ? w.readFast(f, name) : format == 2 ? w.readSwis(f, name) : w.readGenb(f, name);
   fclose(f);
-  return r ? "<none>" : seqOf(w);
+  return r == kReadCut ? "<cut>" : r ? "<none>" : seqOf(w);
 }
 
 TEST(FlatReaders, OneEntryInEveryFormat) {
@@ -187,10 +187,14 @@ TEST(FlatReaders, OneEntryInEveryFormat) {
     char name[1024];
     EXPECT_EQ(readAs(format, empty[format - 1], name), "<none>") << format;
   }
-  // A missing terminator: the residues run to the end of the file.
+  // The file ends inside an entry, before its "//" (FASTA has none): cut short. Lines without
+  // an "ID" or "LOCUS" line are no entry.
   char name[1024];
-  EXPECT_EQ(readAs(2, "ID   E1\nSQ  \nAC\nGT", name), "ACGT");
-  EXPECT_EQ(readAs(3, "LOCUS       E1\nORIGIN\n 1 ac\n 3 gt", name), "ACGT");
+  EXPECT_EQ(readAs(2, "ID   E1\nSQ  \nAC\nGT", name), "<cut>");
+  EXPECT_EQ(readAs(3, "LOCUS       E1\nORIGIN\n 1 ac\n 3 gt", name), "<cut>");
+  EXPECT_EQ(readAs(2, "ID   E1\nDE   x\n", name), "<cut>");
+  EXPECT_EQ(readAs(2, "DE   x\n", name), "<none>");
+  EXPECT_EQ(readAs(1, ">E1\nAC", name), "AC");
 }
 
 // The one dispatch over the formats: each code reads as the reader of its name does; a code of
@@ -467,7 +471,9 @@ TEST_F(IndexedBank, IndexFaultsAreToldOncePerBankAndCounted) {
   writeFile(y, ">new first entry\nWW\n" + fasta);  // edited after indexing
   const std::string gz = put("g.fa", "\x1f\x8b\x08" + fasta, false), bin = put("b.fa", fasta + '\0', false);
   mkdir(dir.file("d.fa").c_str(), 0755);
+  const std::string cut = put("c.dat", "ID   A\nSQ  \nAC\n//\nID   B\nSQ  \nKL\n");  // B ends the file
   const struct { std::string bank; int num, len; bool told; /* the first time */ } rows[] = {{z, 0, 2, false}, {z, 2, 0, true}, {z, 1, 0, false}, {x, 1, 0, true},
+              {cut, 0, 2, false}, {cut, 1, 0, true},
               {x, 0, 2, false},  // record 0 points at the start, which begins an entry of x.fa too
               {y, 2, 0, true}, {gz, 0, 0, true}, {bin, 0, 0, true}, {dir.file("d.fa"), 0, 0, false},
               {dir.file("none.fa"), 0, 0, false}};
@@ -489,7 +495,7 @@ TEST_F(IndexedBank, IndexFaultsAreToldOncePerBankAndCounted) {
   testing::internal::CaptureStdout();
   log.printEnd();
   EntryLog().printEnd();  // nothing to tell
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n 8 of the 10 entries asked for could not be read");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n 9 of the 12 entries asked for could not be read");
 }
 
 TEST_F(IndexedBank, RecordsAreCheckedAndFailuresKeepTheSequence) {

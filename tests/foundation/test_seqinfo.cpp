@@ -105,6 +105,7 @@ TEST_F(Headers, ReadersKeepTheEntryLines) {
   EXPECT_EQ(info.getFormat(), -1);
   EXPECT_EQ(info.getNum(), 5);
   EXPECT_EQ(info.readSeq(dir.file("none.dat").c_str(), 0), 0);
+
 }
 
 TEST_F(Headers, WithoutIndexOnlyTheFirstEntry) {
@@ -194,8 +195,11 @@ TEST(HeaderAccessors, KeywordBlocks) {
   SeqInfo gb;
   readDirect(gb, 3, bankText("genbank.gb"));
   EXPECT_EQ(take(gb.getKW("KEYWORDS")), "    alpha-globin; beta-globin.");
-  // "OR" is the organism line; its text starts inside the word ORGANISM.
-  EXPECT_EQ(take(gb.getKW("OR")), "GANISM  Saccharomyces cerevisiae Eukaryota; Fungi.");
+  // "OR" is the organism line; a type names a GenBank tag by its start, and the text
+  // begins after the whole tag.
+  EXPECT_EQ(take(gb.getKW("OR")), "  Saccharomyces cerevisiae Eukaryota; Fungi.");
+  EXPECT_EQ(take(gb.getKW("KE")), "    alpha-globin; beta-globin.");
+  EXPECT_EQ(take(gb.getKW("DE")), "  Test sequence for the reader, complete cds.");
   EXPECT_EQ(take(gb.getKW("FE")), "source CDS misc_feature ");
 
   // Short lines end the text instead of being read past their end.

@@ -125,7 +125,8 @@ TEST_F(RobustSearch, MissingEmptyDirectoryAndGarbageFiles) {
       {"empty bank list", 1, "empty", -5, "\n There are no banks in bankList"},
       {"directory as bank list", 1, "adir", -4, "\n Can't open file with base list adir"},
       {"bank list naming itself", 1, "self", 99, "\n Unknown bank format: self"},
-      {"bank list naming a missing bank", 1, "nobank", 111, "\n Base nope.fa isn't valid"},
+      {"bank list naming a missing bank", 1, "nobank", 111, "\n Base nope.fa isn't valid\n Line 1 of bank list nobank names no bank file"},
+      {"query file as bank list", 1, "queries.fa", 111, "\n Base >q1 isn't valid\n Line 1 of bank list queries.fa names no bank file"},
       {"bank list naming a directory", 1, "dirbank", 111, "\n Base adir isn't valid"},
       {"bank list naming garbage", 1, "garbank", 99, "\n Unknown bank format: garbage"},
       {"bank list starting with a blank line", 1, "blankfirst", 111,
@@ -223,14 +224,15 @@ TEST_F(RobustSearch, EntriesCutInTheMiddle) {
   expectOutcome(search("p.prm", "list", "q.fa"), 0, "");
   EXPECT_NE(result().find("\nQuery: >q1\n"), std::string::npos);
 
-  // A Swiss-Prot query entry without its "//" line, and one cut inside its sequence.
+  // A Swiss-Prot query entry without its "//" line, and one cut inside its sequence: each is
+  // named as cut short and searched as an entry without residues.
   const std::string swiss = "ID   Q1_TEST  STANDARD;  PRT;  120 AA.\nSQ   SEQUENCE   120 AA;\n";
-  put("q.dat", swiss + kQ1);
-  expectOutcome(search("p.prm", "list", "q.dat"), 0, "");
-  EXPECT_NE(result().find("\nQuery: Q1_TEST\n"), std::string::npos);
-  put("q.dat", swiss + kQ1.substr(0, 90));
-  expectOutcome(search("p.prm", "list", "q.dat"), 0, "");
-  EXPECT_NE(result().find("\nQuery: Q1_TEST\n"), std::string::npos);
+  const char *told = "\n Entry 0 Q1_TEST of bank q.dat is cut short: the file ends before its \"//\" line";
+  for (const std::string &cut : {swiss + kQ1, swiss + kQ1.substr(0, 90)}) {
+    put("q.dat", cut);
+    expectOutcome(search("p.prm", "list", "q.dat"), 0, told);
+    EXPECT_EQ(result().find("\nQuery: Q1_TEST\n"), std::string::npos);
+  }
 
   // A bank cut inside the entry after the first hit: the hits before the cut are kept.
   std::string bank = readFile(path("bank_prot.fa"));

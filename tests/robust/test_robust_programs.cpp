@@ -88,11 +88,14 @@ TEST_F(RobustLearning, SearchAndTervexCheckEveryInputFirst) {
   };
   // A file in the bank list's place (list 1) or the parameter file's; tervex 0: not every method.
   const std::string ok = "!c colors.txt\n!e code.txt\n";
+  put("bin.col", std::string("AG\nST\0\x7f" "ELF\n", 10));
   const struct { bool list; const char *what; std::string file; int search, tervex; const char *message; } rows[] = {
       {0, "directory as parameter file", "adir", -2, 2, "\n Can't open file with parameters adir"},
       {0, "no letter groups", "noc.prm", 111, 0, "\n Can't open file with color file (null)"},
       {0, "directory as letter groups", ok + "!c adir\n", 111, 111, "\n Can't open file with color file adir"},
       {0, "directory as genetic code", ok + "!e adir\n", 111, 111, "\n Can't open file with translation code adir"},
+      {0, "binary letter groups", ok + "!c bin.col\n", 111, 111,
+       "\n Byte 6 of the letter groups is code 0, which no letter group holds\n Can't open file with color file bin.col"},
       {0, "directory as matrix", ok + "!m adir\n", -3, 9, "Weight matrix adir\n Can't load parameter file"},
       {0, "missing matrix", ok + "!m nosuch.mat\n", -3, 9, "Weight matrix nosuch.mat\n Can't load parameter file"},
       {0, "genetic code as matrix", ok + "!m code.txt\n", -3, 9, "\n File code.txt is no weight matrix"},
@@ -104,6 +107,7 @@ TEST_F(RobustLearning, SearchAndTervexCheckEveryInputFirst) {
       {1, "directory as bank list", "adir", -4, -4, "\n Can't open file with base list adir"},
       {1, "missing bank in the list", "nope.dat\n", 111, 111, "\n Base nope.dat isn't valid"},
       {1, "directory in the list", "adir\n", 111, 111, "\n Base adir isn't valid"},
+      {1, "query file as bank list", "query.dat", 111, 111, "\n Base ID isn't valid\n Line 1 of bank list query.dat names"},
       {1, "compressed bank in the list", "prot.dat\ngz.dat\n", 99, 99, "gz.dat is gzip-compressed; decompress it first"},
   };
   put("noc.prm", "!e code.txt\n");  // letter groups are for every method but Reduce
@@ -147,7 +151,14 @@ TEST_F(RobustLearning, UnreadableEntries) {
       {"edited.dat", "\n Index edited.idx of bank edited.dat does not fit; remake it with tools/mkidx.py", 10},
       {"gz.dat", "\n Unknown bank format: gz.dat is gzip-compressed; decompress it first", 99},
       {"adir", nullptr, 4},
+      {"cut.dat", "\n Entry 2 PEPT_MOUSE of bank cut.dat is cut short: the file ends before its \"//\" line", 10},
   };
+  // prot.dat ending inside its entry 2, before the "//" line.
+  const std::string prot = readFile(path("prot.dat"));
+  put("cut.dat", prot.substr(0, prot.find("\n//\nID   NOAC") + 1));
+  put("cut.idx", readFile(path("prot.idx")));
+  for (const std::string &q : {std::string("query.dat 0"), std::string("cut.dat 1")})
+    put("cut.dat." + std::string(1, q.back()), "Supermotif " + q + " cut.dat 2 20.00 1 query-bank\n     '+' 0 0 12 5000 5910000\n");
   std::vector<Row> plevit = {{"nothing printed", {"noidx.dat.0", "r.rep"}, 10,
                               "\n Can't read bank sequence: noidx.dat 2\n Nothing could be printed: 1 of the 2 entries "
                               "asked for could not be read"}},

@@ -177,25 +177,19 @@ inline bool makeFullDevice(const std::string &path) {
   return geteuid() == 0 && mknod(path.c_str(), S_IFCHR | 0600, makedev(1, 7)) == 0;
 }
 
-// A FIFO made at path, held open for reading so that a writer neither waits nor stops; its
-// room grown to hold a whole result. take() drains what was written.
-class HeldFifo {
- public:
-  explicit HeldFifo(const std::string &path) {
-    if (mkfifo(path.c_str(), 0600) != 0 || (fd_ = open(path.c_str(), O_RDWR | O_NONBLOCK)) < 0) abort();
-    fcntl(fd_, F_SETPIPE_SZ, 1 << 20);
-  }
-  ~HeldFifo() { close(fd_); }
-  std::string take() {
-    std::string got;
-    char buf[4096];
-    for (ssize_t n; (n = read(fd_, buf, sizeof buf)) > 0;) got.append(buf, (size_t)n);
-    return got;
-  }
-
- private:
-  int fd_;
-};
+// A FIFO made at path and held open for reading, its room grown to a whole result, so that a
+// writer neither waits nor stops; drain() takes what was written.
+inline int heldFifo(const std::string &path) {
+  const int fd = mkfifo(path.c_str(), 0600) == 0 ? open(path.c_str(), O_RDWR | O_NONBLOCK) : -1;
+  if (fd < 0 || fcntl(fd, F_SETPIPE_SZ, 1 << 20) < 0) abort();
+  return fd;
+}
+inline std::string drain(int fd) {
+  std::string got;
+  char buf[4096];
+  for (ssize_t n; (n = read(fd, buf, sizeof buf)) > 0;) got.append(buf, (size_t)n);
+  return got;
+}
 
 // A result cut back by a full disk (limit bytes): the start of what the whole run wrote, up
 // to a block beginning with `head`, that reads as a motif file.

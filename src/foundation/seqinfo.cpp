@@ -146,7 +146,6 @@ int SeqInfo::readFasta(FILE *f) {
 }
 
 namespace {
-// Stores non-empty lines through the line beginning endTag, then skips through "//".
 // Stores the lines up to endTag and skips to the "//" line. True when the file ends first,
 // after an idTag line: the entry is cut short.
 template <class Store>

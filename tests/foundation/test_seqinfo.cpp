@@ -105,7 +105,6 @@ TEST_F(Headers, ReadersKeepTheEntryLines) {
   EXPECT_EQ(info.getFormat(), -1);
   EXPECT_EQ(info.getNum(), 5);
   EXPECT_EQ(info.readSeq(dir.file("none.dat").c_str(), 0), 0);
-
 }
 
 TEST_F(Headers, WithoutIndexOnlyTheFirstEntry) {
